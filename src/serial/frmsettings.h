@@ -1,0 +1,44 @@
+#pragma once
+
+#include "serial/connectioncontroller.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class Workbench;
+
+// The settings window: pick a port and a speed, connect or disconnect, and change
+// the board's own speed. The connection itself is the ConnectionController's.
+class frmSettings : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmSettings(Workbench& workbench, QWidget* parent = nullptr);
+
+    void cmd_conecta_Click();
+    void cmdBaudRate_Click();
+
+private:
+    void Form_Load();
+    // The line settings for the selected speed, or the port's own when none is selected.
+    QString appliedBaudRate() const;
+    void setListsEnabled(bool enabled);
+    void showConnectionState(ConnectionController::State state);
+    void updateConnectButton();
+
+    Workbench& m_workbench;
+    // A window opened while an earlier one's connection is up offers no connect button.
+    bool m_connectLocked = false;
+
+    QGroupBox* Connect;
+    QLabel* Label1;
+    QComboBox* cbo_mostraporta;
+    QLabel* Label2;
+    QComboBox* cboBR;
+    QPushButton* cmd_conecta;
+    QGroupBox* Frame10;
+    QComboBox* cmbBoudRate;
+    QPushButton* cmdBaudRate;
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "serial/portcatalog.h"
+#include "serial/seriallink.h"
+#include "serial/writelist.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+// The one port object of the program, shaped like the serial control the board's
+// tools were designed around: a port name and a settings text ("115200,N,8,1"),
+// open/close, Output one write at a time and Input that returns and empties what
+// arrived. Sending on a closed port does nothing, silently.
+class MSserial : public QObject {
+    Q_OBJECT
+public:
+    explicit MSserial(const PortCatalog& catalog, QObject* parent = nullptr);
+    ~MSserial() override;
+
+    void setCommPort(const QString& name);
+    QString commPort() const { return m_commPort; }
+    // Takes a settings text the board can use; returns false and keeps the old one otherwise.
+    bool setSettings(const QString& settings);
+    QString settings() const { return m_settings; }
+
+    bool portOpen() const;
+    // Opens the named port at the settings' speed; on failure lastError() tells why.
+    bool open();
+    void close();
+
+    // One write. Returns false when the port is closed or the write failed.
+    bool output(QByteArrayView write);
+    // Each write of the list as a write of its own, in order.
+    bool output(const WriteList& writes);
+    // Everything that arrived since the last call.
+    QByteArray input();
+
+    PortError lastError() const { return m_lastError; }
+
+Q_SIGNALS:
+    void portOpenChanged(bool open);
+    // The line went away while open; the port is closed already.
+    void portLost(const PortError& error);
+
+private:
+    void onLinkLost(const PortError& error);
+
+    const PortCatalog& m_catalog;
+    QString m_commPort;
+    QString m_settings;
+    std::unique_ptr<SerialLink> m_link;
+    PortError m_lastError;
+};

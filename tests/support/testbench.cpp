@@ -1,0 +1,73 @@
+#include "testbench.h"
+
+#include "app/toolwindows.h"
+#include "serial/portcatalog.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QTest>
+#include <QTimer>
+
+TestBench::TestBench(const QStringList& portLabels, bool builtInSimulator)
+    : m_clock(std::make_shared<ManualClock>())
+    , m_dialogs(std::make_shared<ScriptedDialogs>())
+{
+    auto catalog = std::make_shared<PortCatalog>(
+        [portLabels] {
+            QList<PortEntry> entries;
+            for (const QString& label : portLabels)
+                entries.append({label, QStringLiteral("COM") + label});
+            return entries;
+        },
+        [this](const QString& name) { return std::make_unique<RecordingLink>(m_line, name); });
+    m_main = std::make_unique<frmMainMDI>(
+        frmMainMDI::Services{m_clock, m_dialogs, catalog, builtInSimulator});
+    m_main->show();
+}
+
+TestBench::~TestBench() = default;
+
+QWidget* TestBench::open(const QString& windowName)
+{
+    return m_main->toolWindows().show(windowName);
+}
+
+QWidget* TestBench::window(const QString& windowName)
+{
+    return m_main->toolWindows().find(windowName);
+}
+
+void TestBench::connectBoard()
+{
+    open(QStringLiteral("frmSettings"));
+    click(find<QAbstractButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
+    m_line.takeWrites();
+    m_line.answer("100");
+    m_main->Timer4_Timer();
+}
+
+void TestBench::poll(const QByteArray& arrived)
+{
+    m_line.answer(arrived);
+    m_main->Timer2_Timer();
+}
+
+void TestBench::settle()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+void click(QAbstractButton* button)
+{
+    QVERIFY2(button, "button not found");
+    button->click();
+}
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray result;
+    for (int value : values)
+        result.append(char(value));
+    return result;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "app/frmmainmdi.h"
+#include "manualclock.h"
+#include "recordinglink.h"
+#include "scripteddialogs.h"
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <memory>
+
+class QAbstractButton;
+
+// The whole program with its seams replaced: a clock the test moves, dialogs the
+// test answers, and ports ("1", "3", "4" by default, opening COM1, COM3, COM4)
+// whose line the test reads and answers.
+class TestBench {
+public:
+    explicit TestBench(const QStringList& portLabels = {QStringLiteral("1"), QStringLiteral("3"),
+                                                        QStringLiteral("4")},
+                       bool builtInSimulator = false);
+    ~TestBench();
+
+    frmMainMDI& main() { return *m_main; }
+    ManualClock& clock() { return *m_clock; }
+    ScriptedDialogs& dialogs() { return *m_dialogs; }
+    TestLine& line() { return m_line; }
+
+    QWidget* open(const QString& windowName);
+    QWidget* window(const QString& windowName);
+    template<typename T>
+    T* find(const QString& windowName, const QString& childName)
+    {
+        QWidget* tool = window(windowName);
+        return tool ? tool->findChild<T*>(childName) : nullptr;
+    }
+
+    // Connects through the settings window to the first port; the board answers "100".
+    void connectBoard();
+    // One receive poll that finds these bytes waiting.
+    void poll(const QByteArray& arrived = QByteArray());
+    // Runs events that were posted for later (deferred messages, queued signals).
+    static void settle();
+
+private:
+    std::shared_ptr<ManualClock> m_clock;
+    std::shared_ptr<ScriptedDialogs> m_dialogs;
+    TestLine m_line;
+    std::unique_ptr<frmMainMDI> m_main;
+};
+
+// Clicks a button the way a user does: only when it is enabled.
+void click(QAbstractButton* button);
+// Compact write lists for comparisons: {"WP", bytes(1, 44, 10, 224)}.
+QByteArray bytes(std::initializer_list<int> values);
