@@ -1,8 +1,30 @@
 #include "app/toolwindows.h"
 
+#include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QWidget>
+
+namespace {
+
+// The frame around a tool window. It tells when it was closed, since its
+// destruction comes only later and the window must be gone for the next opening.
+class ToolFrame : public QMdiSubWindow {
+public:
+    ToolFrame() { setAttribute(Qt::WA_DeleteOnClose); }
+
+    std::function<void()> onClosed;
+
+protected:
+    void closeEvent(QCloseEvent* event) override
+    {
+        QMdiSubWindow::closeEvent(event);
+        if (event->isAccepted() && onClosed)
+            std::exchange(onClosed, nullptr)();
+    }
+};
+
+} // namespace
 
 ToolWindows::ToolWindows(QMdiArea& area, Workbench& workbench, QObject* parent)
     : QObject(parent)
@@ -25,18 +47,15 @@ QWidget* ToolWindows::show(const QString& name, Activation activation)
             return nullptr;
         QWidget* window = (*factory)(m_workbench);
         window->setObjectName(name);
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        frame = m_area.addSubWindow(window, Qt::SubWindow | Qt::WindowTitleHint
-                                                | Qt::WindowSystemMenuHint
-                                                | Qt::WindowMinimizeButtonHint
-                                                | Qt::WindowCloseButtonHint);
-        frame->setAttribute(Qt::WA_DeleteOnClose);
-        frame->setWindowIcon(window->windowIcon());
+        auto* toolFrame = new ToolFrame;
+        toolFrame->onClosed = [this, name, toolFrame] { forget(name, toolFrame); };
+        toolFrame->setWidget(window);
+        toolFrame->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                                  | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+        frame = m_area.addSubWindow(toolFrame);
         m_open.insert(name, frame);
-        connect(frame, &QObject::destroyed, this, [this, name] {
-            m_open.remove(name);
-            Q_EMIT closed(name);
-        });
+        // Destroyed without a close (the main window going away): forget it too.
+        connect(frame, &QObject::destroyed, this, [this, name, frame] { forget(name, frame); });
         frame->show();
         Q_EMIT opened(name);
     } else if (frame->isMinimized()) {
@@ -48,6 +67,16 @@ QWidget* ToolWindows::show(const QString& name, Activation activation)
         frame->widget()->setFocus();
     }
     return frame->widget();
+}
+
+void ToolWindows::forget(const QString& name, const QMdiSubWindow* frame)
+{
+    // Only the frame that is open under this name: a newer one may have taken its place.
+    const auto open = m_open.find(name);
+    if (open == m_open.end() || (!open->isNull() && open->data() != frame))
+        return;
+    m_open.erase(open);
+    Q_EMIT closed(name);
 }
 
 QWidget* ToolWindows::find(const QString& name) const

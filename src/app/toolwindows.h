@@ -40,6 +40,8 @@ Q_SIGNALS:
     void closed(const QString& name);
 
 private:
+    void forget(const QString& name, const QMdiSubWindow* frame);
+
     QMdiArea& m_area;
     Workbench& m_workbench;
     QMap<QString, Factory> m_factories;

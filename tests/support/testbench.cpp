@@ -9,19 +9,26 @@
 #include <QTimer>
 
 TestBench::TestBench(const QStringList& portLabels, bool builtInSimulator)
+    : TestBench(std::make_shared<PortCatalog>(
+                    [portLabels] {
+                        QList<PortEntry> entries;
+                        for (const QString& label : portLabels)
+                            entries.append({label, QStringLiteral("COM") + label});
+                        return entries;
+                    },
+                    [this](const QString& name) {
+                        return std::make_unique<RecordingLink>(m_line, name);
+                    }),
+                builtInSimulator)
+{
+}
+
+TestBench::TestBench(std::shared_ptr<PortCatalog> catalog, bool builtInSimulator)
     : m_clock(std::make_shared<ManualClock>())
     , m_dialogs(std::make_shared<ScriptedDialogs>())
 {
-    auto catalog = std::make_shared<PortCatalog>(
-        [portLabels] {
-            QList<PortEntry> entries;
-            for (const QString& label : portLabels)
-                entries.append({label, QStringLiteral("COM") + label});
-            return entries;
-        },
-        [this](const QString& name) { return std::make_unique<RecordingLink>(m_line, name); });
     m_main = std::make_unique<frmMainMDI>(
-        frmMainMDI::Services{m_clock, m_dialogs, catalog, builtInSimulator});
+        frmMainMDI::Services{m_clock, m_dialogs, std::move(catalog), builtInSimulator});
     m_main->show();
 }
 
@@ -55,6 +62,7 @@ void TestBench::poll(const QByteArray& arrived)
 void TestBench::settle()
 {
     QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
 }
 

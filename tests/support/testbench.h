@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class PortCatalog;
 class QAbstractButton;
 
 // The whole program with its seams replaced: a clock the test moves, dialogs the
@@ -20,6 +21,8 @@ public:
     explicit TestBench(const QStringList& portLabels = {QStringLiteral("1"), QStringLiteral("3"),
                                                         QStringLiteral("4")},
                        bool builtInSimulator = false);
+    // The program on the given ports, such as a pseudo-terminal opened through QSerialPort.
+    explicit TestBench(std::shared_ptr<PortCatalog> catalog, bool builtInSimulator = false);
     ~TestBench();
 
     frmMainMDI& main() { return *m_main; }

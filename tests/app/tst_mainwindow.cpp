@@ -1,0 +1,243 @@
+#include "app/session.h"
+#include "app/toolwindows.h"
+#include "app/userdialogs.h"
+#include "serial/msserial.h"
+#include "testbench.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+namespace {
+
+QStringList captions(QMenu* menu)
+{
+    QStringList texts;
+    const QList<QAction*> actions = menu->actions();
+    for (QAction* action : actions)
+        texts.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+    return texts;
+}
+
+// A tool window for exercising the window mechanism on its own.
+QWidget* makeProbe(Workbench&)
+{
+    auto* probe = new QWidget;
+    probe->setWindowTitle(QStringLiteral(" Probe "));
+    return probe;
+}
+
+} // namespace
+
+class tst_MainWindow : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startsDisconnectedAtAFixedSize();
+    void menusAndToolbarAsDesigned();
+    void timersStartAsDesigned();
+    void toolWindowsOpenOnceAndComeBackFresh();
+    void windowMenuListsAndArrangesChildren();
+    void receivePollReplacesTheResponse();
+    void exitSendsNothing();
+    void dialogFiltersBecomeQtFilters();
+};
+
+void tst_MainWindow::startsDisconnectedAtAFixedSize()
+{
+    TestBench bench;
+    frmMainMDI& main = bench.main();
+    QCOMPARE(main.objectName(), QStringLiteral("frmMainMDI"));
+    QCOMPARE(main.windowTitle(), QStringLiteral(" Lumaret"));
+    QCOMPARE(main.statusText(), QStringLiteral("Controller Disconnected"));
+    QVERIFY(!main.findChild<QLabel*>(QStringLiteral("PanelTime"))->text().isEmpty());
+    QVERIFY(main.findChild<QProgressBar*>(QStringLiteral("ProgressBar1")));
+    QVERIFY(!main.port().portOpen());
+
+    QCOMPARE(main.minimumSize(), main.maximumSize());
+    QCOMPARE(main.findChild<QMdiArea*>()->size(), QSize(588, 357));
+    QVERIFY(!(main.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(main.windowFlags() & Qt::WindowMinimizeButtonHint);
+    main.resize(main.width() + 100, main.height() + 50);
+    QCOMPARE(main.size(), main.minimumSize());
+}
+
+void tst_MainWindow::menusAndToolbarAsDesigned()
+{
+    TestBench bench;
+    frmMainMDI& main = bench.main();
+    auto menu = [&](const char* name) { return main.findChild<QMenu*>(QLatin1String(name)); };
+    QCOMPARE(captions(menu("mnuFile")),
+             (QStringList{QStringLiteral("Settings"), QStringLiteral("-"), QStringLiteral("Exit")}));
+    QCOMPARE(captions(menu("mnuTools")),
+             (QStringList{QStringLiteral("Font"), QStringLiteral("Graphic"),
+                          QStringLiteral("Color Picker"), QStringLiteral("Text"),
+                          QStringLiteral("Coordinates"), QStringLiteral("Utilities")}));
+    QCOMPARE(captions(menu("mnuWindow")),
+             (QStringList{QStringLiteral("Cascade"), QStringLiteral("Tile")}));
+    QCOMPARE(captions(menu("mnuHelp")), QStringList{QStringLiteral("About")});
+    QStringList titles;
+    const QList<QAction*> bar = main.menuBar()->actions();
+    for (QAction* action : bar)
+        titles.append(action->text());
+    QCOMPARE(titles, (QStringList{QStringLiteral("File"), QStringLiteral("Tools"),
+                                  QStringLiteral("Window"), QStringLiteral("Help")}));
+
+    // A tool window that is there can be opened; the others are not offered.
+    const QList<QPair<const char*, QString>> items{
+        {"mnuSettings", QStringLiteral("frmSettings")}, {"mnuFont", QStringLiteral("frmFont")},
+        {"mnuGraphic", QStringLiteral("frmGraphic")},   {"mnuColorPic", QStringLiteral("frmColor")},
+        {"mnuText", QStringLiteral("frmText")},         {"mnuCoordinates", QStringLiteral("frmCoordinates")},
+        {"mnuUtilities", QStringLiteral("frmUtilities")}, {"mnuAbout", QStringLiteral("frmAbout")}};
+    for (const auto& [action, window] : items) {
+        QCOMPARE(main.findChild<QAction*>(QLatin1String(action))->isEnabled(),
+                 main.toolWindows().contains(window));
+    }
+
+    QStringList keys;
+    const QList<QAction*> buttons = main.findChild<QToolBar*>(QStringLiteral("Toolbar1"))->actions();
+    for (QAction* button : buttons)
+        keys.append(button->objectName());
+    QCOMPARE(keys, (QStringList{QStringLiteral("Settings"), QStringLiteral("Font"),
+                                QStringLiteral("Graphic"), QStringLiteral("Color")}));
+}
+
+void tst_MainWindow::timersStartAsDesigned()
+{
+    TestBench bench;
+    frmMainMDI& main = bench.main();
+    auto timer = [&](const char* name) {
+        return main.findChild<QTimer*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+    };
+    QCOMPARE(timer("Timer1")->interval(), 1500);
+    QVERIFY(!timer("Timer1")->isActive());
+    QCOMPARE(timer("Timer2")->interval(), 250);
+    QVERIFY(!timer("Timer2")->isActive());
+    QCOMPARE(timer("Timer4")->interval(), 50);
+    QVERIFY(timer("Timer4")->isActive());
+
+    // Timer4's tick at start only stops it.
+    main.Timer4_Timer();
+    QVERIFY(!timer("Timer4")->isActive());
+    QCOMPARE(main.statusText(), QStringLiteral("Controller Disconnected"));
+    QVERIFY(bench.line().writes.isEmpty());
+    QVERIFY(bench.dialogs().messages.isEmpty());
+}
+
+void tst_MainWindow::toolWindowsOpenOnceAndComeBackFresh()
+{
+    TestBench bench;
+    frmMainMDI& main = bench.main();
+    main.toolWindows().add(QStringLiteral("frmProbe"), makeProbe);
+    auto* area = main.findChild<QMdiArea*>();
+
+    main.findChild<QAction*>(QStringLiteral("mnuSettings"))->trigger();
+    QWidget* settings = bench.window(QStringLiteral("frmSettings"));
+    QVERIFY(settings);
+    QCOMPARE(area->activeSubWindow()->widget(), settings);
+
+    bench.open(QStringLiteral("frmProbe"));
+    QCOMPARE(area->activeSubWindow()->widget()->objectName(), QStringLiteral("frmProbe"));
+
+    // The toolbar button brings the open settings window to the front: no twin.
+    main.Toolbar1_ButtonClick(QStringLiteral("Settings"));
+    QCOMPARE(area->subWindowList().size(), 2);
+    QCOMPARE(area->activeSubWindow()->widget(), settings);
+    main.findChild<QAction*>(QStringLiteral("mnuSettings"))->trigger();
+    QCOMPARE(area->subWindowList().size(), 2);
+
+    // Closed, it is gone; the next opening is a new window.
+    settings->parentWidget()->close();
+    QVERIFY(!bench.window(QStringLiteral("frmSettings")));
+    TestBench::settle();
+    QCOMPARE(area->subWindowList().size(), 1);
+    main.Toolbar1_ButtonClick(QStringLiteral("Settings"));
+    QVERIFY(bench.window(QStringLiteral("frmSettings")));
+    QCOMPARE(area->subWindowList().size(), 2);
+
+    // Unknown keys do nothing.
+    main.Toolbar1_ButtonClick(QStringLiteral("settings"));
+    QCOMPARE(area->subWindowList().size(), 2);
+}
+
+void tst_MainWindow::windowMenuListsAndArrangesChildren()
+{
+    TestBench bench;
+    frmMainMDI& main = bench.main();
+    main.toolWindows().add(QStringLiteral("frmProbe"), makeProbe);
+    bench.open(QStringLiteral("frmSettings"));
+    bench.open(QStringLiteral("frmProbe"));
+
+    QMenu* menu = main.findChild<QMenu*>(QStringLiteral("mnuWindow"));
+    Q_EMIT menu->aboutToShow();
+    const QStringList listed = captions(menu);
+    QCOMPARE(listed.mid(0, 3), (QStringList{QStringLiteral("Cascade"), QStringLiteral("Tile"),
+                                            QStringLiteral("-")}));
+    QVERIFY(listed.contains(QStringLiteral("Settings")));
+    QVERIFY(listed.contains(QStringLiteral("Probe")));
+
+    main.findChild<QAction*>(QStringLiteral("mnuTile"))->trigger();
+    auto* area = main.findChild<QMdiArea*>();
+    const QList<QMdiSubWindow*> windows = area->subWindowList();
+    // Tiled one above the other, each across the whole width.
+    QCOMPARE(windows[0]->width(), area->viewport()->width());
+    QCOMPARE(windows[1]->width(), area->viewport()->width());
+    QVERIFY(windows[0]->geometry().bottom() <= windows[1]->geometry().top()
+            || windows[1]->geometry().bottom() <= windows[0]->geometry().top());
+}
+
+void tst_MainWindow::receivePollReplacesTheResponse()
+{
+    TestBench bench;
+    Session& session = bench.main().session();
+    int polls = 0;
+    QObject::connect(&session, &Session::polled, [&polls] { ++polls; });
+
+    // Closed port: the tick changes nothing.
+    session.setControllerResponse(QStringLiteral("old"));
+    bench.poll("ignored");
+    QCOMPARE(session.controllerResponse(), QStringLiteral("old"));
+    QCOMPARE(polls, 0);
+    bench.line().pending.clear();
+
+    bench.connectBoard();
+    bench.poll("1,4,");
+    QCOMPARE(session.controllerResponse(), QStringLiteral("1,4,"));
+    bench.poll("200$");
+    QCOMPARE(session.controllerResponse(), QStringLiteral("200$"));
+    bench.poll();
+    QCOMPARE(session.controllerResponse(), QString());
+    bench.poll(bytes({0xE9, '!'}));
+    QCOMPARE(session.controllerResponse(), QString(QChar(0xE9)) + QLatin1Char('!'));
+    QCOMPARE(polls, 4);
+}
+
+void tst_MainWindow::exitSendsNothing()
+{
+    TestBench bench;
+    bench.connectBoard();
+    bench.main().findChild<QAction*>(QStringLiteral("mnuExit"))->trigger();
+    QVERIFY(bench.line().writes.isEmpty());
+}
+
+void tst_MainWindow::dialogFiltersBecomeQtFilters()
+{
+    QCOMPARE(QtUserDialogs::qtFilter(QStringLiteral("ZEP File (*.zep)|*.zep|")),
+             QStringLiteral("ZEP File (*.zep) (*.zep *.ZEP)"));
+    QCOMPARE(QtUserDialogs::qtFilter(
+                 QStringLiteral("Image Files(*.BMP;*.JPG;*.GIF)|*.BMP;*.JPG;*.GIF|")),
+             QStringLiteral("Image Files(*.BMP;*.JPG;*.GIF) (*.BMP *.bmp *.JPG *.jpg *.GIF *.gif)"));
+    QCOMPARE(QtUserDialogs::qtFilter(QStringLiteral("A|*.a|B|*.b")),
+             QStringLiteral("A (*.a *.A);;B (*.b *.B)"));
+    QCOMPARE(QtUserDialogs::qtFilter(QString()), QString());
+}
+
+QTEST_MAIN(tst_MainWindow)
+#include "tst_mainwindow.moc"

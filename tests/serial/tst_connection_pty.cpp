@@ -1,0 +1,58 @@
+#include "app/session.h"
+#include "pseudoterminal.h"
+#include "serial/commands.h"
+#include "serial/msserial.h"
+#include "serial/portcatalog.h"
+#include "serial/qtseriallink.h"
+#include "testbench.h"
+
+#include <QPushButton>
+#include <QTest>
+
+// The real serial port code against a pseudo-terminal that plays the board.
+class tst_ConnectionPty : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void connectTalkAndDisconnect();
+};
+
+void tst_ConnectionPty::connectTalkAndDisconnect()
+{
+    PseudoTerminal board;
+    QVERIFY2(board.isOpen(), qPrintable(board.errorString()));
+    const QString path = board.devicePath();
+    auto catalog = std::make_shared<PortCatalog>(
+        [path] { return QList<PortEntry>{{path, path}}; },
+        [](const QString& name) { return std::make_unique<QtSerialLink>(name); });
+    TestBench bench(catalog);
+    bench.open(QStringLiteral("frmSettings"));
+    auto* connectButton =
+        bench.find<QPushButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta"));
+    click(connectButton);
+
+    QByteArray received;
+    QTRY_VERIFY((received += board.readAvailable()).contains("ID"));
+    QVERIFY(board.write("LCD 100\r\n"));
+    QTRY_COMPARE(bench.main().statusText(),
+                 QStringLiteral("Connected: ") + path + QStringLiteral(" 115200,N,8,1"));
+
+    // Bytes above 127 and control codes cross the line untouched.
+    bench.main().port().output(Commands::clearScreen(200));
+    bench.main().port().output(Commands::writeText(255, 1, QByteArray("\r\n\b", 3)));
+    const QByteArray expected = QByteArray("CS") + bytes({200}) + QByteArray("WT")
+                                + bytes({255, 1, 13, 10, 8, 13});
+    received.clear();
+    QTRY_COMPARE(received += board.readAvailable(), expected);
+
+    // The receive poll brings the board's answers in.
+    QVERIFY(board.write("!"));
+    QTRY_COMPARE(bench.main().session().controllerResponse(), QStringLiteral("!"));
+
+    click(connectButton);
+    QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected "));
+    QVERIFY(!bench.main().port().portOpen());
+}
+
+QTEST_MAIN(tst_ConnectionPty)
+#include "tst_connection_pty.moc"
