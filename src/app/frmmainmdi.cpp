@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -149,7 +150,10 @@ void frmMainMDI::createStatusBar()
 void frmMainMDI::showTimeOfDay()
 {
     const QTime now = QTime::currentTime();
-    m_timePanel->setText(QLocale::system().toString(now, QLocale::ShortFormat));
+    // The user's short time format, without seconds: the panel changes once a minute.
+    static const QString format = QLocale::system().timeFormat(QLocale::ShortFormat).remove(
+        QRegularExpression(QStringLiteral("[:.]ss?")));
+    m_timePanel->setText(QLocale::system().toString(now, format));
     // Wake up once a minute, just after the minute turns.
     m_clockTimer->start((60 - now.second()) * 1000 - now.msec() + 20);
 }

@@ -52,6 +52,7 @@ QWidget* ToolWindows::show(const QString& name, Activation activation)
         toolFrame->setWidget(window);
         toolFrame->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+        toolFrame->setWindowIcon(m_area.window()->windowIcon());
         frame = m_area.addSubWindow(toolFrame);
         m_open.insert(name, frame);
         // Destroyed without a close (the main window going away): forget it too.
