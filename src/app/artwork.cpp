@@ -12,16 +12,14 @@ namespace {
 
 constexpr int IconSize = 32;
 
-QPixmap blankIcon()
-{
+QPixmap blankIcon() {
     QPixmap pixmap(IconSize, IconSize);
     pixmap.fill(Qt::transparent);
     return pixmap;
 }
 
 // The board's screen in miniature: colour bars of the 3-3-2 palette in a bezel.
-void drawBoard(QPainter& painter, const QRectF& board)
-{
+void drawBoard(QPainter& painter, const QRectF& board) {
     painter.setPen(QPen(QColor(20, 60, 40), 2));
     painter.setBrush(QColor(24, 110, 70));
     painter.drawRoundedRect(board, 8, 8);
@@ -50,8 +48,7 @@ void drawBoard(QPainter& painter, const QRectF& board)
 
 } // namespace
 
-QPixmap background(const QSize& size)
-{
+QPixmap background(const QSize& size) {
     QPixmap pixmap(size);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -68,8 +65,8 @@ QPixmap background(const QSize& size)
         painter.drawLine(0, y, size.width(), y);
 
     const qreal boardWidth = size.width() * 0.42;
-    drawBoard(painter, QRectF(size.width() - boardWidth - size.width() * 0.06,
-                              size.height() * 0.22, boardWidth, boardWidth * 0.82));
+    drawBoard(painter, QRectF(size.width() - boardWidth - size.width() * 0.06, size.height() * 0.22,
+                              boardWidth, boardWidth * 0.82));
 
     painter.setPen(QColor(230, 236, 244));
     QFont title = painter.font();
@@ -87,8 +84,7 @@ QPixmap background(const QSize& size)
     return pixmap;
 }
 
-QIcon applicationIcon()
-{
+QIcon applicationIcon() {
     QPixmap pixmap = blankIcon();
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -96,8 +92,7 @@ QIcon applicationIcon()
     return QIcon(pixmap);
 }
 
-QIcon toolbarIcon(const QString& key)
-{
+QIcon toolbarIcon(const QString& key) {
     QPixmap pixmap = blankIcon();
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -120,8 +115,8 @@ QIcon toolbarIcon(const QString& key)
             painter.drawEllipse(QPointF(9.6 + pin * 4.25, 18.5), 1.6, 1.6);
     } else if (key == QLatin1String("Font")) {
         // A letter built from pixels.
-        static const char* const glyph[] = {"..##..", ".#..#.", "#....#", "######", "#....#",
-                                            "#....#"};
+        static const char* const glyph[] = {"..##..", ".#..#.", "#....#",
+                                            "######", "#....#", "#....#"};
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(40, 70, 140));
         for (int row = 0; row < 6; ++row) {

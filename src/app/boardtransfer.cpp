@@ -17,13 +17,11 @@ constexpr int ReceivePollMs = 250;
 BoardTransfer::BoardTransfer(Workbench& workbench, const QString& name, QObject* owner)
     : QObject(owner)
     , m_workbench(workbench)
-    , m_name(name)
-{
+    , m_name(name) {
     setObjectName(name);
 }
 
-BoardTransfer::~BoardTransfer()
-{
+BoardTransfer::~BoardTransfer() {
     // The owning window is being destroyed: nothing here may call back into it.
     if (m_running) {
         finish(false, Session::Notify::Later);
@@ -31,8 +29,7 @@ BoardTransfer::~BoardTransfer()
     }
 }
 
-bool BoardTransfer::start(Steps steps)
-{
+bool BoardTransfer::start(Steps steps) {
     if (m_running || !m_workbench.port().portOpen())
         return false;
     Session& session = m_workbench.session();
@@ -49,11 +46,11 @@ bool BoardTransfer::start(Steps steps)
     m_block = 0;
     m_savedProgressMaximum = m_workbench.progressBar().maximum();
     m_pollConnection = connect(&session, &Session::polled, this, &BoardTransfer::onPolled);
-    m_portConnection = connect(&m_workbench.port(), &MSserial::portOpenChanged, this,
-                               [this](bool open) {
-                                   if (!open)
-                                       stop(tr("the connection to the board was closed"));
-                               });
+    m_portConnection =
+        connect(&m_workbench.port(), &MSserial::portOpenChanged, this, [this](bool open) {
+            if (!open)
+                stop(tr("the connection to the board was closed"));
+        });
     if (m_steps.blockCount <= 0)
         finish(true, Session::Notify::Now);
     else
@@ -61,23 +58,20 @@ bool BoardTransfer::start(Steps steps)
     return true;
 }
 
-void BoardTransfer::stop(const QString& reason)
-{
+void BoardTransfer::stop(const QString& reason) {
     if (!m_running)
         return;
     finish(false, Session::Notify::Now);
     tellStopped(reason);
 }
 
-void BoardTransfer::sendCurrentBlock()
-{
+void BoardTransfer::sendCurrentBlock() {
     m_steps.send(m_block);
     // Sending may have lost the port, which stops the transfer.
     m_waiting = m_running;
 }
 
-void BoardTransfer::onPolled()
-{
+void BoardTransfer::onPolled() {
     if (!m_waiting || m_workbench.session().controllerResponse().isEmpty())
         return;
     m_waiting = false;
@@ -91,8 +85,7 @@ void BoardTransfer::onPolled()
         finish(true, Session::Notify::Now);
 }
 
-void BoardTransfer::finish(bool completed, Session::Notify notify)
-{
+void BoardTransfer::finish(bool completed, Session::Notify notify) {
     m_running = false;
     m_waiting = false;
     disconnect(m_pollConnection);
@@ -106,8 +99,7 @@ void BoardTransfer::finish(bool completed, Session::Notify notify)
         Q_EMIT finished(completed);
 }
 
-void BoardTransfer::tellStopped(const QString& reason)
-{
+void BoardTransfer::tellStopped(const QString& reason) {
     // Told once the current event is done: this may run while the window closes.
     QWidget* mainWindow = m_workbench.mainWindow();
     UserDialogs* dialogs = &m_workbench.dialogs();

@@ -2,12 +2,15 @@
 
 #include <QTimer>
 
-SystemClock::SystemClock() { m_started.start(); }
+SystemClock::SystemClock() {
+    m_started.start();
+}
 
-qint64 SystemClock::elapsedMs() const { return m_started.elapsed(); }
+qint64 SystemClock::elapsedMs() const {
+    return m_started.elapsed();
+}
 
-void SystemClock::callAfter(int ms, QObject* context, std::function<void()> action)
-{
+void SystemClock::callAfter(int ms, QObject* context, std::function<void()> action) {
     // A precise timer: the pauses are specified as "more than" a given time.
     QTimer::singleShot(ms, Qt::PreciseTimer, context, std::move(action));
 }

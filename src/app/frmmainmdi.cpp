@@ -43,21 +43,17 @@ const QString About = QStringLiteral("frmAbout");
 
 } // namespace
 
-frmMainMDI::Services frmMainMDI::Services::system()
-{
+frmMainMDI::Services frmMainMDI::Services::system() {
     return {std::make_shared<SystemClock>(), std::make_shared<QtUserDialogs>(),
             PortCatalog::system(), true};
 }
 
 frmMainMDI::frmMainMDI()
-    : frmMainMDI(Services::system())
-{
-}
+    : frmMainMDI(Services::system()) {}
 
 frmMainMDI::frmMainMDI(Services services, QWidget* parent)
     : QMainWindow(parent)
-    , m_services(std::move(services))
-{
+    , m_services(std::move(services)) {
     setObjectName(QStringLiteral("frmMainMDI"));
     setWindowIcon(Artwork::applicationIcon());
 
@@ -84,25 +80,22 @@ frmMainMDI::frmMainMDI(Services services, QWidget* parent)
     MDIForm_Load();
 }
 
-frmMainMDI::~frmMainMDI()
-{
+frmMainMDI::~frmMainMDI() {
     // Tool windows go first, while everything they use is still here.
     m_toolWindows->closeAll();
 }
 
-void frmMainMDI::MDIForm_Load()
-{
+void frmMainMDI::MDIForm_Load() {
     setWindowTitle(QStringLiteral(" Lumaret"));
     // No sizing border and no maximise box: the window keeps its size; it can be minimised.
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
-                   | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     setStatusText(tr("Controller Disconnected"));
 }
 
-void frmMainMDI::createTimers()
-{
+void frmMainMDI::createTimers() {
     auto makeTimer = [this](const char* name, int intervalMs, bool singleShot) {
         auto* timer = new QTimer(this);
         timer->setObjectName(QLatin1String(name));
@@ -120,8 +113,7 @@ void frmMainMDI::createTimers()
     Timer4->start();
 }
 
-void frmMainMDI::createStatusBar()
-{
+void frmMainMDI::createStatusBar() {
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
@@ -147,20 +139,19 @@ void frmMainMDI::createStatusBar()
     showTimeOfDay();
 }
 
-void frmMainMDI::showTimeOfDay()
-{
+void frmMainMDI::showTimeOfDay() {
     const QTime now = QTime::currentTime();
     // The user's short time format, without seconds: the panel changes once a minute.
-    static const QString format = QLocale::system().timeFormat(QLocale::ShortFormat).remove(
-        QRegularExpression(QStringLiteral("[:.]ss?")));
+    static const QString format = QLocale::system()
+                                      .timeFormat(QLocale::ShortFormat)
+                                      .remove(QRegularExpression(QStringLiteral("[:.]ss?")));
     m_timePanel->setText(QLocale::system().toString(now, format));
     // Wake up once a minute, just after the minute turns.
     m_clockTimer->start((60 - now.second()) * 1000 - now.msec() + 20);
 }
 
 QAction* frmMainMDI::addToolAction(QMenu* menu, const char* name, const QString& caption,
-                                   const QString& window)
-{
+                                   const QString& window) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(QLatin1String(name));
     action->setEnabled(m_toolWindows->contains(window));
@@ -168,8 +159,7 @@ QAction* frmMainMDI::addToolAction(QMenu* menu, const char* name, const QString&
     return action;
 }
 
-void frmMainMDI::createMenus()
-{
+void frmMainMDI::createMenus() {
     QMenuBar* bar = menuBar();
     auto addMenu = [bar](const char* name, const QString& caption) {
         QMenu* menu = bar->addMenu(caption);
@@ -204,8 +194,7 @@ void frmMainMDI::createMenus()
             [this] { m_toolWindows->show(About, ToolWindows::Activation::ShowOnly); });
 }
 
-void frmMainMDI::fillWindowMenu()
-{
+void frmMainMDI::fillWindowMenu() {
     mnuWindow->clear();
     QAction* mnuCascade = mnuWindow->addAction(tr("Cascade"));
     mnuCascade->setObjectName(QStringLiteral("mnuCascade"));
@@ -229,8 +218,7 @@ void frmMainMDI::fillWindowMenu()
     }
 }
 
-void frmMainMDI::tileHorizontally()
-{
+void frmMainMDI::tileHorizontally() {
     // One above the other, each as wide as the area.
     QList<QMdiSubWindow*> windows;
     const QList<QMdiSubWindow*> all = m_area->subWindowList();
@@ -248,8 +236,7 @@ void frmMainMDI::tileHorizontally()
     }
 }
 
-void frmMainMDI::createToolbar()
-{
+void frmMainMDI::createToolbar() {
     Toolbar1 = addToolBar(tr("Toolbar"));
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
     Toolbar1->setMovable(false);
@@ -267,8 +254,7 @@ void frmMainMDI::createToolbar()
     }
 }
 
-void frmMainMDI::Toolbar1_ButtonClick(const QString& key)
-{
+void frmMainMDI::Toolbar1_ButtonClick(const QString& key) {
     if (key == QLatin1String("Settings"))
         openToolWindow(Settings);
     else if (key == QLatin1String("Font"))
@@ -279,24 +265,30 @@ void frmMainMDI::Toolbar1_ButtonClick(const QString& key)
         openToolWindow(ColorPicker);
 }
 
-void frmMainMDI::openToolWindow(const QString& window)
-{
+void frmMainMDI::openToolWindow(const QString& window) {
     // Opened from here, the colour picker hands its colour to no tool window.
     if (window == ColorPicker)
         m_session->setColorRequester(QString());
     m_toolWindows->show(window);
 }
 
-QString frmMainMDI::statusText() const { return m_connectionPanel->text(); }
+QString frmMainMDI::statusText() const {
+    return m_connectionPanel->text();
+}
 
-void frmMainMDI::setStatusText(const QString& text) { m_connectionPanel->setText(text); }
+void frmMainMDI::setStatusText(const QString& text) {
+    m_connectionPanel->setText(text);
+}
 
-void frmMainMDI::Timer1_Timer() { m_connection->connectTimedOut(); }
+void frmMainMDI::Timer1_Timer() {
+    m_connection->connectTimedOut();
+}
 
-void frmMainMDI::Timer2_Timer() { m_connection->poll(); }
+void frmMainMDI::Timer2_Timer() {
+    m_connection->poll();
+}
 
-void frmMainMDI::Timer4_Timer()
-{
+void frmMainMDI::Timer4_Timer() {
     Timer4->stop();
     m_connection->handshakeStep();
 }

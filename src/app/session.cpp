@@ -1,12 +1,10 @@
 #include "app/session.h"
 
-QString Session::runningTransferName() const
-{
+QString Session::runningTransferName() const {
     return m_transfer ? m_transfer->objectName() : QString();
 }
 
-bool Session::beginTransfer(QObject* transfer)
-{
+bool Session::beginTransfer(QObject* transfer) {
     if (m_transfer)
         return false;
     m_transfer = transfer;
@@ -14,8 +12,7 @@ bool Session::beginTransfer(QObject* transfer)
     return true;
 }
 
-void Session::endTransfer(QObject* transfer, Notify notify)
-{
+void Session::endTransfer(QObject* transfer, Notify notify) {
     if (m_transfer != transfer)
         return;
     m_transfer = nullptr;

@@ -3,8 +3,7 @@
 #include "app/toolwindows.h"
 #include "serial/frmsettings.h"
 
-void registerToolWindows(ToolWindows& windows, Workbench& workbench, bool builtInSimulator)
-{
+void registerToolWindows(ToolWindows& windows, Workbench& workbench, bool builtInSimulator) {
     Q_UNUSED(workbench);
     Q_UNUSED(builtInSimulator);
     windows.add(QStringLiteral("frmSettings"),

@@ -16,8 +16,7 @@ public:
     std::function<void()> onClosed;
 
 protected:
-    void closeEvent(QCloseEvent* event) override
-    {
+    void closeEvent(QCloseEvent* event) override {
         QMdiSubWindow::closeEvent(event);
         if (event->isAccepted() && onClosed)
             std::exchange(onClosed, nullptr)();
@@ -29,17 +28,13 @@ protected:
 ToolWindows::ToolWindows(QMdiArea& area, Workbench& workbench, QObject* parent)
     : QObject(parent)
     , m_area(area)
-    , m_workbench(workbench)
-{
-}
+    , m_workbench(workbench) {}
 
-void ToolWindows::add(const QString& name, Factory factory)
-{
+void ToolWindows::add(const QString& name, Factory factory) {
     m_factories.insert(name, std::move(factory));
 }
 
-QWidget* ToolWindows::show(const QString& name, Activation activation)
-{
+QWidget* ToolWindows::show(const QString& name, Activation activation) {
     QMdiSubWindow* frame = m_open.value(name);
     if (!frame) {
         const auto factory = m_factories.constFind(name);
@@ -50,8 +45,8 @@ QWidget* ToolWindows::show(const QString& name, Activation activation)
         auto* toolFrame = new ToolFrame;
         toolFrame->onClosed = [this, name, toolFrame] { forget(name, toolFrame); };
         toolFrame->setWidget(window);
-        toolFrame->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                                  | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+        toolFrame->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
         toolFrame->setWindowIcon(m_area.window()->windowIcon());
         frame = m_area.addSubWindow(toolFrame);
         m_open.insert(name, frame);
@@ -70,8 +65,7 @@ QWidget* ToolWindows::show(const QString& name, Activation activation)
     return frame->widget();
 }
 
-void ToolWindows::forget(const QString& name, const QMdiSubWindow* frame)
-{
+void ToolWindows::forget(const QString& name, const QMdiSubWindow* frame) {
     // Only the frame that is open under this name: a newer one may have taken its place.
     const auto open = m_open.find(name);
     if (open == m_open.end() || (!open->isNull() && open->data() != frame))
@@ -80,14 +74,12 @@ void ToolWindows::forget(const QString& name, const QMdiSubWindow* frame)
     Q_EMIT closed(name);
 }
 
-QWidget* ToolWindows::find(const QString& name) const
-{
+QWidget* ToolWindows::find(const QString& name) const {
     const QMdiSubWindow* frame = m_open.value(name);
     return frame ? frame->widget() : nullptr;
 }
 
-void ToolWindows::closeAll()
-{
+void ToolWindows::closeAll() {
     const auto frames = m_open.values();
     for (const QPointer<QMdiSubWindow>& frame : frames)
         delete frame.data();

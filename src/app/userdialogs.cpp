@@ -12,8 +12,7 @@
 
 namespace {
 
-QMessageBox::Icon messageIcon(UserDialogs::Icon icon)
-{
+QMessageBox::Icon messageIcon(UserDialogs::Icon icon) {
     switch (icon) {
     case UserDialogs::Icon::Information:
         return QMessageBox::Information;
@@ -30,17 +29,24 @@ QMessageBox::Icon messageIcon(UserDialogs::Icon icon)
 }
 
 // The sixteen colours a desktop font dialog offers for the font colour.
-const QList<QPair<QString, QColor>>& fontColors()
-{
+const QList<QPair<QString, QColor>>& fontColors() {
     static const QList<QPair<QString, QColor>> colors{
-        {QStringLiteral("Black"), QColor(0, 0, 0)},       {QStringLiteral("Maroon"), QColor(128, 0, 0)},
-        {QStringLiteral("Green"), QColor(0, 128, 0)},     {QStringLiteral("Olive"), QColor(128, 128, 0)},
-        {QStringLiteral("Navy"), QColor(0, 0, 128)},      {QStringLiteral("Purple"), QColor(128, 0, 128)},
-        {QStringLiteral("Teal"), QColor(0, 128, 128)},    {QStringLiteral("Gray"), QColor(128, 128, 128)},
-        {QStringLiteral("Silver"), QColor(192, 192, 192)}, {QStringLiteral("Red"), QColor(255, 0, 0)},
-        {QStringLiteral("Lime"), QColor(0, 255, 0)},      {QStringLiteral("Yellow"), QColor(255, 255, 0)},
-        {QStringLiteral("Blue"), QColor(0, 0, 255)},      {QStringLiteral("Fuchsia"), QColor(255, 0, 255)},
-        {QStringLiteral("Aqua"), QColor(0, 255, 255)},    {QStringLiteral("White"), QColor(255, 255, 255)},
+        {QStringLiteral("Black"), QColor(0, 0, 0)},
+        {QStringLiteral("Maroon"), QColor(128, 0, 0)},
+        {QStringLiteral("Green"), QColor(0, 128, 0)},
+        {QStringLiteral("Olive"), QColor(128, 128, 0)},
+        {QStringLiteral("Navy"), QColor(0, 0, 128)},
+        {QStringLiteral("Purple"), QColor(128, 0, 128)},
+        {QStringLiteral("Teal"), QColor(0, 128, 128)},
+        {QStringLiteral("Gray"), QColor(128, 128, 128)},
+        {QStringLiteral("Silver"), QColor(192, 192, 192)},
+        {QStringLiteral("Red"), QColor(255, 0, 0)},
+        {QStringLiteral("Lime"), QColor(0, 255, 0)},
+        {QStringLiteral("Yellow"), QColor(255, 255, 0)},
+        {QStringLiteral("Blue"), QColor(0, 0, 255)},
+        {QStringLiteral("Fuchsia"), QColor(255, 0, 255)},
+        {QStringLiteral("Aqua"), QColor(0, 255, 255)},
+        {QStringLiteral("White"), QColor(255, 255, 255)},
     };
     return colors;
 }
@@ -48,8 +54,7 @@ const QList<QPair<QString, QColor>>& fontColors()
 } // namespace
 
 UserDialogs::Answer QtUserDialogs::message(QWidget* parent, const QString& title,
-                                           const QString& text, Icon icon, Buttons buttons)
-{
+                                           const QString& text, Icon icon, Buttons buttons) {
     QMessageBox box(messageIcon(icon), title, text,
                     buttons == Buttons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
                                                  : QMessageBox::Ok,
@@ -58,15 +63,12 @@ UserDialogs::Answer QtUserDialogs::message(QWidget* parent, const QString& title
 }
 
 QString QtUserDialogs::openFileName(QWidget* parent, const QString& filter,
-                                    const QString& initialFolder)
-{
+                                    const QString& initialFolder) {
     return QFileDialog::getOpenFileName(parent, QString(), initialFolder, qtFilter(filter));
 }
 
-std::optional<UserDialogs::FontChoice> QtUserDialogs::chooseFont(QWidget* parent,
-                                                                 const QString& title,
-                                                                 const FontChoice& initial)
-{
+std::optional<UserDialogs::FontChoice>
+QtUserDialogs::chooseFont(QWidget* parent, const QString& title, const FontChoice& initial) {
     // Qt's font dialog has no colour; the board tools expect one, so it gets a colour list.
     QDialog dialog(parent);
     dialog.setWindowTitle(title);
@@ -94,8 +96,7 @@ std::optional<UserDialogs::FontChoice> QtUserDialogs::chooseFont(QWidget* parent
     return FontChoice{fonts->currentFont(), color->currentData().value<QColor>()};
 }
 
-QString QtUserDialogs::qtFilter(const QString& filter)
-{
+QString QtUserDialogs::qtFilter(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
@@ -108,8 +109,8 @@ QString QtUserDialogs::qtFilter(const QString& filter)
                     patterns.append(variant);
             }
         }
-        filters.append(parts.at(i) + QStringLiteral(" (") + patterns.join(QLatin1Char(' '))
-                       + QLatin1Char(')'));
+        filters.append(parts.at(i) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                       QLatin1Char(')'));
     }
     return filters.join(QStringLiteral(";;"));
 }

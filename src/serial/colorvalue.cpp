@@ -3,28 +3,33 @@
 namespace ColorValue {
 namespace {
 
-int level(int component, int step) { return component < 0 ? 0 : component / step; }
+int level(int component, int step) {
+    return component < 0 ? 0 : component / step;
+}
 
 } // namespace
 
-Levels levelsOf(int red, int green, int blue)
-{
+Levels levelsOf(int red, int green, int blue) {
     return {level(red, 32), level(green, 32), level(blue, 64)};
 }
 
-Levels levelsOf(QRgb rgb) { return levelsOf(qRed(rgb), qGreen(rgb), qBlue(rgb)); }
+Levels levelsOf(QRgb rgb) {
+    return levelsOf(qRed(rgb), qGreen(rgb), qBlue(rgb));
+}
 
-quint8 valueOf(Levels levels) { return quint8(levels.red * 32 + levels.green * 4 + levels.blue); }
+quint8 valueOf(Levels levels) {
+    return quint8(levels.red * 32 + levels.green * 4 + levels.blue);
+}
 
-quint8 reduce(QRgb rgb) { return valueOf(levelsOf(rgb)); }
+quint8 reduce(QRgb rgb) {
+    return valueOf(levelsOf(rgb));
+}
 
-QRgb fromDesktopColor(quint32 bgr)
-{
+QRgb fromDesktopColor(quint32 bgr) {
     return qRgb(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
 }
 
-QRgb expand(quint8 value)
-{
+QRgb expand(quint8 value) {
     const int red = (value >> 5) & 7;
     const int green = (value >> 2) & 7;
     const int blue = value & 3;

@@ -16,10 +16,9 @@ namespace {
 constexpr int BoardRateSwitchMs = 2801;
 const QString IdentifyAnswer = QStringLiteral("100");
 
-QString errorDetails(const PortError& error)
-{
-    return ConnectionController::tr("Error code: ") + QString::number(error.code) + QLatin1Char('\n')
-           + ConnectionController::tr("Description: ") + error.description;
+QString errorDetails(const PortError& error) {
+    return ConnectionController::tr("Error code: ") + QString::number(error.code) +
+           QLatin1Char('\n') + ConnectionController::tr("Description: ") + error.description;
 }
 } // namespace
 
@@ -27,13 +26,11 @@ ConnectionController::ConnectionController(Workbench& workbench, Timers timers, 
     : QObject(parent)
     , m_workbench(workbench)
     , m_timers(timers)
-    , m_settings(workbench.port().settings())
-{
+    , m_settings(workbench.port().settings()) {
     connect(&workbench.port(), &MSserial::portLost, this, &ConnectionController::onPortLost);
 }
 
-bool ConnectionController::connectTo(const QString& portName, const QString& settings)
-{
+bool ConnectionController::connectTo(const QString& portName, const QString& settings) {
     MSserial& port = m_workbench.port();
     m_portName = portName;
     m_settings = settings;
@@ -58,16 +55,14 @@ bool ConnectionController::connectTo(const QString& portName, const QString& set
     return true;
 }
 
-void ConnectionController::disconnect()
-{
+void ConnectionController::disconnect() {
     m_timers.poll.stop();
     m_workbench.port().close();
     setState(State::Idle);
     m_workbench.setStatusText(tr("Controller Disconnected "));
 }
 
-void ConnectionController::changeBoardRate(int rateIndex)
-{
+void ConnectionController::changeBoardRate(int rateIndex) {
     MSserial& port = m_workbench.port();
     if (!port.portOpen() || LineSettings::forIndex(rateIndex).isEmpty())
         return;
@@ -83,8 +78,7 @@ void ConnectionController::changeBoardRate(int rateIndex)
     m_workbench.clock().callAfter(BoardRateSwitchMs, this, [this] { finishRateChange(); });
 }
 
-void ConnectionController::finishRateChange()
-{
+void ConnectionController::finishRateChange() {
     if (m_state != State::ChangingRate)
         return;
     setState(State::Idle);
@@ -92,8 +86,7 @@ void ConnectionController::finishRateChange()
     Q_EMIT rateChangeFinished();
 }
 
-void ConnectionController::connectTimedOut()
-{
+void ConnectionController::connectTimedOut() {
     m_timers.timeout.stop();
     m_timers.poll.stop();
     m_workbench.port().close();
@@ -103,8 +96,7 @@ void ConnectionController::connectTimedOut()
                                   tr("Controller not found"), UserDialogs::Icon::Information);
 }
 
-void ConnectionController::handshakeStep()
-{
+void ConnectionController::handshakeStep() {
     MSserial& port = m_workbench.port();
     if (m_state != State::Probing || !port.portOpen())
         return;
@@ -116,13 +108,12 @@ void ConnectionController::handshakeStep()
     }
     m_timers.timeout.stop();
     setState(State::Connected);
-    m_workbench.setStatusText(tr("Connected: ") + port.commPort() + QLatin1Char(' ')
-                              + port.settings());
+    m_workbench.setStatusText(tr("Connected: ") + port.commPort() + QLatin1Char(' ') +
+                              port.settings());
     m_timers.poll.start();
 }
 
-void ConnectionController::poll()
-{
+void ConnectionController::poll() {
     MSserial& port = m_workbench.port();
     if (!port.portOpen())
         return;
@@ -131,22 +122,19 @@ void ConnectionController::poll()
     session.notifyPolled();
 }
 
-void ConnectionController::setState(State state)
-{
+void ConnectionController::setState(State state) {
     if (m_state == state)
         return;
     m_state = state;
     Q_EMIT stateChanged(state);
 }
 
-void ConnectionController::failWith(const PortError& error)
-{
+void ConnectionController::failWith(const PortError& error) {
     Q_EMIT failed();
     showCritical(tr("Can't open the selected COM Port.") + QLatin1Char('\n') + errorDetails(error));
 }
 
-void ConnectionController::onPortLost(const PortError& error)
-{
+void ConnectionController::onPortLost(const PortError& error) {
     if (m_state != State::Probing && m_state != State::Connected)
         return;
     m_timers.timeout.stop();
@@ -154,12 +142,11 @@ void ConnectionController::onPortLost(const PortError& error)
     m_timers.poll.stop();
     setState(State::Idle);
     m_workbench.setStatusText(tr("Controller Disconnected"));
-    showCritical(tr("The connection to the board on %1 was lost.").arg(m_portName)
-                 + QLatin1Char('\n') + errorDetails(error));
+    showCritical(tr("The connection to the board on %1 was lost.").arg(m_portName) +
+                 QLatin1Char('\n') + errorDetails(error));
 }
 
-void ConnectionController::showCritical(const QString& text)
-{
+void ConnectionController::showCritical(const QString& text) {
     m_workbench.dialogs().message(m_workbench.mainWindow(), tr("Critical Error"), text,
                                   UserDialogs::Icon::Critical);
 }

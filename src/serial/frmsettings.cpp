@@ -19,15 +19,12 @@ namespace {
 
 const QString DisconnectCaption = QStringLiteral("Disconnect");
 
-template<typename T>
-T* named(T* widget, const char* name)
-{
+template <typename T> T* named(T* widget, const char* name) {
     widget->setObjectName(QLatin1String(name));
     return widget;
 }
 
-QStringList speedItems()
-{
+QStringList speedItems() {
     QStringList items;
     for (int rate : LineSettings::baudRates())
         items.append(QString::number(rate));
@@ -38,8 +35,7 @@ QStringList speedItems()
 
 frmSettings::frmSettings(Workbench& workbench, QWidget* parent)
     : QWidget(parent)
-    , m_workbench(workbench)
-{
+    , m_workbench(workbench) {
     setWindowTitle(tr("Settings "));
 
     Connect = named(new QGroupBox(tr("Settings"), this), "Connect");
@@ -94,8 +90,7 @@ frmSettings::frmSettings(Workbench& workbench, QWidget* parent)
     Form_Load();
 }
 
-void frmSettings::Form_Load()
-{
+void frmSettings::Form_Load() {
     cbo_mostraporta->clear();
     const QList<PortEntry> ports = m_workbench.portCatalog().ports();
     for (const PortEntry& port : ports)
@@ -110,8 +105,7 @@ void frmSettings::Form_Load()
     showConnectionState(m_workbench.connection().state());
 }
 
-void frmSettings::cmd_conecta_Click()
-{
+void frmSettings::cmd_conecta_Click() {
     setListsEnabled(false);
     ConnectionController& connection = m_workbench.connection();
     if (cmd_conecta->text() == DisconnectCaption) {
@@ -130,8 +124,7 @@ void frmSettings::cmd_conecta_Click()
     connection.connectTo(cbo_mostraporta->currentData().toString(), appliedBaudRate());
 }
 
-void frmSettings::cmdBaudRate_Click()
-{
+void frmSettings::cmdBaudRate_Click() {
     if (!m_workbench.port().portOpen())
         return;
     const int rateIndex = cmbBoudRate->findText(cmbBoudRate->currentText(), Qt::MatchExactly);
@@ -142,28 +135,24 @@ void frmSettings::cmdBaudRate_Click()
                                       UserDialogs::Icon::Warning);
         return;
     }
-    if (m_workbench.dialogs().message(this, tr("Attention"),
-                                      tr("Remove jumper 1 from J11 and click OK."),
-                                      UserDialogs::Icon::Warning, UserDialogs::Buttons::OkCancel)
-        != UserDialogs::Answer::Ok)
+    if (m_workbench.dialogs().message(
+            this, tr("Attention"), tr("Remove jumper 1 from J11 and click OK."),
+            UserDialogs::Icon::Warning, UserDialogs::Buttons::OkCancel) != UserDialogs::Answer::Ok)
         return;
     m_workbench.connection().changeBoardRate(rateIndex);
 }
 
-QString frmSettings::appliedBaudRate() const
-{
+QString frmSettings::appliedBaudRate() const {
     const QString settings = LineSettings::forIndex(cboBR->currentIndex());
     return settings.isEmpty() ? m_workbench.port().settings() : settings;
 }
 
-void frmSettings::setListsEnabled(bool enabled)
-{
+void frmSettings::setListsEnabled(bool enabled) {
     cbo_mostraporta->setEnabled(enabled);
     cboBR->setEnabled(enabled);
 }
 
-void frmSettings::showConnectionState(ConnectionController::State state)
-{
+void frmSettings::showConnectionState(ConnectionController::State state) {
     using State = ConnectionController::State;
     if (state == State::Idle)
         m_connectLocked = false;
@@ -172,10 +161,9 @@ void frmSettings::showConnectionState(ConnectionController::State state)
     updateConnectButton();
 }
 
-void frmSettings::updateConnectButton()
-{
+void frmSettings::updateConnectButton() {
     using State = ConnectionController::State;
     const State state = m_workbench.connection().state();
-    cmd_conecta->setEnabled(!m_connectLocked && state != State::Probing
-                            && state != State::ChangingRate);
+    cmd_conecta->setEnabled(!m_connectLocked && state != State::Probing &&
+                            state != State::ChangingRate);
 }

@@ -4,24 +4,21 @@
 
 namespace LineSettings {
 
-const QList<int>& baudRates()
-{
+const QList<int>& baudRates() {
     static const QList<int> rates{9600, 14400, 19200, 28800, 38400, 57600, 115200};
     return rates;
 }
 
-QString forIndex(int index)
-{
+QString forIndex(int index) {
     if (index < 0 || index >= baudRates().size())
         return {};
     return QString::number(baudRates().at(index)) + QStringLiteral(",N,8,1");
 }
 
-std::optional<int> baudRateOf(const QString& settings)
-{
+std::optional<int> baudRateOf(const QString& settings) {
     const QStringList fields = settings.split(QLatin1Char(','));
-    if (fields.size() != 4 || fields.at(1).compare(QLatin1String("N"), Qt::CaseInsensitive) != 0
-        || fields.at(2) != QLatin1String("8") || fields.at(3) != QLatin1String("1"))
+    if (fields.size() != 4 || fields.at(1).compare(QLatin1String("N"), Qt::CaseInsensitive) != 0 ||
+        fields.at(2) != QLatin1String("8") || fields.at(3) != QLatin1String("1"))
         return std::nullopt;
     bool ok = false;
     const int rate = fields.at(0).toInt(&ok);

@@ -7,27 +7,28 @@
 MSserial::MSserial(const PortCatalog& catalog, QObject* parent)
     : QObject(parent)
     , m_catalog(catalog)
-    , m_settings(LineSettings::forIndex(6))
-{
+    , m_settings(LineSettings::forIndex(6)) {
     qRegisterMetaType<PortError>();
 }
 
 MSserial::~MSserial() = default;
 
-void MSserial::setCommPort(const QString& name) { m_commPort = name; }
+void MSserial::setCommPort(const QString& name) {
+    m_commPort = name;
+}
 
-bool MSserial::setSettings(const QString& settings)
-{
+bool MSserial::setSettings(const QString& settings) {
     if (!LineSettings::baudRateOf(settings))
         return false;
     m_settings = settings;
     return true;
 }
 
-bool MSserial::portOpen() const { return m_link && m_link->isOpen(); }
+bool MSserial::portOpen() const {
+    return m_link && m_link->isOpen();
+}
 
-bool MSserial::open()
-{
+bool MSserial::open() {
     if (portOpen())
         return true;
     m_link = m_catalog.createLink(m_commPort);
@@ -47,8 +48,7 @@ bool MSserial::open()
     return true;
 }
 
-void MSserial::close()
-{
+void MSserial::close() {
     if (!m_link)
         return;
     const bool wasOpen = m_link->isOpen();
@@ -58,8 +58,7 @@ void MSserial::close()
         Q_EMIT portOpenChanged(false);
 }
 
-bool MSserial::output(QByteArrayView write)
-{
+bool MSserial::output(QByteArrayView write) {
     if (!portOpen())
         return false;
     if (!m_link->write(write)) {
@@ -69,8 +68,7 @@ bool MSserial::output(QByteArrayView write)
     return true;
 }
 
-bool MSserial::output(const WriteList& writes)
-{
+bool MSserial::output(const WriteList& writes) {
     for (qsizetype i = 0; i < writes.count(); ++i) {
         if (!output(writes.at(i)))
             return false;
@@ -78,10 +76,11 @@ bool MSserial::output(const WriteList& writes)
     return true;
 }
 
-QByteArray MSserial::input() { return portOpen() ? m_link->readAll() : QByteArray(); }
+QByteArray MSserial::input() {
+    return portOpen() ? m_link->readAll() : QByteArray();
+}
 
-void MSserial::onLinkLost(const PortError& error)
-{
+void MSserial::onLinkLost(const PortError& error) {
     m_lastError = error;
     // The link may be the sender; let it finish its signal before it goes.
     m_link.release()->deleteLater();

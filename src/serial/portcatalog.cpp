@@ -12,8 +12,7 @@
 namespace {
 
 // Digits compare as numbers, so COM2 comes before COM10 and ttyS9 before ttyS10.
-int compareNatural(const QString& left, const QString& right)
-{
+int compareNatural(const QString& left, const QString& right) {
     qsizetype i = 0;
     qsizetype j = 0;
     while (i < left.size() && j < right.size()) {
@@ -40,8 +39,7 @@ int compareNatural(const QString& left, const QString& right)
     return int(left.size() - i) - int(right.size() - j);
 }
 
-QList<PortEntry> scanSystemPorts()
-{
+QList<PortEntry> scanSystemPorts() {
     QList<PortEntry> entries;
     const QList<QSerialPortInfo> infos = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo& info : infos)
@@ -57,32 +55,25 @@ QList<PortEntry> scanSystemPorts()
 
 PortCatalog::PortCatalog(Scan scan, LinkFactory links)
     : m_scan(std::move(scan))
-    , m_links(std::move(links))
-{
+    , m_links(std::move(links)) {}
+
+std::unique_ptr<PortCatalog> PortCatalog::system() {
+    return std::make_unique<PortCatalog>(
+        scanSystemPorts, [](const QString& name) { return std::make_unique<QtSerialLink>(name); });
 }
 
-std::unique_ptr<PortCatalog> PortCatalog::system()
-{
-    return std::make_unique<PortCatalog>(scanSystemPorts, [](const QString& name) {
-        return std::make_unique<QtSerialLink>(name);
-    });
-}
-
-void PortCatalog::addVirtualPort(const PortEntry& entry, LinkFactory links)
-{
+void PortCatalog::addVirtualPort(const PortEntry& entry, LinkFactory links) {
     m_virtualPorts.append({entry, std::move(links)});
 }
 
-QList<PortEntry> PortCatalog::ports() const
-{
+QList<PortEntry> PortCatalog::ports() const {
     QList<PortEntry> entries = m_scan();
     for (const VirtualPort& port : m_virtualPorts)
         entries.append(port.entry);
     return entries;
 }
 
-std::unique_ptr<SerialLink> PortCatalog::createLink(const QString& name) const
-{
+std::unique_ptr<SerialLink> PortCatalog::createLink(const QString& name) const {
     for (const VirtualPort& port : m_virtualPorts) {
         if (port.entry.name == name)
             return port.links(name);
@@ -90,8 +81,7 @@ std::unique_ptr<SerialLink> PortCatalog::createLink(const QString& name) const
     return m_links(name);
 }
 
-PortEntry PortCatalog::entryForSystemPort(const QString& portName)
-{
+PortEntry PortCatalog::entryForSystemPort(const QString& portName) {
 #ifdef Q_OS_WIN
     // Windows users know their ports by number: COM3 is listed as "3".
     static const QRegularExpression comPort(QStringLiteral("^COM(\\d+)$"),
@@ -102,8 +92,7 @@ PortEntry PortCatalog::entryForSystemPort(const QString& portName)
     return {portName, portName};
 }
 
-QList<PortEntry> PortCatalog::entriesFromEnvironment(const QString& value)
-{
+QList<PortEntry> PortCatalog::entriesFromEnvironment(const QString& value) {
     QList<PortEntry> entries;
     const QStringList paths = value.split(QDir::listSeparator(), Qt::SkipEmptyParts);
     for (const QString& path : paths) {
@@ -114,7 +103,6 @@ QList<PortEntry> PortCatalog::entriesFromEnvironment(const QString& value)
     return entries;
 }
 
-bool PortCatalog::lessByNumber(const QString& left, const QString& right)
-{
+bool PortCatalog::lessByNumber(const QString& left, const QString& right) {
     return compareNatural(left, right) < 0;
 }

@@ -14,8 +14,7 @@
 struct PortEntry {
     QString label;
     QString name;
-    bool operator==(const PortEntry& other) const
-    {
+    bool operator==(const PortEntry& other) const {
         return label == other.label && name == other.name;
     }
 };

@@ -1,14 +1,12 @@
 #include "serial/qtseriallink.h"
 
 QtSerialLink::QtSerialLink(const QString& portName, QObject* parent)
-    : SerialLink(parent)
-{
+    : SerialLink(parent) {
     m_port.setPortName(portName);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialLink::onError);
 }
 
-bool QtSerialLink::open(int baudRate)
-{
+bool QtSerialLink::open(int baudRate) {
     // Line settings before opening, so the device is raw at the right speed from
     // the start; QSerialPort leaves DTR/RTS alone unless asked.
     m_port.setBaudRate(baudRate);
@@ -19,25 +17,28 @@ bool QtSerialLink::open(int baudRate)
     return m_port.open(QIODevice::ReadWrite);
 }
 
-void QtSerialLink::close()
-{
+void QtSerialLink::close() {
     if (m_port.isOpen())
         m_port.close();
 }
 
-bool QtSerialLink::isOpen() const { return m_port.isOpen(); }
+bool QtSerialLink::isOpen() const {
+    return m_port.isOpen();
+}
 
-bool QtSerialLink::write(QByteArrayView bytes)
-{
+bool QtSerialLink::write(QByteArrayView bytes) {
     return m_port.write(bytes.data(), bytes.size()) == bytes.size();
 }
 
-QByteArray QtSerialLink::readAll() { return m_port.readAll(); }
+QByteArray QtSerialLink::readAll() {
+    return m_port.readAll();
+}
 
-PortError QtSerialLink::error() const { return {int(m_port.error()), m_port.errorString()}; }
+PortError QtSerialLink::error() const {
+    return {int(m_port.error()), m_port.errorString()};
+}
 
-void QtSerialLink::onError(QSerialPort::SerialPortError error)
-{
+void QtSerialLink::onError(QSerialPort::SerialPortError error) {
     // A resource error means the device is gone; the port cannot be used any more.
     if (error == QSerialPort::ResourceError && m_port.isOpen()) {
         const PortError what{int(error), m_port.errorString()};

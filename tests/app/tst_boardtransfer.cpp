@@ -13,8 +13,7 @@ namespace {
 
 // Three blocks "B0", "B1", "B2"; the first shortens the poll and sets its own progress range,
 // as the picture and font uploads do.
-BoardTransfer::Steps threeBlocks(TestBench& bench, QList<int>* answered)
-{
+BoardTransfer::Steps threeBlocks(TestBench& bench, QList<int>* answered) {
     return {3,
             [&bench](int block) {
                 if (block == 0) {
@@ -43,8 +42,7 @@ private Q_SLOTS:
     void closedPortStartsNothing();
 };
 
-void tst_BoardTransfer::eachBlockWaitsForAnAnswerAtAPoll()
-{
+void tst_BoardTransfer::eachBlockWaitsForAnAnswerAtAPoll() {
     TestBench bench;
     bench.connectBoard();
     QObject owner;
@@ -82,8 +80,7 @@ void tst_BoardTransfer::eachBlockWaitsForAnAnswerAtAPoll()
     QVERIFY(bench.dialogs().messages.isEmpty());
 }
 
-void tst_BoardTransfer::onlyOneTransferAtATime()
-{
+void tst_BoardTransfer::onlyOneTransferAtATime() {
     TestBench bench;
     bench.connectBoard();
     QObject owner;
@@ -98,7 +95,8 @@ void tst_BoardTransfer::onlyOneTransferAtATime()
     QVERIFY(bench.line().writes.isEmpty());
     QCOMPARE(bench.dialogs().messages.size(), 1);
     QCOMPARE(bench.dialogs().messages[0].title, QStringLiteral("Warning"));
-    QVERIFY(bench.dialogs().messages[0].text.startsWith(QStringLiteral("The picture preview is still running")));
+    QVERIFY(bench.dialogs().messages[0].text.startsWith(
+        QStringLiteral("The picture preview is still running")));
 
     for (int i = 0; i < 3; ++i)
         bench.poll("!");
@@ -106,8 +104,7 @@ void tst_BoardTransfer::onlyOneTransferAtATime()
     QVERIFY(second.start(threeBlocks(bench, &answered)));
 }
 
-void tst_BoardTransfer::closedConnectionStopsIt()
-{
+void tst_BoardTransfer::closedConnectionStopsIt() {
     TestBench bench;
     bench.connectBoard();
     QObject owner;
@@ -128,12 +125,12 @@ void tst_BoardTransfer::closedConnectionStopsIt()
 
     TestBench::settle();
     QCOMPARE(bench.dialogs().messages.size(), 1);
-    QCOMPARE(bench.dialogs().messages[0].text,
-             QStringLiteral("The picture preview stopped: the connection to the board was closed."));
+    QCOMPARE(
+        bench.dialogs().messages[0].text,
+        QStringLiteral("The picture preview stopped: the connection to the board was closed."));
 }
 
-void tst_BoardTransfer::closedWindowStopsIt()
-{
+void tst_BoardTransfer::closedWindowStopsIt() {
     TestBench bench;
     bench.connectBoard();
     auto* owner = new QObject;
@@ -158,8 +155,7 @@ void tst_BoardTransfer::closedWindowStopsIt()
     QVERIFY(bench.line().writes.isEmpty());
 }
 
-void tst_BoardTransfer::closedPortStartsNothing()
-{
+void tst_BoardTransfer::closedPortStartsNothing() {
     TestBench bench;
     QObject owner;
     BoardTransfer transfer(bench.main(), QStringLiteral("The picture preview"), &owner);

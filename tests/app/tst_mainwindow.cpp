@@ -17,8 +17,7 @@
 
 namespace {
 
-QStringList captions(QMenu* menu)
-{
+QStringList captions(QMenu* menu) {
     QStringList texts;
     const QList<QAction*> actions = menu->actions();
     for (QAction* action : actions)
@@ -27,8 +26,7 @@ QStringList captions(QMenu* menu)
 }
 
 // A tool window for exercising the window mechanism on its own.
-QWidget* makeProbe(Workbench&)
-{
+QWidget* makeProbe(Workbench&) {
     auto* probe = new QWidget;
     probe->setWindowTitle(QStringLiteral(" Probe "));
     return probe;
@@ -50,8 +48,7 @@ private Q_SLOTS:
     void dialogFiltersBecomeQtFilters();
 };
 
-void tst_MainWindow::startsDisconnectedAtAFixedSize()
-{
+void tst_MainWindow::startsDisconnectedAtAFixedSize() {
     TestBench bench;
     frmMainMDI& main = bench.main();
     QCOMPARE(main.objectName(), QStringLiteral("frmMainMDI"));
@@ -69,13 +66,12 @@ void tst_MainWindow::startsDisconnectedAtAFixedSize()
     QCOMPARE(main.size(), main.minimumSize());
 }
 
-void tst_MainWindow::menusAndToolbarAsDesigned()
-{
+void tst_MainWindow::menusAndToolbarAsDesigned() {
     TestBench bench;
     frmMainMDI& main = bench.main();
     auto menu = [&](const char* name) { return main.findChild<QMenu*>(QLatin1String(name)); };
-    QCOMPARE(captions(menu("mnuFile")),
-             (QStringList{QStringLiteral("Settings"), QStringLiteral("-"), QStringLiteral("Exit")}));
+    QCOMPARE(captions(menu("mnuFile")), (QStringList{QStringLiteral("Settings"),
+                                                     QStringLiteral("-"), QStringLiteral("Exit")}));
     QCOMPARE(captions(menu("mnuTools")),
              (QStringList{QStringLiteral("Font"), QStringLiteral("Graphic"),
                           QStringLiteral("Color Picker"), QStringLiteral("Text"),
@@ -92,25 +88,29 @@ void tst_MainWindow::menusAndToolbarAsDesigned()
 
     // A tool window that is there can be opened; the others are not offered.
     const QList<QPair<const char*, QString>> items{
-        {"mnuSettings", QStringLiteral("frmSettings")}, {"mnuFont", QStringLiteral("frmFont")},
-        {"mnuGraphic", QStringLiteral("frmGraphic")},   {"mnuColorPic", QStringLiteral("frmColor")},
-        {"mnuText", QStringLiteral("frmText")},         {"mnuCoordinates", QStringLiteral("frmCoordinates")},
-        {"mnuUtilities", QStringLiteral("frmUtilities")}, {"mnuAbout", QStringLiteral("frmAbout")}};
+        {"mnuSettings", QStringLiteral("frmSettings")},
+        {"mnuFont", QStringLiteral("frmFont")},
+        {"mnuGraphic", QStringLiteral("frmGraphic")},
+        {"mnuColorPic", QStringLiteral("frmColor")},
+        {"mnuText", QStringLiteral("frmText")},
+        {"mnuCoordinates", QStringLiteral("frmCoordinates")},
+        {"mnuUtilities", QStringLiteral("frmUtilities")},
+        {"mnuAbout", QStringLiteral("frmAbout")}};
     for (const auto& [action, window] : items) {
         QCOMPARE(main.findChild<QAction*>(QLatin1String(action))->isEnabled(),
                  main.toolWindows().contains(window));
     }
 
     QStringList keys;
-    const QList<QAction*> buttons = main.findChild<QToolBar*>(QStringLiteral("Toolbar1"))->actions();
+    const QList<QAction*> buttons =
+        main.findChild<QToolBar*>(QStringLiteral("Toolbar1"))->actions();
     for (QAction* button : buttons)
         keys.append(button->objectName());
     QCOMPARE(keys, (QStringList{QStringLiteral("Settings"), QStringLiteral("Font"),
                                 QStringLiteral("Graphic"), QStringLiteral("Color")}));
 }
 
-void tst_MainWindow::timersStartAsDesigned()
-{
+void tst_MainWindow::timersStartAsDesigned() {
     TestBench bench;
     frmMainMDI& main = bench.main();
     auto timer = [&](const char* name) {
@@ -131,8 +131,7 @@ void tst_MainWindow::timersStartAsDesigned()
     QVERIFY(bench.dialogs().messages.isEmpty());
 }
 
-void tst_MainWindow::toolWindowsOpenOnceAndComeBackFresh()
-{
+void tst_MainWindow::toolWindowsOpenOnceAndComeBackFresh() {
     TestBench bench;
     frmMainMDI& main = bench.main();
     main.toolWindows().add(QStringLiteral("frmProbe"), makeProbe);
@@ -167,8 +166,7 @@ void tst_MainWindow::toolWindowsOpenOnceAndComeBackFresh()
     QCOMPARE(area->subWindowList().size(), 2);
 }
 
-void tst_MainWindow::windowMenuListsAndArrangesChildren()
-{
+void tst_MainWindow::windowMenuListsAndArrangesChildren() {
     TestBench bench;
     frmMainMDI& main = bench.main();
     main.toolWindows().add(QStringLiteral("frmProbe"), makeProbe);
@@ -178,8 +176,8 @@ void tst_MainWindow::windowMenuListsAndArrangesChildren()
     QMenu* menu = main.findChild<QMenu*>(QStringLiteral("mnuWindow"));
     Q_EMIT menu->aboutToShow();
     const QStringList listed = captions(menu);
-    QCOMPARE(listed.mid(0, 3), (QStringList{QStringLiteral("Cascade"), QStringLiteral("Tile"),
-                                            QStringLiteral("-")}));
+    QCOMPARE(listed.mid(0, 3),
+             (QStringList{QStringLiteral("Cascade"), QStringLiteral("Tile"), QStringLiteral("-")}));
     QVERIFY(listed.contains(QStringLiteral("Settings")));
     QVERIFY(listed.contains(QStringLiteral("Probe")));
 
@@ -189,12 +187,11 @@ void tst_MainWindow::windowMenuListsAndArrangesChildren()
     // Tiled one above the other, each across the whole width.
     QCOMPARE(windows[0]->width(), area->viewport()->width());
     QCOMPARE(windows[1]->width(), area->viewport()->width());
-    QVERIFY(windows[0]->geometry().bottom() <= windows[1]->geometry().top()
-            || windows[1]->geometry().bottom() <= windows[0]->geometry().top());
+    QVERIFY(windows[0]->geometry().bottom() <= windows[1]->geometry().top() ||
+            windows[1]->geometry().bottom() <= windows[0]->geometry().top());
 }
 
-void tst_MainWindow::receivePollReplacesTheResponse()
-{
+void tst_MainWindow::receivePollReplacesTheResponse() {
     TestBench bench;
     Session& session = bench.main().session();
     int polls = 0;
@@ -219,21 +216,20 @@ void tst_MainWindow::receivePollReplacesTheResponse()
     QCOMPARE(polls, 4);
 }
 
-void tst_MainWindow::exitSendsNothing()
-{
+void tst_MainWindow::exitSendsNothing() {
     TestBench bench;
     bench.connectBoard();
     bench.main().findChild<QAction*>(QStringLiteral("mnuExit"))->trigger();
     QVERIFY(bench.line().writes.isEmpty());
 }
 
-void tst_MainWindow::dialogFiltersBecomeQtFilters()
-{
+void tst_MainWindow::dialogFiltersBecomeQtFilters() {
     QCOMPARE(QtUserDialogs::qtFilter(QStringLiteral("ZEP File (*.zep)|*.zep|")),
              QStringLiteral("ZEP File (*.zep) (*.zep *.ZEP)"));
-    QCOMPARE(QtUserDialogs::qtFilter(
-                 QStringLiteral("Image Files(*.BMP;*.JPG;*.GIF)|*.BMP;*.JPG;*.GIF|")),
-             QStringLiteral("Image Files(*.BMP;*.JPG;*.GIF) (*.BMP *.bmp *.JPG *.jpg *.GIF *.gif)"));
+    QCOMPARE(
+        QtUserDialogs::qtFilter(
+            QStringLiteral("Image Files(*.BMP;*.JPG;*.GIF)|*.BMP;*.JPG;*.GIF|")),
+        QStringLiteral("Image Files(*.BMP;*.JPG;*.GIF) (*.BMP *.bmp *.JPG *.jpg *.GIF *.gif)"));
     QCOMPARE(QtUserDialogs::qtFilter(QStringLiteral("A|*.a|B|*.b")),
              QStringLiteral("A (*.a *.A);;B (*.b *.B)"));
     QCOMPARE(QtUserDialogs::qtFilter(QString()), QString());

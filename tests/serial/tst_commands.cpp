@@ -25,10 +25,9 @@ private Q_SLOTS:
     void portsSortByNumberAndComeFromTheEnvironment();
 };
 
-void tst_Commands::splitsXAtWholeMultiplesOf256()
-{
+void tst_Commands::splitsXAtWholeMultiplesOf256() {
     const QList<QPair<quint16, QPair<int, int>>> cases{
-        {0, {0, 0}},    {255, {0, 255}},  {256, {1, 0}},         {300, {1, 44}},
+        {0, {0, 0}},    {255, {0, 255}},     {256, {1, 0}},       {300, {1, 44}},
         {319, {1, 63}}, {32767, {127, 255}}, {65535, {255, 255}},
     };
     for (const auto& [x, parts] : cases) {
@@ -38,9 +37,9 @@ void tst_Commands::splitsXAtWholeMultiplesOf256()
     }
 }
 
-void tst_Commands::drawingCommandsGroupTheirWrites()
-{
-    QCOMPARE(drawPixel({300, 10}, 224).toList(), (QList<QByteArray>{"WP", bytes({1, 44, 10, 224})}));
+void tst_Commands::drawingCommandsGroupTheirWrites() {
+    QCOMPARE(drawPixel({300, 10}, 224).toList(),
+             (QList<QByteArray>{"WP", bytes({1, 44, 10, 224})}));
     QCOMPARE(drawLine({300, 5}, {10, 200}, 255).toList(),
              (QList<QByteArray>{"DL", bytes({1, 44, 5}), bytes({0, 10, 200, 255})}));
     QCOMPARE(drawRectangle({300, 0}, {310, 239}, 7).toList(),
@@ -55,8 +54,7 @@ void tst_Commands::drawingCommandsGroupTheirWrites()
     QCOMPARE(showScreenPicture(12).toList(), (QList<QByteArray>{"LP", bytes({12})}));
 }
 
-void tst_Commands::shortCommandsAreOneWrite()
-{
+void tst_Commands::shortCommandsAreOneWrite() {
     const QList<QPair<WriteList, QByteArray>> cases{
         {identifyController(), "ID"},
         {setControllerBaudRate(0), QByteArray("BR") + bytes({0})},
@@ -79,8 +77,7 @@ void tst_Commands::shortCommandsAreOneWrite()
         QCOMPARE(writes.toList(), QList<QByteArray>{expected});
 }
 
-void tst_Commands::textFormsEndWithCarriageReturn()
-{
+void tst_Commands::textFormsEndWithCarriageReturn() {
     QCOMPARE(writeText(224, 2, "Hi").toList(),
              (QList<QByteArray>{QByteArray("WT") + bytes({224, 2}), "H", "i", bytes({13})}));
     QCOMPARE(writeText(224, 1, QByteArray("Hx\bi")).toList(),
@@ -99,8 +96,7 @@ void tst_Commands::textFormsEndWithCarriageReturn()
     QCOMPARE(test.at(13).toByteArray(), bytes({13}));
 }
 
-void tst_Commands::picturesAndFontsSendEachPixelByteAlone()
-{
+void tst_Commands::picturesAndFontsSendEachPixelByteAlone() {
     QByteArray pixels(76800, '\0');
     for (int i = 0; i < pixels.size(); ++i)
         pixels[i] = char(i % 251);
@@ -124,15 +120,13 @@ void tst_Commands::picturesAndFontsSendEachPixelByteAlone()
                                 bytes({0x00})}));
 }
 
-void tst_Commands::bytesAbove127ReachTheWireUnchanged()
-{
+void tst_Commands::bytesAbove127ReachTheWireUnchanged() {
     const WriteList writes = clearScreen(200);
     QCOMPARE(quint8(writes.at(0).at(2)), quint8(200));
     QCOMPARE(quint8(drawPixel({0, 255}, 128).at(1).at(3)), quint8(128));
 }
 
-void tst_Commands::writeListSlicesAndCompares()
-{
+void tst_Commands::writeListSlicesAndCompares() {
     WriteList writes{"AB", "C"};
     writes.appendEachByte("DEF");
     QCOMPARE(writes.count(), 5);
@@ -143,8 +137,7 @@ void tst_Commands::writeListSlicesAndCompares()
     QVERIFY((WriteList{"AB", "C"}) != (WriteList{"A", "BC"}));
 }
 
-void tst_Commands::lineSettingsFollowTheRateIndex()
-{
+void tst_Commands::lineSettingsFollowTheRateIndex() {
     QCOMPARE(LineSettings::forIndex(0), QStringLiteral("9600,N,8,1"));
     QCOMPARE(LineSettings::forIndex(6), QStringLiteral("115200,N,8,1"));
     QVERIFY(LineSettings::forIndex(-1).isEmpty());
@@ -155,8 +148,7 @@ void tst_Commands::lineSettingsFollowTheRateIndex()
     QCOMPARE(LineSettings::baudRateOf(QStringLiteral("9600")), std::nullopt);
 }
 
-void tst_Commands::expandedColoursReduceToThemselves()
-{
+void tst_Commands::expandedColoursReduceToThemselves() {
     for (int value = 0; value < 256; ++value)
         QCOMPARE(int(ColorValue::reduce(ColorValue::expand(quint8(value)))), value);
     QCOMPARE(ColorValue::expand(255), qRgb(255, 255, 255));
@@ -165,8 +157,7 @@ void tst_Commands::expandedColoursReduceToThemselves()
     QCOMPARE(int(ColorValue::levelsOf(-1, 40, -7).red), 0);
 }
 
-void tst_Commands::portsSortByNumberAndComeFromTheEnvironment()
-{
+void tst_Commands::portsSortByNumberAndComeFromTheEnvironment() {
     QStringList names{QStringLiteral("COM10"), QStringLiteral("COM2"), QStringLiteral("COM17"),
                       QStringLiteral("COM1")};
     std::sort(names.begin(), names.end(), PortCatalog::lessByNumber);
@@ -176,8 +167,9 @@ void tst_Commands::portsSortByNumberAndComeFromTheEnvironment()
     const QChar separator = QDir::listSeparator();
     const QList<PortEntry> fromEnvironment = PortCatalog::entriesFromEnvironment(
         QStringLiteral("/dev/pts/3") + separator + separator + QStringLiteral("/tmp/board "));
-    QCOMPARE(fromEnvironment, (QList<PortEntry>{{QStringLiteral("/dev/pts/3"), QStringLiteral("/dev/pts/3")},
-                                                {QStringLiteral("/tmp/board"), QStringLiteral("/tmp/board")}}));
+    QCOMPARE(fromEnvironment,
+             (QList<PortEntry>{{QStringLiteral("/dev/pts/3"), QStringLiteral("/dev/pts/3")},
+                               {QStringLiteral("/tmp/board"), QStringLiteral("/tmp/board")}}));
     QVERIFY(PortCatalog::entriesFromEnvironment(QString()).isEmpty());
 
 #ifdef Q_OS_WIN

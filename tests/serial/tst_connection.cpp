@@ -30,22 +30,18 @@ private Q_SLOTS:
     void baudRateChangeRefusals();
 
 private:
-    QComboBox* combo(TestBench& bench, const char* name)
-    {
+    QComboBox* combo(TestBench& bench, const char* name) {
         return bench.find<QComboBox>(Settings, QLatin1String(name));
     }
-    QPushButton* button(TestBench& bench, const char* name)
-    {
+    QPushButton* button(TestBench& bench, const char* name) {
         return bench.find<QPushButton>(Settings, QLatin1String(name));
     }
-    QTimer* timer(TestBench& bench, const char* name)
-    {
+    QTimer* timer(TestBench& bench, const char* name) {
         return bench.main().findChild<QTimer*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
     }
 };
 
-void tst_Connection::loadListsPortsAndSetsSharedStartValues()
-{
+void tst_Connection::loadListsPortsAndSetsSharedStartValues() {
     TestBench bench;
     Session& session = bench.main().session();
     QCOMPARE(session.selectedColor(), 0);
@@ -68,8 +64,7 @@ void tst_Connection::loadListsPortsAndSetsSharedStartValues()
     QCOMPARE(bench.window(Settings)->windowTitle(), QStringLiteral("Settings "));
 }
 
-void tst_Connection::connectsOnlyWhenOneReadHoldsTheAnswer_data()
-{
+void tst_Connection::connectsOnlyWhenOneReadHoldsTheAnswer_data() {
     QTest::addColumn<QList<QByteArray>>("reads");
     QTest::addColumn<bool>("connects");
     QTest::newRow("plain") << QList<QByteArray>{"100"} << true;
@@ -79,8 +74,7 @@ void tst_Connection::connectsOnlyWhenOneReadHoldsTheAnswer_data()
     QTest::newRow("other answer") << QList<QByteArray>{"!", "101"} << false;
 }
 
-void tst_Connection::connectsOnlyWhenOneReadHoldsTheAnswer()
-{
+void tst_Connection::connectsOnlyWhenOneReadHoldsTheAnswer() {
     QFETCH(QList<QByteArray>, reads);
     QFETCH(bool, connects);
     TestBench bench;
@@ -118,8 +112,7 @@ void tst_Connection::connectsOnlyWhenOneReadHoldsTheAnswer()
     QVERIFY(bench.dialogs().messages.isEmpty());
 }
 
-void tst_Connection::silentBoardTimesOutOnce()
-{
+void tst_Connection::silentBoardTimesOutOnce() {
     TestBench bench;
     bench.open(Settings);
     click(button(bench, "cmd_conecta"));
@@ -151,8 +144,7 @@ void tst_Connection::silentBoardTimesOutOnce()
     QCOMPARE(bench.main().statusText(), QStringLiteral("Connected: COM1 115200,N,8,1"));
 }
 
-void tst_Connection::timeOutWithSettingsWindowClosed()
-{
+void tst_Connection::timeOutWithSettingsWindowClosed() {
     TestBench bench;
     bench.open(Settings);
     click(button(bench, "cmd_conecta"));
@@ -166,8 +158,7 @@ void tst_Connection::timeOutWithSettingsWindowClosed()
     QCOMPARE(bench.dialogs().messages[0].text, QStringLiteral("Controller not found"));
 }
 
-void tst_Connection::disconnectAndReconnectAtChosenSpeed()
-{
+void tst_Connection::disconnectAndReconnectAtChosenSpeed() {
     TestBench bench;
     bench.connectBoard();
     click(button(bench, "cmd_conecta"));
@@ -189,8 +180,7 @@ void tst_Connection::disconnectAndReconnectAtChosenSpeed()
     QCOMPARE(bench.main().statusText(), QStringLiteral("Connected: COM3 9600,N,8,1"));
 }
 
-void tst_Connection::openFailureTakesTheErrorPath()
-{
+void tst_Connection::openFailureTakesTheErrorPath() {
     TestBench bench;
     bench.open(Settings);
     bench.line().openFailure = PortError{2, QStringLiteral("Permission denied")};
@@ -210,8 +200,7 @@ void tst_Connection::openFailureTakesTheErrorPath()
     QVERIFY(bench.line().writes.isEmpty());
 }
 
-void tst_Connection::reopenedWindowResetsStateAndOffersNoConnect()
-{
+void tst_Connection::reopenedWindowResetsStateAndOffersNoConnect() {
     TestBench bench;
     bench.connectBoard();
     Session& session = bench.main().session();
@@ -226,8 +215,7 @@ void tst_Connection::reopenedWindowResetsStateAndOffersNoConnect()
     QVERIFY(bench.line().isOpen());
 }
 
-void tst_Connection::lostPortEndsTheConnection()
-{
+void tst_Connection::lostPortEndsTheConnection() {
     TestBench bench;
     bench.connectBoard();
     bench.line().unplug({9, QStringLiteral("The device was removed")});
@@ -247,8 +235,7 @@ void tst_Connection::lostPortEndsTheConnection()
     QCOMPARE(bench.main().session().controllerResponse(), QStringLiteral("kept"));
 }
 
-void tst_Connection::noPortsGivesAClearMessage()
-{
+void tst_Connection::noPortsGivesAClearMessage() {
     TestBench bench(QStringList{});
     bench.open(Settings);
     QCOMPARE(combo(bench, "cbo_mostraporta")->count(), 0);
@@ -261,8 +248,7 @@ void tst_Connection::noPortsGivesAClearMessage()
     QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected"));
 }
 
-void tst_Connection::baudRateChangeReconnectsAtNewSpeed()
-{
+void tst_Connection::baudRateChangeReconnectsAtNewSpeed() {
     TestBench bench;
     bench.connectBoard();
     combo(bench, "cmbBoudRate")->setCurrentIndex(0);
@@ -270,7 +256,8 @@ void tst_Connection::baudRateChangeReconnectsAtNewSpeed()
 
     QCOMPARE(bench.dialogs().messages.size(), 1);
     QCOMPARE(bench.dialogs().messages[0].title, QStringLiteral("Attention"));
-    QCOMPARE(bench.dialogs().messages[0].text, QStringLiteral("Remove jumper 1 from J11 and click OK."));
+    QCOMPARE(bench.dialogs().messages[0].text,
+             QStringLiteral("Remove jumper 1 from J11 and click OK."));
     QCOMPARE(bench.dialogs().messages[0].icon, UserDialogs::Icon::Warning);
     QCOMPARE(bench.dialogs().messages[0].buttons, UserDialogs::Buttons::OkCancel);
     QCOMPARE(bench.line().takeWrites(), QList<QByteArray>{QByteArray("BR") + bytes({0})});
@@ -306,8 +293,7 @@ void tst_Connection::baudRateChangeReconnectsAtNewSpeed()
     QCOMPARE(bench.main().statusText(), QStringLiteral("Connected: COM1 115200,N,8,1"));
 }
 
-void tst_Connection::baudRateChangeRefusals()
-{
+void tst_Connection::baudRateChangeRefusals() {
     TestBench bench;
     bench.open(Settings);
     // Closed port: no message, nothing sent.

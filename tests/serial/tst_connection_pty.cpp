@@ -17,13 +17,14 @@ private Q_SLOTS:
     void connectTalkAndDisconnect();
 };
 
-void tst_ConnectionPty::connectTalkAndDisconnect()
-{
+void tst_ConnectionPty::connectTalkAndDisconnect() {
     PseudoTerminal board;
     QVERIFY2(board.isOpen(), qPrintable(board.errorString()));
     const QString path = board.devicePath();
     auto catalog = std::make_shared<PortCatalog>(
-        [path] { return QList<PortEntry>{{path, path}}; },
+        [path] {
+            return QList<PortEntry>{{path, path}};
+        },
         [](const QString& name) { return std::make_unique<QtSerialLink>(name); });
     TestBench bench(catalog);
     bench.open(QStringLiteral("frmSettings"));
@@ -40,8 +41,8 @@ void tst_ConnectionPty::connectTalkAndDisconnect()
     // Bytes above 127 and control codes cross the line untouched.
     bench.main().port().output(Commands::clearScreen(200));
     bench.main().port().output(Commands::writeText(255, 1, QByteArray("\r\n\b", 3)));
-    const QByteArray expected = QByteArray("CS") + bytes({200}) + QByteArray("WT")
-                                + bytes({255, 1, 13, 10, 8, 13});
+    const QByteArray expected =
+        QByteArray("CS") + bytes({200}) + QByteArray("WT") + bytes({255, 1, 13, 10, 8, 13});
     received.clear();
     QTRY_COMPARE(received += board.readAvailable(), expected);
 

@@ -2,13 +2,11 @@
 
 #include <algorithm>
 
-void ManualClock::callAfter(int ms, QObject* context, std::function<void()> action)
-{
+void ManualClock::callAfter(int ms, QObject* context, std::function<void()> action) {
     m_pending.append({m_now + ms, m_nextOrder++, context, std::move(action)});
 }
 
-void ManualClock::advance(qint64 ms)
-{
+void ManualClock::advance(qint64 ms) {
     const qint64 target = m_now + ms;
     for (;;) {
         auto next = std::min_element(m_pending.begin(), m_pending.end(),
@@ -26,8 +24,7 @@ void ManualClock::advance(qint64 ms)
     m_now = target;
 }
 
-int ManualClock::pendingCount() const
-{
+int ManualClock::pendingCount() const {
     return int(std::count_if(m_pending.begin(), m_pending.end(),
                              [](const Pending& pending) { return !pending.context.isNull(); }));
 }

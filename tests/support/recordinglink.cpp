@@ -1,28 +1,25 @@
 #include "recordinglink.h"
 
-QList<QByteArray> TestLine::takeWrites()
-{
+QList<QByteArray> TestLine::takeWrites() {
     QList<QByteArray> taken;
     taken.swap(writes);
     return taken;
 }
 
-bool TestLine::isOpen() const { return link && link->isOpen(); }
+bool TestLine::isOpen() const {
+    return link && link->isOpen();
+}
 
-void TestLine::unplug(const PortError& error)
-{
+void TestLine::unplug(const PortError& error) {
     if (link)
         link->lose(error);
 }
 
 RecordingLink::RecordingLink(TestLine& line, const QString& portName)
     : m_line(line)
-    , m_portName(portName)
-{
-}
+    , m_portName(portName) {}
 
-bool RecordingLink::open(int baudRate)
-{
+bool RecordingLink::open(int baudRate) {
     if (m_line.openFailure) {
         m_error = *m_line.openFailure;
         m_line.openFailure.reset();
@@ -35,10 +32,11 @@ bool RecordingLink::open(int baudRate)
     return true;
 }
 
-void RecordingLink::close() { m_open = false; }
+void RecordingLink::close() {
+    m_open = false;
+}
 
-bool RecordingLink::write(QByteArrayView bytes)
-{
+bool RecordingLink::write(QByteArrayView bytes) {
     if (!m_open || m_line.writesFail) {
         m_error = {12, QStringLiteral("Write failed")};
         return false;
@@ -47,15 +45,13 @@ bool RecordingLink::write(QByteArrayView bytes)
     return true;
 }
 
-QByteArray RecordingLink::readAll()
-{
+QByteArray RecordingLink::readAll() {
     QByteArray taken;
     taken.swap(m_line.pending);
     return taken;
 }
 
-void RecordingLink::lose(const PortError& error)
-{
+void RecordingLink::lose(const PortError& error) {
     m_open = false;
     Q_EMIT lost(error);
 }

@@ -19,14 +19,11 @@ TestBench::TestBench(const QStringList& portLabels, bool builtInSimulator)
                     [this](const QString& name) {
                         return std::make_unique<RecordingLink>(m_line, name);
                     }),
-                builtInSimulator)
-{
-}
+                builtInSimulator) {}
 
 TestBench::TestBench(std::shared_ptr<PortCatalog> catalog, bool builtInSimulator)
     : m_clock(std::make_shared<ManualClock>())
-    , m_dialogs(std::make_shared<ScriptedDialogs>())
-{
+    , m_dialogs(std::make_shared<ScriptedDialogs>()) {
     m_main = std::make_unique<frmMainMDI>(
         frmMainMDI::Services{m_clock, m_dialogs, std::move(catalog), builtInSimulator});
     m_main->show();
@@ -34,18 +31,15 @@ TestBench::TestBench(std::shared_ptr<PortCatalog> catalog, bool builtInSimulator
 
 TestBench::~TestBench() = default;
 
-QWidget* TestBench::open(const QString& windowName)
-{
+QWidget* TestBench::open(const QString& windowName) {
     return m_main->toolWindows().show(windowName);
 }
 
-QWidget* TestBench::window(const QString& windowName)
-{
+QWidget* TestBench::window(const QString& windowName) {
     return m_main->toolWindows().find(windowName);
 }
 
-void TestBench::connectBoard()
-{
+void TestBench::connectBoard() {
     open(QStringLiteral("frmSettings"));
     click(find<QAbstractButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
     m_line.takeWrites();
@@ -53,27 +47,23 @@ void TestBench::connectBoard()
     m_main->Timer4_Timer();
 }
 
-void TestBench::poll(const QByteArray& arrived)
-{
+void TestBench::poll(const QByteArray& arrived) {
     m_line.answer(arrived);
     m_main->Timer2_Timer();
 }
 
-void TestBench::settle()
-{
+void TestBench::settle() {
     QCoreApplication::sendPostedEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
 }
 
-void click(QAbstractButton* button)
-{
+void click(QAbstractButton* button) {
     QVERIFY2(button, "button not found");
     button->click();
 }
 
-QByteArray bytes(std::initializer_list<int> values)
-{
+QByteArray bytes(std::initializer_list<int> values) {
     QByteArray result;
     for (int value : values)
         result.append(char(value));

@@ -32,9 +32,7 @@ public:
 
     QWidget* open(const QString& windowName);
     QWidget* window(const QString& windowName);
-    template<typename T>
-    T* find(const QString& windowName, const QString& childName)
-    {
+    template <typename T> T* find(const QString& windowName, const QString& childName) {
         QWidget* tool = window(windowName);
         return tool ? tool->findChild<T*>(childName) : nullptr;
     }
