@@ -292,3 +292,9 @@ void frmMainMDI::Timer4_Timer() {
     Timer4->stop();
     m_connection->handshakeStep();
 }
+
+void frmMainMDI::showStatusMessage(const QString& text)
+{
+    constexpr int ShownMs = 5000;
+    StatusBar1->showMessage(text, ShownMs);
+}

@@ -43,6 +43,7 @@ public:
     UserDialogs& dialogs() override { return *m_services.dialogs; }
     QString statusText() const override;
     void setStatusText(const QString& text) override;
+    void showStatusMessage(const QString& text) override;
     QProgressBar& progressBar() override { return *ProgressBar1; }
     QTimer& receiveTimer() override { return *Timer2; }
     QWidget* mainWindow() override { return this; }

@@ -31,6 +31,8 @@ public:
     // Panel 1 of the status bar: the connection state, or what a long action is doing.
     virtual QString statusText() const = 0;
     virtual void setStatusText(const QString& text) = 0;
+    // A note in the status bar for a few seconds; the connection state returns after it.
+    virtual void showStatusMessage(const QString& text) = 0;
     virtual QProgressBar& progressBar() = 0;
     // The receive poll; uploads shorten its interval while they run.
     virtual QTimer& receiveTimer() = 0;
