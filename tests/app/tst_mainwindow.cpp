@@ -38,6 +38,7 @@ class tst_MainWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void constructsWithoutArgumentsAndOwnsTheSharedObjects();
     void startsDisconnectedAtAFixedSize();
     void menusAndToolbarAsDesigned();
     void timersStartAsDesigned();
@@ -47,6 +48,16 @@ private Q_SLOTS:
     void exitSendsNothing();
     void dialogFiltersBecomeQtFilters();
 };
+
+void tst_MainWindow::constructsWithoutArgumentsAndOwnsTheSharedObjects() {
+    frmMainMDI main;
+    for (const char* name : {"MSserial", "StatusBar1", "ProgressBar1", "Toolbar1", "Timer1",
+                             "Timer2", "Timer4", "Session"}) {
+        QObject* child = main.findChild<QObject*>(QLatin1String(name));
+        QVERIFY2(child, name);
+    }
+    QCOMPARE(main.statusText(), QStringLiteral("Controller Disconnected"));
+}
 
 void tst_MainWindow::startsDisconnectedAtAFixedSize() {
     TestBench bench;

@@ -23,6 +23,7 @@ private Q_SLOTS:
     void timeOutWithSettingsWindowClosed();
     void disconnectAndReconnectAtChosenSpeed();
     void openFailureTakesTheErrorPath();
+    void failedIdentificationWriteLeavesTheTimeOutRunning();
     void reopenedWindowResetsStateAndOffersNoConnect();
     void lostPortEndsTheConnection();
     void noPortsGivesAClearMessage();
@@ -198,6 +199,25 @@ void tst_Connection::openFailureTakesTheErrorPath() {
     QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected"));
     QVERIFY(!timer(bench, "Timer1")->isActive());
     QVERIFY(bench.line().writes.isEmpty());
+}
+
+void tst_Connection::failedIdentificationWriteLeavesTheTimeOutRunning() {
+    TestBench bench;
+    bench.open(Settings);
+    bench.line().writesFail = true;
+    click(button(bench, "cmd_conecta"));
+
+    QCOMPARE(bench.dialogs().messages.size(), 1);
+    QCOMPARE(bench.dialogs().messages[0].title, QStringLiteral("Critical Error"));
+    QVERIFY(combo(bench, "cbo_mostraporta")->isEnabled());
+    QCOMPARE(bench.main().statusText(), QStringLiteral("Connecting"));
+    QVERIFY(timer(bench, "Timer1")->isActive());
+
+    bench.main().Timer1_Timer();
+    QCOMPARE(bench.dialogs().messages.size(), 2);
+    QCOMPARE(bench.dialogs().messages[1].text, QStringLiteral("Controller not found"));
+    QVERIFY(!bench.line().isOpen());
+    QVERIFY(button(bench, "cmd_conecta")->isEnabled());
 }
 
 void tst_Connection::reopenedWindowResetsStateAndOffersNoConnect() {
