@@ -1,5 +1,7 @@
 #include "pseudoterminal.h"
 
+#include "terminalspeed.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -10,15 +12,14 @@
 
 namespace {
 
-QString systemError(const char* what)
-{
-    return QString::fromLatin1(what) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+QString systemError(const char* what) {
+    return QString::fromLatin1(what) + QStringLiteral(": ") +
+           QString::fromLocal8Bit(std::strerror(errno));
 }
 
 } // namespace
 
-PseudoTerminal::PseudoTerminal()
-{
+PseudoTerminal::PseudoTerminal() {
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (m_master < 0) {
         m_error = systemError("posix_openpt");
@@ -43,16 +44,14 @@ PseudoTerminal::PseudoTerminal()
     }
 }
 
-PseudoTerminal::~PseudoTerminal()
-{
+PseudoTerminal::~PseudoTerminal() {
     if (m_device >= 0)
         ::close(m_device);
     if (m_master >= 0)
         ::close(m_master);
 }
 
-QByteArray PseudoTerminal::readAvailable()
-{
+QByteArray PseudoTerminal::readAvailable() {
     QByteArray result;
     char buffer[4096];
     while (m_master >= 0) {
@@ -64,11 +63,11 @@ QByteArray PseudoTerminal::readAvailable()
     return result;
 }
 
-bool PseudoTerminal::write(QByteArrayView bytes)
-{
+bool PseudoTerminal::write(QByteArrayView bytes) {
     qsizetype written = 0;
     while (m_master >= 0 && written < bytes.size()) {
-        const ssize_t count = ::write(m_master, bytes.data() + written, size_t(bytes.size() - written));
+        const ssize_t count =
+            ::write(m_master, bytes.data() + written, size_t(bytes.size() - written));
         if (count > 0) {
             written += count;
         } else if (count < 0 && errno != EAGAIN && errno != EINTR) {
@@ -79,4 +78,45 @@ bool PseudoTerminal::write(QByteArrayView bytes)
         }
     }
     return written == bytes.size();
+}
+
+qsizetype PseudoTerminal::writeAvailable(QByteArrayView bytes) {
+    qsizetype written = 0;
+    while (m_master >= 0 && written < bytes.size()) {
+        const ssize_t count =
+            ::write(m_master, bytes.data() + written, size_t(bytes.size() - written));
+        if (count > 0)
+            written += count;
+        else if (count < 0 && errno == EINTR)
+            continue;
+        else if (count < 0 && errno != EAGAIN)
+            return -1;
+        else
+            break;
+    }
+    return written;
+}
+
+int PseudoTerminal::deviceBaudRate() const {
+    return m_device >= 0 ? terminalBaudRate(m_device) : 0;
+}
+
+QByteArray PseudoTerminal::read(qsizetype maxBytes) {
+    QByteArray result(maxBytes, Qt::Uninitialized);
+    qsizetype filled = 0;
+    while (m_master >= 0 && filled < maxBytes) {
+        const ssize_t count = ::read(m_master, result.data() + filled, size_t(maxBytes - filled));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            break;
+        filled += count;
+    }
+    result.truncate(filled);
+    return result;
+}
+
+void PseudoTerminal::discardUnread() {
+    if (m_device >= 0)
+        ::tcflush(m_device, TCIFLUSH);
 }

@@ -23,8 +23,17 @@ public:
 
     // Whatever the program has written so far; never blocks.
     QByteArray readAvailable();
+    // At most maxBytes of it; never blocks.
+    QByteArray read(qsizetype maxBytes);
     // Writes all bytes (waiting while the device side's buffer is full).
     bool write(QByteArrayView bytes);
+    // Writes what fits without waiting; returns how many bytes that was, -1 on error.
+    qsizetype writeAvailable(QByteArrayView bytes);
+    // The speed the program on the device side set (the terminal's setting while
+    // no program has the device open); 0 when unknown.
+    int deviceBaudRate() const;
+    // Drops what this side wrote that the program has not read yet.
+    void discardUnread();
 
 private:
     int m_master = -1;

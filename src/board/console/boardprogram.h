@@ -1,0 +1,59 @@
+#pragma once
+
+#include "board/boardconsole.h"
+#include "board/commandlog.h"
+#include "board/pty/pseudoterminalboard.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+class QSocketNotifier;
+
+// lumaret-board: the board simulator on a pseudo-terminal, for any program that
+// talks to a serial device. It prints the device's path, optionally links a fixed
+// path to it, takes console commands on standard input, writes screenshots on
+// SIGUSR1 and on exit, and ends cleanly on SIGINT, SIGTERM and SIGHUP.
+class BoardProgram : public QObject {
+    Q_OBJECT
+public:
+    struct Settings {
+        QString linkPath;
+        int baudRate = BoardEmulator::DefaultBaudRate;
+        bool lineRate = false;
+        QString screenshotFile;
+        bool log = false;
+    };
+    // The settings of a command line, or why it is wrong. Help and version are
+    // answered by printing and a settings-less result with an empty error.
+    static std::optional<Settings> parse(const QStringList& arguments, QString* error);
+
+    explicit BoardProgram(const Settings& settings, QObject* parent = nullptr);
+    ~BoardProgram() override;
+
+    // Opens the device and announces it; false (after saying why) when it cannot.
+    bool start();
+    // What has to happen before the program ends: the last screenshot, the link gone.
+    void finish();
+
+private:
+    void onSignal();
+    void onInput();
+    void takeScreenshot();
+    bool makeLink();
+    void removeLink();
+
+    Settings m_settings;
+    PseudoTerminalBoard m_board;
+    BoardConsole m_console;
+    CommandLog m_log;
+    bool m_linked = false;
+    QSocketNotifier* m_signals = nullptr;
+    QSocketNotifier* m_input = nullptr;
+    QByteArray m_inputLine;
+    bool m_inputTooLong = false;
+};

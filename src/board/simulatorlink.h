@@ -1,0 +1,36 @@
+#pragma once
+
+#include "board/stalledcommandguard.h"
+#include "serial/seriallink.h"
+
+#include <QPointer>
+
+#include <functional>
+
+class BoardEmulator;
+
+// The app's line to the built-in board: writes go straight to the emulator, reads
+// return its answers. Opening tells the board the app's speed; at another speed than
+// the board's, the board hears nothing and answers nothing.
+class SimulatorLink : public SerialLink {
+    Q_OBJECT
+public:
+    // onOpened runs after each successful open (the app shows the board's window).
+    SimulatorLink(BoardEmulator& board, std::function<void()> onOpened = {},
+                  QObject* parent = nullptr);
+    ~SimulatorLink() override;
+
+    bool open(int baudRate) override;
+    void close() override;
+    bool isOpen() const override { return m_open; }
+    bool write(QByteArrayView bytes) override;
+    QByteArray readAll() override;
+    PortError error() const override { return m_error; }
+
+private:
+    QPointer<BoardEmulator> m_board;
+    std::function<void()> m_onOpened;
+    StalledCommandGuard m_guard;
+    bool m_open = false;
+    PortError m_error;
+};

@@ -1,0 +1,73 @@
+#include "board/boardconsole.h"
+#include "board/boardemulator.h"
+#include "serial/colorvalue.h"
+#include "serial/commands.h"
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+class tst_BoardConsole : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pressesTheTouchScreenAndKeypad();
+    void writesScreenshotsAsThePanelShowsThem();
+    void explainsWhatItCannotDo();
+};
+
+void tst_BoardConsole::pressesTheTouchScreenAndKeypad() {
+    BoardEmulator board;
+    BoardConsole console(board, QString());
+    board.feed(Commands::touchCoordinatesOn().bytes());
+    QCOMPARE(console.execute(QStringLiteral("  touch   260 200 ")), QString());
+    QCOMPARE(board.takeAnswers(), QByteArray("1,4,200$"));
+
+    QVERIFY(console.execute(QStringLiteral("key 5")).startsWith(QLatin1String("error:")));
+    board.feed(Commands::touchKeypadOn().bytes());
+    QCOMPARE(console.execute(QStringLiteral("key 5")), QString());
+    QCOMPARE(console.execute(QStringLiteral("KEY b")), QString());
+    QCOMPARE(board.takeAnswers(), QByteArray("5B"));
+
+    const QString state = console.execute(QStringLiteral("state"));
+    QVERIFY(state.contains(QLatin1String("baud 115200")));
+    QVERIFY(state.contains(QLatin1String("touch Keypad")));
+    QVERIFY(console.execute(QStringLiteral("help")).contains(QLatin1String("touch X Y")));
+    QCOMPARE(console.execute(QString()), QString());
+}
+
+void tst_BoardConsole::writesScreenshotsAsThePanelShowsThem() {
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("screen.png"));
+    BoardEmulator board;
+    BoardConsole console(board, file);
+    board.feed(Commands::clearScreen(3).bytes());
+    board.feed(Commands::drawPixel({0, 0}, 224).bytes());
+    QCOMPARE(console.execute(QStringLiteral("screenshot")),
+             QStringLiteral("screenshot written to ") + file);
+    QImage shot(file);
+    QCOMPARE(shot.size(), QSize(320, 240));
+    QCOMPARE(shot.pixel(0, 0), ColorValue::expand(224));
+    QCOMPARE(shot.pixel(1, 0), ColorValue::expand(3));
+
+    // Turned, the pixel drawn at (0, 0) is in the panel's bottom-right corner.
+    board.feed(Commands::rotateScreen().bytes());
+    const QString other = folder.filePath(QStringLiteral("turned.png"));
+    QCOMPARE(console.execute(QStringLiteral("screenshot ") + other),
+             QStringLiteral("screenshot written to ") + other);
+    QCOMPARE(QImage(other).pixel(319, 239), ColorValue::expand(224));
+}
+
+void tst_BoardConsole::explainsWhatItCannotDo() {
+    BoardEmulator board;
+    BoardConsole console(board, QString());
+    for (const char* line : {"touch 320 0", "touch -1 5", "touch 1", "touch a b", "key", "key 55",
+                             "screenshot", "screenshot /no/such/folder/shot.png", "fly away"})
+        QVERIFY2(console.execute(QLatin1String(line)).startsWith(QLatin1String("error: ")), line);
+    board.feed(Commands::touchKeypadOn().bytes());
+    QVERIFY(console.execute(QStringLiteral("key x")).startsWith(QLatin1String("error: ")));
+    QCOMPARE(board.takeAnswers(), QByteArray());
+}
+
+QTEST_MAIN(tst_BoardConsole)
+#include "tst_boardconsole.moc"

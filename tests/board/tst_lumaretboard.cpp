@@ -1,0 +1,153 @@
+#include "serial/colorvalue.h"
+#include "serial/commands.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+QString programPath() {
+    return qEnvironmentVariable("LUMARET_BIN_DIR") + QStringLiteral("/lumaret-board");
+}
+
+// Collects a process's standard output until it holds the text.
+bool outputContains(QProcess& process, QByteArray& output, const QByteArray& text) {
+    for (int i = 0; i < 50 && !output.contains(text); ++i) {
+        process.waitForReadyRead(100);
+        output += process.readAllStandardOutput();
+    }
+    return output.contains(text);
+}
+
+// QSerialPort writes on the event loop; a test without one waits for the bytes to go.
+void send(QSerialPort& port, const QByteArray& bytes) {
+    port.write(bytes);
+    while (port.bytesToWrite() > 0 && port.waitForBytesWritten(1000)) {
+    }
+}
+
+QByteArray readFrom(QSerialPort& port, qsizetype count) {
+    QByteArray received;
+    for (int i = 0; i < 50 && received.size() < count; ++i) {
+        port.waitForReadyRead(100);
+        received += port.readAll();
+    }
+    return received;
+}
+
+} // namespace
+
+// lumaret-board as a user runs it: a console program on a pseudo-terminal.
+class tst_LumaretBoard : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void servesTheDeviceTakesConsoleCommandsAndSignals();
+    void rejectsWhatItCannotDo();
+};
+
+void tst_LumaretBoard::servesTheDeviceTakesConsoleCommandsAndSignals() {
+    QTemporaryDir folder;
+    const QString link = folder.filePath(QStringLiteral("board"));
+    const QString screenshot = folder.filePath(QStringLiteral("screen.png"));
+    QProcess program;
+    program.start(programPath(), {QStringLiteral("--link"), link, QStringLiteral("--screenshot"),
+                                  screenshot, QStringLiteral("--log")});
+    QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
+    QByteArray output;
+    QVERIFY(outputContains(program, output, "\n"));
+    const QString device = QString::fromLocal8Bit(output.left(output.indexOf('\n')));
+    QVERIFY(device.startsWith(QLatin1String("/dev/")));
+    QCOMPARE(QFileInfo(link).symLinkTarget(), device);
+
+    QSerialPort port(link);
+    port.setBaudRate(115200);
+    QVERIFY2(port.open(QIODevice::ReadWrite), qPrintable(port.errorString()));
+    send(port, Commands::identifyController().bytes());
+    QCOMPARE(readFrom(port, 3), QByteArray("100"));
+    send(port, Commands::clearScreen(224).bytes() + Commands::touchCoordinatesOn().bytes());
+    QVERIFY(outputContains(program, output, "TouchCoordinatesOn"));
+    QVERIFY(output.contains("ClearScreen colour 224"));
+
+    // The console presses the touch screen; the report goes to the device.
+    program.write("touch 260 200\n");
+    program.waitForBytesWritten(1000);
+    QCOMPARE(readFrom(port, 8), QByteArray("1,4,200$"));
+    program.write("state\n");
+    program.waitForBytesWritten(1000);
+    QVERIFY(outputContains(program, output, "touch Coordinates"));
+
+    ::kill(pid_t(program.processId()), SIGUSR1);
+    QTRY_VERIFY(QFileInfo(screenshot).size() > 0);
+    QImage shot(screenshot);
+    QCOMPARE(shot.size(), QSize(320, 240));
+    QCOMPARE(shot.pixel(0, 0), ColorValue::expand(224));
+
+    // SIGTERM ends it cleanly: a last screenshot, the link gone.
+    QFile::remove(screenshot);
+    send(port, Commands::fillRectangle({0, 0}, {9, 9}, 3).bytes());
+    QVERIFY(outputContains(program, output, "FillRectangle"));
+    ::kill(pid_t(program.processId()), SIGTERM);
+    QVERIFY(program.waitForFinished(5000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY(!QFileInfo(link).isSymLink());
+    QCOMPARE(QImage(screenshot).pixel(5, 5), ColorValue::expand(3));
+}
+
+void tst_LumaretBoard::rejectsWhatItCannotDo() {
+    QProcess badBaud;
+    badBaud.start(programPath(), {QStringLiteral("--baud"), QStringLiteral("1234")});
+    QVERIFY(badBaud.waitForFinished(5000));
+    QCOMPARE(badBaud.exitCode(), 2);
+    QVERIFY(badBaud.readAllStandardError().contains("--baud"));
+
+    // A file at the link's path is not the program's to replace.
+    QTemporaryDir folder;
+    const QString taken = folder.filePath(QStringLiteral("taken"));
+    QFile file(taken);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("keep me");
+    file.close();
+    QProcess badLink;
+    badLink.start(programPath(), {QStringLiteral("--link"), taken});
+    QVERIFY(badLink.waitForFinished(5000));
+    QCOMPARE(badLink.exitCode(), 1);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("keep me"));
+
+    QProcess help;
+    help.start(programPath(), {QStringLiteral("--help")});
+    QVERIFY(help.waitForFinished(5000));
+    QCOMPARE(help.exitCode(), 0);
+    QVERIFY(help.readAllStandardOutput().contains("--line-rate"));
+
+    // Console mistakes are told, and the program goes on.
+    QProcess program;
+    program.start(programPath(), {});
+    QByteArray output;
+    QVERIFY(outputContains(program, output, "\n"));
+    program.write("touch 400 1\nkey 5\nfly\n");
+    program.waitForBytesWritten(1000);
+    QByteArray errors;
+    for (int i = 0; i < 50 && errors.count("error:") < 3; ++i) {
+        program.waitForReadyRead(100);
+        errors += program.readAllStandardError();
+    }
+    QCOMPARE(errors.count("error:"), 3);
+    program.closeWriteChannel();
+    QVERIFY(!program.waitForFinished(200));
+    program.terminate();
+    QVERIFY(program.waitForFinished(5000));
+    QCOMPARE(program.exitCode(), 0);
+}
+
+QTEST_MAIN(tst_LumaretBoard)
+#include "tst_lumaretboard.moc"
