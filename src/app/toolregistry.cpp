@@ -2,11 +2,20 @@
 
 #include "app/toolwindows.h"
 #include "board/boardsimulator.h"
+#include "draw/frmcolor.h"
+#include "draw/frmcoordinates.h"
+#include "draw/frmtext.h"
 #include "serial/frmsettings.h"
 
 void registerToolWindows(ToolWindows& windows, Workbench& workbench, bool builtInSimulator) {
     windows.add(QStringLiteral("frmSettings"),
                 [](Workbench& workbench) { return new frmSettings(workbench); });
+    windows.add(QStringLiteral("frmColor"),
+                [](Workbench& workbench) { return new frmColor(workbench); });
+    windows.add(QStringLiteral("frmText"),
+                [](Workbench& workbench) { return new frmText(workbench); });
+    windows.add(QStringLiteral("frmCoordinates"),
+                [](Workbench& workbench) { return new frmCoordinates(workbench); });
     if (builtInSimulator)
         installBoardSimulator(windows, workbench);
 }

@@ -1,0 +1,123 @@
+#include "draw/frmcolor.h"
+
+#include "app/session.h"
+#include "app/toolwindows.h"
+#include "app/workbench.h"
+#include "draw/paletteview.h"
+#include "app/twips.h"
+#include "app/updown.h"
+#include "serial/colorvalue.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+
+namespace {
+
+// The up-downs hold the colour values; their range is wider than a colour needs.
+constexpr int UpDownMaximum = 319;
+constexpr int InitialSelection = 255;
+
+QLabel* label(const QString& caption, const char* name, QRect place, QWidget* parent) {
+    return Twips::placed(new QLabel(caption, parent), name, place);
+}
+
+QLineEdit* readout(const char* name, QRect place, QWidget* parent) {
+    auto* box = Twips::placed(new QLineEdit(parent), name, place);
+    box->setReadOnly(true);
+    return box;
+}
+
+UpDown* valueHolder(const char* name, QRect place, int value, QWidget* parent) {
+    auto* holder = Twips::placed(new UpDown(parent), name, place);
+    holder->setRange(0, UpDownMaximum);
+    holder->setValue(value);
+    // They only hold values: stepping them could select a number that is no colour.
+    holder->hide();
+    return holder;
+}
+
+QString requesterWindow(const QString& requester) {
+    if (requester == QLatin1String("Coordinates"))
+        return QStringLiteral("frmCoordinates");
+    if (requester == QLatin1String("Text"))
+        return QStringLiteral("frmText");
+    return QString();
+}
+
+} // namespace
+
+frmColor::frmColor(Workbench& workbench, QWidget* parent)
+    : QWidget(parent)
+    , m_workbench(workbench) {
+    setWindowTitle(tr(" Color Picker "));
+    setFixedSize(Twips::size(9060, 6840));
+
+    Label1 = label(tr("Available Colors"), "Label1", Twips::rect(3480, 120, 2295, 375), this);
+    picBox = Twips::placed(new PaletteView(this), "picBox", Twips::rect(1680, 480, 5805, 2190));
+    Label2 = label(tr(" RGB(8:8:8)"), "Label2", Twips::rect(1320, 2760, 1575, 375), this);
+    Text1 = readout("Text1", Twips::rect(1320, 3120, 1575, 375), this);
+    Label3 = label(tr(" RGB(3:3:2)"), "Label3", Twips::rect(3720, 2760, 1575, 375), this);
+    Text2 = readout("Text2", Twips::rect(3720, 3120, 1575, 375), this);
+    Label4 = label(tr("Palette Color"), "Label4", Twips::rect(6000, 2760, 1935, 375), this);
+    Text3 = readout("Text3", Twips::rect(6120, 3120, 1575, 375), this);
+    Label5 = label(tr("Selected Color"), "Label5", Twips::rect(1080, 3600, 1935, 375), this);
+    Text4 = readout("Text4", Twips::rect(1320, 3960, 1575, 375), this);
+    Text4->setText(tr("Default: %1").arg(InitialSelection));
+    cmdSetColor = Twips::placed(new QPushButton(tr("Set Color"), this), "cmdSetColor",
+                                Twips::rect(3720, 3960, 1575, 375));
+    UpDown1 = valueHolder("UpDown1", Twips::rect(3720, 6120, 240, 285), 0, this);
+    UpDown2 = valueHolder("UpDown2", Twips::rect(3480, 6120, 240, 285), InitialSelection, this);
+
+    const QFont arial(QStringLiteral("Arial"));
+    for (QWidget* text : std::initializer_list<QWidget*>{Label1, Label2, Label3, Label4, Label5,
+                                                         Text1, Text2, Text3, Text4})
+        text->setFont(arial);
+
+    connect(picBox, &PaletteView::mouseMoved, this, &frmColor::picBox_MouseMove);
+    connect(picBox, &PaletteView::clicked, this, &frmColor::picBox_Click);
+    connect(cmdSetColor, &QPushButton::clicked, this, &frmColor::cmdSetColor_Click);
+}
+
+void frmColor::picBox_MouseMove(QPoint point) {
+    const auto color = picBox->colorAt(point);
+    if (!color)
+        return;
+    Text1->setText(
+        QStringLiteral("%1:%2:%3").arg(qRed(*color)).arg(qGreen(*color)).arg(qBlue(*color)));
+    const ColorValue::Levels levels = ColorValue::levelsOf(*color);
+    Text2->setText(QStringLiteral("%1:%2:%3").arg(levels.red).arg(levels.green).arg(levels.blue));
+    const int value = ColorValue::valueOf(levels);
+    Text3->setText(QString::number(value));
+    UpDown1->setValue(value);
+}
+
+void frmColor::picBox_Click() {
+    Text4->setText(Text3->text());
+    UpDown2->setValue(UpDown1->value());
+}
+
+void frmColor::cmdSetColor_Click() {
+    const int selected = UpDown2->value();
+    if (QLineEdit* box = requesterColorBox())
+        box->setText(QString::number(selected));
+    m_workbench.session().setSelectedColor(selected);
+    closeWindow();
+}
+
+QLineEdit* frmColor::requesterColorBox() const {
+    const QString window = requesterWindow(m_workbench.session().colorRequester());
+    if (window.isEmpty())
+        return nullptr;
+    QWidget* requester = m_workbench.toolWindows().find(window);
+    return requester ? requester->findChild<QLineEdit*>(QStringLiteral("txtColor")) : nullptr;
+}
+
+void frmColor::closeWindow() {
+    // Inside the main window the frame around the picker is what closes.
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        frame->close();
+    else
+        close();
+}

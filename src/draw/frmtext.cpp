@@ -1,0 +1,160 @@
+#include "draw/frmtext.h"
+
+#include "app/session.h"
+#include "app/toolwindows.h"
+#include "app/workbench.h"
+#include "app/twips.h"
+#include "app/updown.h"
+#include "serial/commands.h"
+#include "serial/msserial.h"
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int MaximumX = 319;
+constexpr int MaximumY = 239;
+constexpr uint LargestByte = 255;
+
+// The boxes reach further left than their up-downs' 24 pixels of room, so that
+// three digits fit at today's font sizes.
+QLineEdit* numberBox(const char* name, QRect place, QWidget* parent) {
+    auto* box = Twips::placed(new QLineEdit(parent), name, place);
+    box->setTextMargins(0, 0, 0, 0);
+    box->setAlignment(Qt::AlignRight);
+    return box;
+}
+
+UpDown* upDown(const char* name, QRect place, int maximum, const QString& toolTip, QLineEdit* buddy,
+               QWidget* parent) {
+    auto* control = Twips::placed(new UpDown(parent), name, place);
+    control->setRange(0, maximum);
+    control->setToolTip(toolTip);
+    control->setBuddy(buddy);
+    return control;
+}
+
+// The character codes a key produces, as the board would get them.
+QList<uint> characterCodes(const QKeyEvent& key) {
+    switch (key.key()) {
+    case Qt::Key_Backspace:
+        return {8};
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return {uint(Commands::TextEnd)};
+    case Qt::Key_Tab:
+    case Qt::Key_Escape:
+    case Qt::Key_unknown:
+        break;
+    default:
+        // Arrows, function keys, Delete and their like write no character.
+        if (key.key() > Qt::Key_Escape)
+            return {};
+    }
+    return key.text().toUcs4();
+}
+
+} // namespace
+
+frmText::frmText(Workbench& workbench, QWidget* parent)
+    : QWidget(parent)
+    , m_workbench(workbench) {
+    setWindowTitle(tr(" Text "));
+    setFixedSize(Twips::size(9255, 5430));
+
+    Frame2 = Twips::placed(new QGroupBox(tr("Cursor"), this), "Frame2",
+                           Twips::rect(600, 120, 3495, 1215));
+    Label2 = Twips::placed(new QLabel(tr("X"), Frame2), "Label2", Twips::rect(360, 360, 360, 285));
+    Label1 = Twips::placed(new QLabel(tr("Y"), Frame2), "Label1", Twips::rect(1200, 360, 360, 285));
+    txtXCoordinate = numberBox("txtXCoordinate", Twips::rect(120, 720, 480, 285), Frame2);
+    udXCoordinate = upDown("udXCoordinate", Twips::rect(600, 720, 240, 285), MaximumX,
+                           tr("Change X Coordinate"), txtXCoordinate, Frame2);
+    txtYCoordinate = numberBox("txtYCoordinate", Twips::rect(960, 720, 480, 285), Frame2);
+    udYCoordinate = upDown("udYCoordinate", Twips::rect(1440, 720, 240, 285), MaximumY,
+                           tr("Change Y Coordinate"), txtYCoordinate, Frame2);
+    cmdSet = Twips::placed(new QPushButton(tr("Set"), Frame2), "cmdSet",
+                           Twips::rect(2040, 720, 1095, 375));
+
+    Frame4 = Twips::placed(new QGroupBox(tr("Color"), this), "Frame4",
+                           Twips::rect(4560, 120, 1935, 1215));
+    txtColor = Twips::placed(new QLineEdit(QStringLiteral("255"), Frame4), "txtColor",
+                             Twips::rect(720, 360, 495, 285));
+    // It shows the drawing colour; the colour is chosen with the picker.
+    txtColor->setReadOnly(true);
+    txtColor->setTextMargins(0, 0, 0, 0);
+    cmdColor = Twips::placed(new QPushButton(tr("Pick Color"), Frame4), "cmdColor",
+                             Twips::rect(480, 720, 1095, 375));
+
+    Frame3 = Twips::placed(new QGroupBox(tr("Font"), this), "Frame3",
+                           Twips::rect(6960, 120, 1335, 1215));
+    Option1 = Twips::placed(new QRadioButton(tr("Font 1"), Frame3), "Option1",
+                            Twips::rect(240, 360, 1005, 285));
+    Option2 = Twips::placed(new QRadioButton(tr("Font 2"), Frame3), "Option2",
+                            Twips::rect(240, 720, 1005, 285));
+    Option1->setChecked(true);
+
+    Frame1 = Twips::placed(new QGroupBox(tr("Text"), this), "Frame1",
+                           Twips::rect(360, 1560, 8175, 2895));
+    Text2 = Twips::placed(new QPlainTextEdit(Frame1), "Text2", Twips::rect(120, 240, 7935, 2535));
+    Text2->installEventFilter(this);
+
+    connect(cmdSet, &QPushButton::clicked, this, &frmText::cmdSet_Click);
+    connect(cmdColor, &QPushButton::clicked, this, &frmText::cmdColor_Click);
+}
+
+void frmText::cmdSet_Click() {
+    MSserial& port = m_workbench.port();
+    if (!port.portOpen())
+        return;
+    port.output(
+        Commands::setTextCursor({quint16(udXCoordinate->value()), quint8(udYCoordinate->value())}));
+}
+
+void frmText::cmdColor_Click() {
+    m_workbench.session().setColorRequester(QStringLiteral("Text"));
+    m_workbench.toolWindows().show(QStringLiteral("frmColor"));
+}
+
+bool frmText::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Text2 && event->type() == QEvent::KeyPress)
+        Text2_KeyPress(*static_cast<QKeyEvent*>(event));
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmText::Text2_KeyPress(const QKeyEvent& key) {
+    // Keys typed while the port is closed are never sent, not even later.
+    if (!m_workbench.port().portOpen())
+        return;
+    const QList<uint> codes = characterCodes(key);
+    if (std::any_of(codes.begin(), codes.end(), [](uint code) { return code > LargestByte; })) {
+        m_workbench.showStatusMessage(
+            tr("\"%1\" is not sent: the board takes only characters with codes 0 to 255.")
+                .arg(key.text()));
+        return;
+    }
+    for (uint code : codes)
+        collect(quint8(code));
+}
+
+void frmText::collect(quint8 code) {
+    if (code != Commands::TextEnd) {
+        TextKeyBuffer.append(char(code));
+        return;
+    }
+    // Colour and font are those in force when Enter is pressed.
+    m_workbench.port().output(Commands::writeText(quint8(m_workbench.session().selectedColor()),
+                                                  quint8(fontNumber()), TextKeyBuffer));
+    TextKeyBuffer.clear();
+}
+
+int frmText::fontNumber() const {
+    return Option1->isChecked() ? 1 : 2;
+}
