@@ -5,6 +5,7 @@
 #include "draw/frmcolor.h"
 #include "draw/frmcoordinates.h"
 #include "draw/frmtext.h"
+#include "graphic/frmgraphic.h"
 #include "serial/frmsettings.h"
 
 void registerToolWindows(ToolWindows& windows, Workbench& workbench, bool builtInSimulator) {
@@ -16,6 +17,8 @@ void registerToolWindows(ToolWindows& windows, Workbench& workbench, bool builtI
                 [](Workbench& workbench) { return new frmText(workbench); });
     windows.add(QStringLiteral("frmCoordinates"),
                 [](Workbench& workbench) { return new frmCoordinates(workbench); });
+    windows.add(QStringLiteral("frmGraphic"),
+                [](Workbench& workbench) { return new frmGraphic(workbench); });
     if (builtInSimulator)
         installBoardSimulator(windows, workbench);
 }

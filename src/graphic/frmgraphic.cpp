@@ -1,0 +1,214 @@
+#include "graphic/frmgraphic.h"
+
+#include "app/boardtransfer.h"
+#include "app/session.h"
+#include "app/userdialogs.h"
+#include "app/workbench.h"
+#include "app/twips.h"
+#include "app/updown.h"
+#include "serial/commands.h"
+#include "serial/msserial.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStringList>
+#include <QTimer>
+
+namespace {
+
+constexpr Qt::GlobalColor PictureBackground = Qt::white;
+
+// The board answers a screen write after each row and a picture save after each
+// chunk of 256 pixels; the receive poll runs faster while it does.
+constexpr int RowBytes = ScreenCanvas::Width;
+constexpr int ChunkBytes = 256;
+constexpr int ChunkCount = ScreenCanvas::PixelCount / ChunkBytes;
+constexpr int PreviewPollMs = 50;
+constexpr int SavePollMs = 70;
+
+constexpr int FirstScreen = 1;
+constexpr int LastScreen = 12;
+
+
+template <typename T> T* named(T* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+// The three formats the board's tools always offered first, then PNG and whatever
+// else this system can read.
+QString pictureFilter() {
+    QStringList patterns;
+    const QList<QByteArray> formats = QImageReader::supportedImageFormats();
+    for (const QByteArray& format : formats)
+        patterns.append(QStringLiteral("*.") + QString::fromLatin1(format));
+    return QStringLiteral("Image Files(*.BMP;*.JPG;*.GIF)|*.BMP;*.JPG;*.GIF|"
+                          "PNG Files(*.PNG)|*.PNG|All Pictures|") +
+           patterns.join(QLatin1Char(';')) + QLatin1Char('|');
+}
+
+} // namespace
+
+frmGraphic::frmGraphic(Workbench& workbench, QWidget* parent)
+    : QWidget(parent)
+    , m_workbench(workbench)
+    , m_canvas(PictureBackground)
+    , m_preview(new BoardTransfer(workbench, tr("The picture preview"), this))
+    , m_save(new BoardTransfer(workbench, tr("Saving the picture"), this)) {
+    setWindowTitle(tr(" Graphic "));
+    setFixedSize(Twips::size(9525, 4890));
+
+    picBox = named(new QLabel(this), "picBox");
+    picBox->setGeometry(Twips::rect(360, 600, 4875, 3675));
+    picBox->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    picBox->setLineWidth(2);
+    picBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picBox->setAutoFillBackground(true);
+    QPalette boxPalette = picBox->palette();
+    boxPalette.setColor(QPalette::Window, PictureBackground);
+    picBox->setPalette(boxPalette);
+
+    Frame2 = named(new QGroupBox(tr("File "), this), "Frame2");
+    Frame2->setGeometry(Twips::rect(5880, 600, 2535, 1695));
+    cmdOpen = named(new QPushButton(tr("Open"), Frame2), "cmdOpen");
+    cmdOpen->setGeometry(Twips::rect(360, 360, 1215, 375));
+    cmdPreview = named(new QPushButton(tr("Preview"), Frame2), "cmdPreview");
+    cmdPreview->setGeometry(Twips::rect(360, 960, 1215, 375));
+
+    Frame1 = named(new QGroupBox(tr("Picture"), this), "Frame1");
+    Frame1->setGeometry(Twips::rect(5880, 2640, 2535, 1575));
+    cmdSave = named(new QPushButton(tr("Save"), Frame1), "cmdSave");
+    cmdSave->setGeometry(Twips::rect(120, 480, 1335, 375));
+    cmdLoad = named(new QPushButton(tr("Load"), Frame1), "cmdLoad");
+    cmdLoad->setGeometry(Twips::rect(120, 960, 1335, 375));
+    // Only shows the number: the commands take the up-down's value.
+    txtScreenNumber = named(new QLineEdit(Frame1), "txtScreenNumber");
+    txtScreenNumber->setGeometry(Twips::rect(1680, 720, 375, 285));
+    txtScreenNumber->setReadOnly(true);
+    udScreenNumber = named(new UpDown(Frame1), "udScreenNumber");
+    udScreenNumber->setGeometry(Twips::rect(2040, 720, 240, 285));
+    udScreenNumber->setRange(FirstScreen, LastScreen);
+    udScreenNumber->setToolTip(tr("Change Screen Number"));
+
+    // The chunk being saved, under the picture frame.
+    txtGraphic = named(new QLineEdit(this), "txtGraphic");
+    txtGraphic->setGeometry(Twips::rect(5880, 4380, 495, 285));
+    txtGraphic->setReadOnly(true);
+    txtGraphic->setToolTip(tr("Block of the picture being saved"));
+
+    connect(cmdOpen, &QPushButton::clicked, this, &frmGraphic::cmdOpen_Click);
+    connect(cmdPreview, &QPushButton::clicked, this, &frmGraphic::cmdPreview_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &frmGraphic::cmdSave_Click);
+    connect(cmdLoad, &QPushButton::clicked, this, &frmGraphic::cmdLoad_Click);
+    connect(udScreenNumber, &UpDown::valueChanged, this, &frmGraphic::udScreenNumber_Change);
+    connect(&workbench.session(), &Session::transferRunningChanged, this,
+            &frmGraphic::showTransferRunning);
+
+    udScreenNumber->setValue(FirstScreen);
+    udScreenNumber_Change();
+    showTransferRunning(workbench.session().transferRunning());
+    showCanvas();
+}
+
+void frmGraphic::cmdOpen_Click() {
+    const QString path = m_workbench.dialogs().openFileName(this, pictureFilter(), m_pictureFolder);
+    // Cancelled: the picture stays as it is.
+    if (path.isEmpty())
+        return;
+    m_pictureFolder = QFileInfo(path).absolutePath();
+    QImageReader reader(path);
+    const QImage picture = reader.read();
+    if (picture.isNull()) {
+        m_workbench.dialogs().message(
+            this, tr("Warning"),
+            tr("\"%1\" could not be opened as a picture: %2. The picture was not changed.")
+                .arg(QDir::toNativeSeparators(path), reader.errorString()),
+            UserDialogs::Icon::Warning);
+        return;
+    }
+    m_canvas = ScreenCanvas(picture, PictureBackground);
+    showCanvas();
+}
+
+void frmGraphic::cmdPreview_Click() {
+    if (!m_workbench.port().portOpen())
+        return;
+    const WriteList writes = Commands::writeScreen(screenPixels(m_canvas));
+    m_preview->start({ScreenCanvas::Height,
+                      [this, writes](int row) {
+                          if (row == 0) {
+                              // The header is not answered; the rows are.
+                              if (!send(*m_preview, writes.mid(0, 1)))
+                                  return;
+                              m_workbench.receiveTimer().setInterval(PreviewPollMs);
+                              m_workbench.progressBar().setMaximum(ScreenCanvas::Height - 1);
+                          }
+                          if (send(*m_preview, writes.mid(1 + row * RowBytes, RowBytes)))
+                              m_workbench.session().clearControllerResponse();
+                      },
+                      [this](int row) { m_workbench.progressBar().setValue(row); }});
+}
+
+void frmGraphic::cmdSave_Click() {
+    if (!m_workbench.port().portOpen())
+        return;
+    const auto screen = quint8(udScreenNumber->value());
+    const WriteList writes = Commands::saveScreenPicture(screen, screenPixels(m_canvas));
+    // Block 0 is the header: the board answers it when it is ready for the chunks.
+    m_save->start({1 + ChunkCount,
+                   [this, writes](int block) {
+                       if (block == 0) {
+                           m_workbench.progressBar().setMaximum(ChunkCount - 1);
+                           // An answer that came before the header is not the board's go-ahead.
+                           if (send(*m_save, writes.mid(0, 1)))
+                               m_workbench.session().clearControllerResponse();
+                           return;
+                       }
+                       const int chunk = block - 1;
+                       txtGraphic->setText(QString::number(chunk));
+                       send(*m_save, writes.mid(1 + chunk * ChunkBytes, ChunkBytes));
+                   },
+                   [this](int block) {
+                       m_workbench.session().clearControllerResponse();
+                       if (block == 0)
+                           m_workbench.receiveTimer().setInterval(SavePollMs);
+                       else
+                           m_workbench.progressBar().setValue(block - 1);
+                   }});
+}
+
+void frmGraphic::cmdLoad_Click() {
+    // Its bytes would land in the middle of the picture or font being sent.
+    if (m_workbench.session().transferRunning())
+        return;
+    m_workbench.port().output(Commands::showScreenPicture(quint8(udScreenNumber->value())));
+}
+
+void frmGraphic::udScreenNumber_Change() {
+    txtScreenNumber->setText(QString::number(udScreenNumber->value()));
+}
+
+bool frmGraphic::send(BoardTransfer& transfer, const WriteList& block) {
+    MSserial& port = m_workbench.port();
+    if (port.output(block))
+        return true;
+    // Unless the port is gone (which stops the transfer by itself), nothing would answer.
+    transfer.stop(tr("the board could not be written to (%1)").arg(port.lastError().description));
+    return false;
+}
+
+void frmGraphic::showCanvas() {
+    picBox->setPixmap(QPixmap::fromImage(m_canvas.image()));
+}
+
+void frmGraphic::showTransferRunning(bool running) {
+    for (QPushButton* button : {cmdPreview, cmdSave, cmdLoad})
+        button->setEnabled(!running);
+}
