@@ -1,5 +1,6 @@
 #include "app/toolregistry.h"
 
+#include "about/frmabout.h"
 #include "app/toolwindows.h"
 #include "board/boardsimulator.h"
 #include "draw/frmcolor.h"
@@ -7,6 +8,7 @@
 #include "draw/frmtext.h"
 #include "graphic/frmgraphic.h"
 #include "serial/frmsettings.h"
+#include "utilities/frmutilities.h"
 
 void registerToolWindows(ToolWindows& windows, Workbench& workbench, bool builtInSimulator) {
     windows.add(QStringLiteral("frmSettings"),
@@ -19,6 +21,10 @@ void registerToolWindows(ToolWindows& windows, Workbench& workbench, bool builtI
                 [](Workbench& workbench) { return new frmCoordinates(workbench); });
     windows.add(QStringLiteral("frmGraphic"),
                 [](Workbench& workbench) { return new frmGraphic(workbench); });
+    windows.add(QStringLiteral("frmUtilities"),
+                [](Workbench& workbench) { return new frmUtilities(workbench); });
+    windows.add(QStringLiteral("frmAbout"),
+                [](Workbench& workbench) { return new frmAbout(workbench); });
     if (builtInSimulator)
         installBoardSimulator(windows, workbench);
 }

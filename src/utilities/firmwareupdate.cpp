@@ -1,0 +1,169 @@
+#include "utilities/firmwareupdate.h"
+
+#include "app/clock.h"
+#include "app/userdialogs.h"
+#include "app/workbench.h"
+#include "serial/connectioncontroller.h"
+#include "serial/msserial.h"
+#include "utilities/updatercommand.h"
+#include "utilities/updaterprocess.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QWidget>
+
+namespace {
+
+constexpr Qt::CaseSensitivity FileNameCase =
+#ifdef Q_OS_WIN
+    Qt::CaseInsensitive;
+#else
+    Qt::CaseSensitive;
+#endif
+
+bool sameFile(const QString& first, const QString& second) {
+    const QString firstPath = QFileInfo(first).canonicalFilePath();
+    return !firstPath.isEmpty() &&
+           firstPath.compare(QFileInfo(second).canonicalFilePath(), FileNameCase) == 0;
+}
+
+QString native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
+UpdaterSetup UpdaterSetup::system() {
+    return {UpdaterCommand::folderWithSeparator(native(QCoreApplication::applicationDirPath()),
+                                                QDir::separator()),
+            [] { return std::make_unique<QtUpdaterProcess>(); }};
+}
+
+FirmwareUpdate::FirmwareUpdate(Workbench& workbench, const UpdaterSetup& setup,
+                               const QString& chosenPath)
+    : QObject(workbench.mainWindow())
+    , m_workbench(workbench)
+    , m_setup(setup)
+    , m_chosenPath(chosenPath) {}
+
+FirmwareUpdate::~FirmwareUpdate() = default;
+
+FirmwareUpdate* FirmwareUpdate::running(Workbench& workbench) {
+    const QList<FirmwareUpdate*> updates =
+        workbench.mainWindow()->findChildren<FirmwareUpdate*>(Qt::FindDirectChildrenOnly);
+    for (FirmwareUpdate* update : updates) {
+        if (!update->m_done)
+            return update;
+    }
+    return nullptr;
+}
+
+void FirmwareUpdate::run() {
+    if (!placeWorkingCopy() || !m_workbench.port().portOpen()) {
+        finish();
+        return;
+    }
+    m_workbench.connection().disconnect();
+    m_disconnected = true;
+    m_workbench.setStatusText(tr("Updating "));
+    startUpdater();
+}
+
+bool FirmwareUpdate::placeWorkingCopy() {
+    m_fileName = UpdaterCommand::FileNameOfPath(m_chosenPath);
+    m_workingCopy = m_setup.folder + m_fileName;
+    if (sameFile(m_chosenPath, m_workingCopy))
+        return true;
+    // Replacing the updater or the program itself would break the installation.
+    const QString programName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    if (m_fileName.compare(UpdaterCommand::name(), FileNameCase) == 0 ||
+        m_fileName.compare(programName, FileNameCase) == 0) {
+        showCritical(tr("The firmware file %1 has the name of one of the program's own files "
+                        "and cannot be placed next to it. Rename the firmware file and try again.")
+                         .arg(native(m_chosenPath)));
+        return false;
+    }
+    QFile existing(m_workingCopy);
+    QFile source(m_chosenPath);
+    if ((existing.exists() && !existing.remove()) || !source.copy(m_workingCopy)) {
+        const QString reason = existing.error() != QFileDevice::NoError ? existing.errorString()
+                                                                        : source.errorString();
+        showCritical(tr("The firmware file could not be copied next to the program.") +
+                     QLatin1Char('\n') + tr("From: ") + native(m_chosenPath) + QLatin1Char('\n') +
+                     tr("To: ") + native(m_workingCopy) + QLatin1Char('\n') + tr("Reason: ") +
+                     reason);
+        return false;
+    }
+    m_copied = true;
+    return true;
+}
+
+void FirmwareUpdate::startUpdater() {
+    const QString program = m_setup.folder + UpdaterCommand::name();
+    if (!QFileInfo(program).isFile()) {
+        updaterFailed(tr("The firmware updater %1 was not found.").arg(native(program)));
+        return;
+    }
+    m_process = m_setup.newProcess();
+    connect(m_process.get(), &UpdaterProcess::failedToStart, this, [this](const QString& reason) {
+        updaterFailed(tr("The firmware updater could not be started.") + QLatin1Char('\n') +
+                      tr("Command: ") + UpdaterCommand::commandLine(m_setup.folder, m_fileName) +
+                      QLatin1Char('\n') + tr("Reason: ") + reason);
+    });
+    connect(m_process.get(), &UpdaterProcess::ended, this, &FirmwareUpdate::updaterEnded);
+    m_workbench.clock().callAfter(MinimumUpdaterMs, this, [this] { minimumWaitOver(); });
+    m_process->start(program, UpdaterCommand::arguments(m_fileName), m_setup.folder);
+}
+
+void FirmwareUpdate::updaterFailed(const QString& text) {
+    if (m_done)
+        return;
+    showCritical(text);
+    // The board was not touched: it can be spoken to again at once.
+    reconnect();
+}
+
+void FirmwareUpdate::updaterEnded() {
+    m_updaterEnded = true;
+    if (m_minimumWaitOver)
+        waitForBoard();
+}
+
+void FirmwareUpdate::minimumWaitOver() {
+    m_minimumWaitOver = true;
+    if (m_updaterEnded)
+        waitForBoard();
+}
+
+void FirmwareUpdate::waitForBoard() {
+    if (m_done)
+        return;
+    m_workbench.setStatusText(tr("Reconnecting... "));
+    m_workbench.clock().callAfter(BoardRestartMs, this, [this] { reconnect(); });
+}
+
+void FirmwareUpdate::reconnect() {
+    if (m_done)
+        return;
+    ConnectionController& connection = m_workbench.connection();
+    // The user may have connected again in the meantime.
+    if (m_disconnected && !m_workbench.port().portOpen() &&
+        connection.state() == ConnectionController::State::Idle && !connection.reconnect())
+        m_workbench.setStatusText(tr("Controller Disconnected "));
+    finish();
+}
+
+void FirmwareUpdate::finish() {
+    m_done = true;
+    if (m_copied)
+        QFile::remove(m_workingCopy);
+    Q_EMIT finished();
+    deleteLater();
+}
+
+void FirmwareUpdate::showCritical(const QString& text) {
+    m_workbench.dialogs().message(m_workbench.mainWindow(), tr("Critical Error"), text,
+                                  UserDialogs::Icon::Critical);
+}
