@@ -56,6 +56,9 @@ bool ConnectionController::connectTo(const QString& portName, const QString& set
 }
 
 void ConnectionController::disconnect() {
+    // Also ends a probe still running, so its time-out cannot report on a closed port.
+    m_timers.timeout.stop();
+    m_timers.step.stop();
     m_timers.poll.stop();
     m_workbench.port().close();
     setState(State::Idle);

@@ -22,6 +22,7 @@ private Q_SLOTS:
     void silentBoardTimesOutOnce();
     void timeOutWithSettingsWindowClosed();
     void disconnectAndReconnectAtChosenSpeed();
+    void disconnectDuringTheProbeEndsIt();
     void openFailureTakesTheErrorPath();
     void failedIdentificationWriteLeavesTheTimeOutRunning();
     void reopenedWindowResetsStateAndOffersNoConnect();
@@ -179,6 +180,21 @@ void tst_Connection::disconnectAndReconnectAtChosenSpeed() {
     bench.main().Timer4_Timer();
     QCOMPARE(bench.line().openedBaudRates.last(), 9600);
     QCOMPARE(bench.main().statusText(), QStringLiteral("Connected: COM3 9600,N,8,1"));
+}
+
+void tst_Connection::disconnectDuringTheProbeEndsIt() {
+    // As the firmware update does when started right after Connect.
+    TestBench bench;
+    bench.open(Settings);
+    click(button(bench, "cmd_conecta"));
+    bench.main().connection().disconnect();
+
+    QVERIFY(!timer(bench, "Timer1")->isActive());
+    QVERIFY(!timer(bench, "Timer4")->isActive());
+    QVERIFY(!bench.line().isOpen());
+    QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected "));
+    QCOMPARE(button(bench, "cmd_conecta")->text(), QStringLiteral("Connect"));
+    QVERIFY(button(bench, "cmd_conecta")->isEnabled());
 }
 
 void tst_Connection::openFailureTakesTheErrorPath() {
