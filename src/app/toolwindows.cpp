@@ -1,5 +1,7 @@
 #include "app/toolwindows.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -53,6 +55,9 @@ QWidget* ToolWindows::show(const QString& name, Activation activation) {
         // Destroyed without a close (the main window going away): forget it too.
         connect(frame, &QObject::destroyed, this, [this, name, frame] { forget(name, frame); });
         frame->show();
+        // A window wider or taller than the area would be placed partly left of or
+        // above it, out of the scroll bars' reach; its top-left corner stays visible.
+        frame->move(std::max(frame->x(), 0), std::max(frame->y(), 0));
         Q_EMIT opened(name);
     } else if (frame->isMinimized()) {
         frame->showNormal();

@@ -172,9 +172,19 @@ void tst_MainWindow::toolWindowsOpenOnceAndComeBackFresh() {
     QVERIFY(bench.window(QStringLiteral("frmSettings")));
     QCOMPARE(area->subWindowList().size(), 2);
 
+    // A window larger than the area opens with its top-left corner in view.
+    main.toolWindows().add(QStringLiteral("frmWide"), [](Workbench&) {
+        auto* wide = new QWidget;
+        wide->setFixedSize(700, 500);
+        return wide;
+    });
+    QWidget* wide = bench.open(QStringLiteral("frmWide"));
+    QVERIFY(wide->parentWidget()->x() >= 0);
+    QVERIFY(wide->parentWidget()->y() >= 0);
+
     // Unknown keys do nothing.
     main.Toolbar1_ButtonClick(QStringLiteral("settings"));
-    QCOMPARE(area->subWindowList().size(), 2);
+    QCOMPARE(area->subWindowList().size(), 3);
 }
 
 void tst_MainWindow::windowMenuListsAndArrangesChildren() {
