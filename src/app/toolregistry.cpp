@@ -6,6 +6,7 @@
 #include "draw/frmcolor.h"
 #include "draw/frmcoordinates.h"
 #include "draw/frmtext.h"
+#include "font/frmfont.h"
 #include "graphic/frmgraphic.h"
 #include "serial/frmsettings.h"
 #include "utilities/frmutilities.h"
@@ -19,6 +20,8 @@ void registerToolWindows(ToolWindows& windows, Workbench& workbench, bool builtI
                 [](Workbench& workbench) { return new frmText(workbench); });
     windows.add(QStringLiteral("frmCoordinates"),
                 [](Workbench& workbench) { return new frmCoordinates(workbench); });
+    windows.add(QStringLiteral("frmFont"),
+                [](Workbench& workbench) { return new frmFont(workbench); });
     windows.add(QStringLiteral("frmGraphic"),
                 [](Workbench& workbench) { return new frmGraphic(workbench); });
     windows.add(QStringLiteral("frmUtilities"),

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "app/userdialogs.h"
+
+#include <QWidget>
+
+struct FontCapture;
+class FontUpload;
+class QGroupBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class Workbench;
+
+// The font tool: the user picks a desktop font and sees a specimen of it; Capture
+// turns the characters "!" to "~" into bitmaps and loads them into the chosen font
+// slot of the board; Test writes a line of characters with the board's current font.
+class frmFont : public QWidget {
+    Q_OBJECT
+public:
+    // Opens the font dialog at once: choosing a font is the first thing to do here.
+    explicit frmFont(Workbench& workbench, QWidget* parent = nullptr);
+
+    void cmdFont_Click();
+    void cmdCapture_Click();
+    void cmdTest_Click();
+
+private:
+    void applyFont(const UserDialogs::FontChoice& choice);
+    void showLastCharacter(const FontCapture& capture);
+    void refuseUnsendable(const FontCapture& capture);
+    void uploadFinished(bool completed);
+    void updateButtons();
+
+    Workbench& m_workbench;
+    FontUpload* m_upload;
+    // What the font dialog shows next time: the last font accepted in it.
+    UserDialogs::FontChoice m_dialogChoice;
+    // Capture needs a font with a name.
+    bool m_fontUsable = true;
+
+    QLabel* lblSpecName;
+    QPlainTextEdit* txtInfo;
+    QPushButton* cmdFont;
+    QPushButton* cmdCapture;
+    QPushButton* cmdTest;
+    QGroupBox* Frame1;
+    QRadioButton* optFont1;
+    QRadioButton* optFont2;
+    // The canvas the characters are captured from, and the label that measures them;
+    // both keep the last character of a capture.
+    QLabel* Picture1;
+    QLabel* lbl;
+};

@@ -1,0 +1,109 @@
+#include "app/session.h"
+#include "font/fontcapture.h"
+#include "font/glyphcanvas.h"
+#include "font/glyphscan.h"
+#include "fontfixture.h"
+#include "pseudoterminalboard.h"
+#include "serial/commands.h"
+#include "serial/msserial.h"
+#include "serial/portcatalog.h"
+#include "serial/qtseriallink.h"
+#include "testbench.h"
+
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+// A real font through a real serial port into the board simulator, and back out on
+// its screen.
+class tst_FontPty : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void capturedFontShowsOnTheBoard();
+};
+
+void tst_FontPty::initTestCase() {
+    QVERIFY2(loadDejaVuSans(), "DejaVuSans.ttf is missing (package fonts-dejavu-core)");
+}
+
+void tst_FontPty::capturedFontShowsOnTheBoard() {
+    PseudoTerminalBoard board;
+    QVERIFY2(board.isOpen(), qPrintable(board.errorString()));
+    const QString path = board.devicePath();
+    auto catalog = std::make_shared<PortCatalog>(
+        [path] {
+            return QList<PortEntry>{{path, path}};
+        },
+        [](const QString& name) { return std::make_unique<QtSerialLink>(name); });
+    TestBench bench(catalog);
+    bench.open(QStringLiteral("frmSettings"));
+    click(bench.find<QPushButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
+    QTRY_VERIFY(bench.main().statusText().startsWith(QStringLiteral("Connected: ")));
+
+    const QFont font = dejaVuSans(20);
+    bench.dialogs().fontAnswers.append(fontChoice(font));
+    const QString window = QStringLiteral("frmFont");
+    bench.open(window);
+    bench.find<QRadioButton>(window, QStringLiteral("optFont2"))->setChecked(true);
+    click(bench.find<QPushButton>(window, QStringLiteral("cmdCapture")));
+    Session& session = bench.main().session();
+    QVERIFY(session.transferRunning());
+    for (int polls = 0; session.transferRunning() && polls < 20000; ++polls) {
+        QTest::qWait(1);
+        bench.main().Timer2_Timer();
+    }
+    QVERIFY(!session.transferRunning());
+    QCOMPARE(bench.dialogs().messages.size(), 1);
+    QCOMPARE(bench.dialogs().messages[0].text, QStringLiteral("   Done."));
+
+    // The board holds exactly the captured glyphs in slot 2.
+    BoardEmulator& emulator = board.emulator();
+    QVERIFY(emulator.fontLoaded(2));
+    QVERIFY(!emulator.fontLoaded(1));
+    QCOMPARE(emulator.errorCount(), 0);
+    const FontCapture capture = FontCapture::capture(font, font);
+    const BoardFont& loaded = emulator.font(2);
+    for (const CapturedGlyph& captured : capture.glyphPass) {
+        const Glyph* glyph = loaded.glyph(captured.code);
+        QVERIFY(glyph);
+        QCOMPARE(int(glyph->size.width), captured.width);
+        QCOMPARE(int(glyph->size.height), captured.height);
+        QCOMPARE(glyph->bitmap, captured.bitmap);
+    }
+
+    // Text in font 2: each glyph stands on the bottom line of the text line, one blank
+    // column after the other, and shows the ink of the character as it was drawn.
+    const QByteArray text("Ag&~");
+    MSserial& port = bench.main().port();
+    port.output(Commands::clearScreen(0));
+    port.output(Commands::setTextCursor({10, 30}));
+    port.output(Commands::writeText(224, 2, text));
+    QTRY_VERIFY(emulator.textCursor().y() > 30);
+
+    int x = 10;
+    const int bottom = 30 + loaded.lineHeight() - 1;
+    int inked = 0;
+    for (const char code : text) {
+        const GlyphScan::ScannedGlyph drawn =
+            GlyphScan::scanCanvas(GlyphCanvas::render(code, font, font, 20));
+        for (int row = 0; row < drawn.height; ++row) {
+            for (int column = 0; column < drawn.width; ++column) {
+                const bool ink = drawn.rows[row].testBit(column);
+                inked += ink;
+                QCOMPARE(emulator.pixel(x + column, bottom - row), quint8(ink ? 224 : 0));
+            }
+        }
+        x += drawn.width + 1;
+    }
+    // Nothing else on the screen is lit.
+    int lit = 0;
+    for (const char pixel : emulator.screen())
+        lit += pixel != 0;
+    QCOMPARE(lit, inked);
+    QVERIFY(inked > 100);
+}
+
+QTEST_MAIN(tst_FontPty)
+#include "tst_font_pty.moc"
