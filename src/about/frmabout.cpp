@@ -3,6 +3,7 @@
 #include "about/linklabel.h"
 #include "about/registry.h"
 #include "about/systeminformation.h"
+#include "app/named.h"
 #include "app/userdialogs.h"
 #include "app/workbench.h"
 
@@ -23,11 +24,6 @@ constexpr int LogoSize = 64;
 constexpr int VersionMajor = LUMARET_VERSION_MAJOR;
 constexpr int VersionMinor = LUMARET_VERSION_MINOR;
 constexpr int VersionRevision = LUMARET_VERSION_PATCH;
-
-template <typename T> T* named(T* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QFrame* separatorLine(const char* name, QWidget* parent) {
     auto* line = named(new QFrame(parent), name);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/named.h"
+
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -19,8 +21,7 @@ inline constexpr QSize size(int width, int height) {
 
 // Names a widget and puts it at its place (in pixels, see rect()).
 template <typename T> T* placed(T* widget, const char* name, QRect place) {
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(place);
+    named(widget, name)->setGeometry(place);
     return widget;
 }
 

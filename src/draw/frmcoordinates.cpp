@@ -1,5 +1,6 @@
 #include "draw/frmcoordinates.h"
 
+#include "app/named.h"
 #include "app/session.h"
 #include "app/toolwindows.h"
 #include "app/userdialogs.h"
@@ -24,11 +25,6 @@ namespace {
 constexpr int MaximumX = 32767;
 constexpr int MaximumByte = 255;
 constexpr int NumberBoxWidth = 48;
-
-template <typename T> T* named(T* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QLineEdit* numberBox(const char* name, const QString& text, QWidget* parent) {
     auto* box = named(new QLineEdit(text, parent), name);

@@ -1,5 +1,6 @@
 #include "font/frmfont.h"
 
+#include "app/named.h"
 #include "app/session.h"
 #include "app/workbench.h"
 #include "font/fontcapture.h"
@@ -37,11 +38,6 @@ QString specimen() {
                           "abcdefghijklmnopqrstuvwxyz\n"
                           "0123456789)!#$%^&*(\n"
                           "-=[]\\;',./`_+{}|:\"<>?~");
-}
-
-template <typename T> T* named(T* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
 }
 
 // The board's fonts are one colour: a font colour only tints the specimen.

@@ -1,11 +1,12 @@
 #include "graphic/frmgraphic.h"
 
 #include "app/boardtransfer.h"
+#include "app/named.h"
 #include "app/session.h"
-#include "app/userdialogs.h"
-#include "app/workbench.h"
 #include "app/twips.h"
 #include "app/updown.h"
+#include "app/userdialogs.h"
+#include "app/workbench.h"
 #include "serial/commands.h"
 #include "serial/msserial.h"
 
@@ -35,12 +36,6 @@ constexpr int SavePollMs = 70;
 
 constexpr int FirstScreen = 1;
 constexpr int LastScreen = 12;
-
-
-template <typename T> T* named(T* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 // The three formats the board's tools always offered first, then PNG and whatever
 // else this system can read.

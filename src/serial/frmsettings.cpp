@@ -1,5 +1,6 @@
 #include "serial/frmsettings.h"
 
+#include "app/named.h"
 #include "app/session.h"
 #include "app/userdialogs.h"
 #include "app/workbench.h"
@@ -18,11 +19,6 @@
 namespace {
 
 const QString DisconnectCaption = QStringLiteral("Disconnect");
-
-template <typename T> T* named(T* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QStringList speedItems() {
     QStringList items;

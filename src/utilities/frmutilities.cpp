@@ -1,6 +1,7 @@
 #include "utilities/frmutilities.h"
 
 #include "app/clock.h"
+#include "app/named.h"
 #include "app/session.h"
 #include "app/userdialogs.h"
 #include "app/workbench.h"
@@ -31,11 +32,6 @@ const QString TouchOffMode = QStringLiteral("off");
 const QString CoordinatesMode = QStringLiteral("Coordinates");
 const QString KeypadMode = QStringLiteral("Keypad");
 const QString CommandAcknowledge = QStringLiteral("!");
-
-template <typename T> T* named(T* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QLineEdit* reportBox(const char* name, QWidget* parent) {
     auto* box = named(new QLineEdit(parent), name);
