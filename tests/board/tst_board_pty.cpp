@@ -1,10 +1,8 @@
 #include "app/session.h"
-#include "board/pty/pseudoterminalboard.h"
+#include "pseudoterminalbench.h"
 #include "serial/commands.h"
 #include "serial/msserial.h"
 #include "serial/portcatalog.h"
-#include "serial/qtseriallink.h"
-#include "testbench.h"
 
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -13,14 +11,6 @@
 
 namespace {
 
-std::shared_ptr<PortCatalog> catalogFor(const QString& path) {
-    return std::make_shared<PortCatalog>(
-        [path] {
-            return QList<PortEntry>{{path, path}};
-        },
-        [](const QString& name) { return std::make_unique<QtSerialLink>(name); });
-}
-
 // The app's port object on the board's device, at the given settings.
 struct AppPort {
     std::shared_ptr<PortCatalog> catalog;
@@ -28,7 +18,7 @@ struct AppPort {
     QByteArray received;
 
     AppPort(const QString& path, const QString& settings)
-        : catalog(catalogFor(path))
+        : catalog(deviceCatalog(path))
         , port(*catalog) {
         port.setCommPort(path);
         port.setSettings(settings);
@@ -106,7 +96,7 @@ void tst_BoardPty::connectsTheAppAndReportsTouches() {
     PseudoTerminalBoard board;
     QVERIFY2(board.isOpen(), qPrintable(board.errorString()));
     const QString path = board.devicePath();
-    TestBench bench(catalogFor(path));
+    TestBench bench(deviceCatalog(path));
     bench.open(QStringLiteral("frmSettings"));
     auto* connectButton =
         bench.find<QPushButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta"));

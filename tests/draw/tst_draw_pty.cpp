@@ -1,8 +1,5 @@
 #include "app/session.h"
-#include "board/pty/pseudoterminalboard.h"
-#include "serial/portcatalog.h"
-#include "serial/qtseriallink.h"
-#include "testbench.h"
+#include "pseudoterminalbench.h"
 
 #include <QFrame>
 #include <QLineEdit>
@@ -20,14 +17,6 @@ const QString Picker = QStringLiteral("frmColor");
 const QString Text = QStringLiteral("frmText");
 const QString Coordinates = QStringLiteral("frmCoordinates");
 
-std::shared_ptr<PortCatalog> catalogFor(const QString& path) {
-    return std::make_shared<PortCatalog>(
-        [path] {
-            return QList<PortEntry>{{path, path}};
-        },
-        [](const QString& name) { return std::make_unique<QtSerialLink>(name); });
-}
-
 qsizetype pixelsOf(const BoardEmulator& board, quint8 color) {
     return std::count(board.screen().begin(), board.screen().end(), char(color));
 }
@@ -44,12 +33,6 @@ private Q_SLOTS:
     void writesALineOfTextAtTheCursor();
 
 private:
-    void connect(TestBench& bench) {
-        bench.open(QStringLiteral("frmSettings"));
-        click(
-            bench.find<QPushButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
-        QTRY_VERIFY(bench.main().statusText().startsWith(QStringLiteral("Connected: ")));
-    }
     // Picks the swatch in the picker that the window's "Pick Color" opened.
     void pick(TestBench& bench, int row, int column) {
         auto* palette = bench.find<QFrame>(Picker, QStringLiteral("picBox"));
@@ -69,11 +52,11 @@ private:
 };
 
 void tst_DrawPty::drawsEachShapeWithAPickedColor() {
-    PseudoTerminalBoard board;
-    QVERIFY2(board.isOpen(), qPrintable(board.errorString()));
-    TestBench bench(catalogFor(board.devicePath()));
-    connect(bench);
-    const BoardEmulator& screen = board.emulator();
+    PseudoTerminalBench line;
+    QVERIFY2(line.isOpen(), qPrintable(line.errorString()));
+    QVERIFY(line.connectBoard());
+    TestBench& bench = line.bench();
+    const BoardEmulator& screen = line.board();
     bench.open(Coordinates);
 
     enter(bench, QStringLiteral("txtPX"), QStringLiteral("10"));
@@ -124,11 +107,11 @@ void tst_DrawPty::drawsEachShapeWithAPickedColor() {
 }
 
 void tst_DrawPty::writesALineOfTextAtTheCursor() {
-    PseudoTerminalBoard board;
-    QVERIFY2(board.isOpen(), qPrintable(board.errorString()));
-    TestBench bench(catalogFor(board.devicePath()));
-    connect(bench);
-    const BoardEmulator& screen = board.emulator();
+    PseudoTerminalBench line;
+    QVERIFY2(line.isOpen(), qPrintable(line.errorString()));
+    QVERIFY(line.connectBoard());
+    TestBench& bench = line.bench();
+    const BoardEmulator& screen = line.board();
     bench.open(Text);
 
     auto* x = bench.find<QLineEdit>(Text, QStringLiteral("txtXCoordinate"));

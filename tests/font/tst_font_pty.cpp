@@ -3,12 +3,9 @@
 #include "font/glyphcanvas.h"
 #include "font/glyphscan.h"
 #include "fontfixture.h"
-#include "pseudoterminalboard.h"
+#include "pseudoterminalbench.h"
 #include "serial/commands.h"
 #include "serial/msserial.h"
-#include "serial/portcatalog.h"
-#include "serial/qtseriallink.h"
-#include "testbench.h"
 
 #include <QPushButton>
 #include <QRadioButton>
@@ -29,18 +26,10 @@ void tst_FontPty::initTestCase() {
 }
 
 void tst_FontPty::capturedFontShowsOnTheBoard() {
-    PseudoTerminalBoard board;
-    QVERIFY2(board.isOpen(), qPrintable(board.errorString()));
-    const QString path = board.devicePath();
-    auto catalog = std::make_shared<PortCatalog>(
-        [path] {
-            return QList<PortEntry>{{path, path}};
-        },
-        [](const QString& name) { return std::make_unique<QtSerialLink>(name); });
-    TestBench bench(catalog);
-    bench.open(QStringLiteral("frmSettings"));
-    click(bench.find<QPushButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
-    QTRY_VERIFY(bench.main().statusText().startsWith(QStringLiteral("Connected: ")));
+    PseudoTerminalBench line;
+    QVERIFY2(line.isOpen(), qPrintable(line.errorString()));
+    QVERIFY(line.connectBoard());
+    TestBench& bench = line.bench();
 
     const QFont font = dejaVuSans(20);
     bench.dialogs().fontAnswers.append(fontChoice(font));
@@ -48,18 +37,13 @@ void tst_FontPty::capturedFontShowsOnTheBoard() {
     bench.open(window);
     bench.find<QRadioButton>(window, QStringLiteral("optFont2"))->setChecked(true);
     click(bench.find<QPushButton>(window, QStringLiteral("cmdCapture")));
-    Session& session = bench.main().session();
-    QVERIFY(session.transferRunning());
-    for (int polls = 0; session.transferRunning() && polls < 20000; ++polls) {
-        QTest::qWait(1);
-        bench.main().Timer2_Timer();
-    }
-    QVERIFY(!session.transferRunning());
+    QVERIFY(bench.main().session().transferRunning());
+    QVERIFY(line.finishTransfer());
     QCOMPARE(bench.dialogs().messages.size(), 1);
     QCOMPARE(bench.dialogs().messages[0].text, QStringLiteral("   Done."));
 
     // The board holds exactly the captured glyphs in slot 2.
-    BoardEmulator& emulator = board.emulator();
+    BoardEmulator& emulator = line.board();
     QVERIFY(emulator.fontLoaded(2));
     QVERIFY(!emulator.fontLoaded(1));
     QCOMPARE(emulator.errorCount(), 0);

@@ -1,10 +1,8 @@
 #include "app/session.h"
 #include "pseudoterminal.h"
+#include "pseudoterminalbench.h"
 #include "serial/commands.h"
 #include "serial/msserial.h"
-#include "serial/portcatalog.h"
-#include "serial/qtseriallink.h"
-#include "testbench.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -21,12 +19,7 @@ void tst_ConnectionPty::connectTalkAndDisconnect() {
     PseudoTerminal board;
     QVERIFY2(board.isOpen(), qPrintable(board.errorString()));
     const QString path = board.devicePath();
-    auto catalog = std::make_shared<PortCatalog>(
-        [path] {
-            return QList<PortEntry>{{path, path}};
-        },
-        [](const QString& name) { return std::make_unique<QtSerialLink>(name); });
-    TestBench bench(catalog);
+    TestBench bench(deviceCatalog(path));
     bench.open(QStringLiteral("frmSettings"));
     auto* connectButton =
         bench.find<QPushButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta"));

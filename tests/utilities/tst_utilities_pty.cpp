@@ -1,8 +1,5 @@
 #include "app/session.h"
-#include "board/pty/pseudoterminalboard.h"
-#include "serial/portcatalog.h"
-#include "serial/qtseriallink.h"
-#include "testbench.h"
+#include "pseudoterminalbench.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -22,23 +19,15 @@ private Q_SLOTS:
 };
 
 void tst_UtilitiesPty::drivesTheBoardAndShowsItsTouchReports() {
-    PseudoTerminalBoard board;
-    QVERIFY2(board.isOpen(), qPrintable(board.errorString()));
-    const QString path = board.devicePath();
-    auto catalog = std::make_shared<PortCatalog>(
-        [path] {
-            return QList<PortEntry>{{path, path}};
-        },
-        [](const QString& name) { return std::make_unique<QtSerialLink>(name); });
-    TestBench bench(catalog);
-    bench.open(QStringLiteral("frmSettings"));
-    click(bench.find<QPushButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
-    QTRY_VERIFY(bench.main().statusText().startsWith(QStringLiteral("Connected: ")));
+    PseudoTerminalBench line;
+    QVERIFY2(line.isOpen(), qPrintable(line.errorString()));
+    QVERIFY(line.connectBoard());
+    TestBench& bench = line.bench();
     bench.open(Utilities);
     auto button = [&bench](const char* name) {
         return bench.find<QPushButton>(Utilities, QLatin1String(name));
     };
-    BoardEmulator& emulator = board.emulator();
+    BoardEmulator& emulator = line.board();
 
     bench.main().session().setSelectedColor(224);
     click(button("cmdClear"));

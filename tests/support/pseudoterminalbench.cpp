@@ -1,0 +1,36 @@
+#include "pseudoterminalbench.h"
+
+#include "app/session.h"
+#include "serial/portcatalog.h"
+#include "serial/qtseriallink.h"
+
+#include <QPushButton>
+#include <QTest>
+
+std::shared_ptr<PortCatalog> deviceCatalog(const QString& path) {
+    return std::make_shared<PortCatalog>(
+        [path] {
+            return QList<PortEntry>{{path, path}};
+        },
+        [](const QString& name) { return std::make_unique<QtSerialLink>(name); });
+}
+
+PseudoTerminalBench::PseudoTerminalBench()
+    : m_bench(deviceCatalog(m_board.devicePath())) {}
+
+bool PseudoTerminalBench::connectBoard() {
+    m_bench.open(QStringLiteral("frmSettings"));
+    click(m_bench.find<QPushButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
+    return QTest::qWaitFor(
+        [this] { return m_bench.main().statusText().startsWith(QStringLiteral("Connected: ")); });
+}
+
+bool PseudoTerminalBench::finishTransfer(int pollLimit) {
+    Session& session = m_bench.main().session();
+    // The serial data needs only a moment each time, far less than the real poll's interval.
+    for (int poll = 0; poll < pollLimit && session.transferRunning(); ++poll) {
+        QTest::qWait(1);
+        m_bench.main().Timer2_Timer();
+    }
+    return !session.transferRunning();
+}
