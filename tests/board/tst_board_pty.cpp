@@ -1,11 +1,10 @@
-#include "app/session.h"
+#include "board/stalledcommandguard.h"
 #include "pseudoterminalbench.h"
 #include "serial/commands.h"
 #include "serial/msserial.h"
 #include "serial/portcatalog.h"
 
 #include <QElapsedTimer>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -40,6 +39,7 @@ struct AppPort {
         }
         return false;
     }
+    bool identifies() { return port.output(Commands::identifyController()) && awaits("100"); }
 };
 
 QByteArray picture() {
@@ -58,7 +58,6 @@ class tst_BoardPty : public QObject {
 
 private Q_SLOTS:
     void identifiesDrawsAndTakesAFullScreen();
-    void connectsTheAppAndReportsTouches();
     void hearsOnlyItsOwnSpeed();
     void dropsACommandWhoseSenderClosedThePort();
     void pacesAtTheLineRateWhenAsked();
@@ -70,8 +69,7 @@ void tst_BoardPty::identifiesDrawsAndTakesAFullScreen() {
     AppPort app(board.devicePath(), QStringLiteral("115200,N,8,1"));
     QVERIFY2(app.port.open(), qPrintable(app.port.lastError().description));
 
-    QVERIFY(app.port.output(Commands::identifyController()));
-    QVERIFY(app.awaits("100"));
+    QVERIFY(app.identifies());
 
     app.port.output(Commands::drawLine({10, 50}, {300, 200}, 255));
     app.port.output(Commands::fillCircle({160, 120}, 30, 28));
@@ -92,35 +90,6 @@ void tst_BoardPty::identifiesDrawsAndTakesAFullScreen() {
     app.port.close();
 }
 
-void tst_BoardPty::connectsTheAppAndReportsTouches() {
-    PseudoTerminalBoard board;
-    QVERIFY2(board.isOpen(), qPrintable(board.errorString()));
-    const QString path = board.devicePath();
-    TestBench bench(deviceCatalog(path));
-    bench.open(QStringLiteral("frmSettings"));
-    auto* connectButton =
-        bench.find<QPushButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta"));
-    click(connectButton);
-    QTRY_COMPARE(bench.main().statusText(),
-                 QStringLiteral("Connected: ") + path + QStringLiteral(" 115200,N,8,1"));
-
-    bench.main().port().output(Commands::clearScreen(224));
-    bench.main().port().output(Commands::setTextCursor({10, 10}));
-    bench.main().port().output(Commands::writeText(28, 1, "Hi"));
-    QTRY_COMPARE(board.emulator().textCursor(), QPoint(10, 18));
-    QCOMPARE(board.emulator().pixel(0, 0), quint8(224));
-    QCOMPARE(board.emulator().pixel(10, 10), quint8(28));
-
-    // A touch on the board reaches the app's receive poll.
-    bench.main().port().output(Commands::touchCoordinatesOn());
-    QTRY_COMPARE(board.emulator().touchMode(), BoardEmulator::TouchMode::Coordinates);
-    board.emulator().touch({260, 200});
-    QTRY_COMPARE(bench.main().session().controllerResponse(), QStringLiteral("1,4,200$"));
-
-    click(connectButton);
-    QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected "));
-}
-
 void tst_BoardPty::hearsOnlyItsOwnSpeed() {
     PseudoTerminalBoard::Options options;
     options.baudRate = 9600;
@@ -137,8 +106,7 @@ void tst_BoardPty::hearsOnlyItsOwnSpeed() {
     }
     AppPort slow(board.devicePath(), QStringLiteral("9600,N,8,1"));
     QVERIFY(slow.port.open());
-    slow.port.output(Commands::identifyController());
-    QVERIFY(slow.awaits("100"));
+    QVERIFY(slow.identifies());
 
     // The board takes a new speed; the app follows it after reopening.
     slow.port.output(Commands::setControllerBaudRate(5));
@@ -146,8 +114,7 @@ void tst_BoardPty::hearsOnlyItsOwnSpeed() {
     slow.port.close();
     AppPort followed(board.devicePath(), QStringLiteral("57600,N,8,1"));
     QVERIFY(followed.port.open());
-    followed.port.output(Commands::identifyController());
-    QVERIFY(followed.awaits("100"));
+    QVERIFY(followed.identifies());
 }
 
 void tst_BoardPty::dropsACommandWhoseSenderClosedThePort() {
@@ -161,14 +128,14 @@ void tst_BoardPty::dropsACommandWhoseSenderClosedThePort() {
         QTRY_VERIFY(board.emulator().midCommand());
     }
     // Closing the port gives the device its old settings back: the board notices and
-    // drops the half-received picture.
-    QTRY_VERIFY(!board.emulator().midCommand());
+    // drops the half-received picture, well before a sender's pause would count as gone.
+    QTRY_VERIFY_WITH_TIMEOUT(!board.emulator().midCommand(),
+                             StalledCommandGuard::DefaultQuietLimitMs * 2 / 3);
     QCOMPARE(board.emulator().errorCount(), 1);
 
     AppPort back(board.devicePath(), QStringLiteral("115200,N,8,1"));
     QVERIFY(back.port.open());
-    back.port.output(Commands::identifyController());
-    QVERIFY(back.awaits("100"));
+    QVERIFY(back.identifies());
 }
 
 void tst_BoardPty::pacesAtTheLineRateWhenAsked() {
@@ -178,8 +145,7 @@ void tst_BoardPty::pacesAtTheLineRateWhenAsked() {
     QVERIFY2(board.isOpen(), qPrintable(board.errorString()));
     AppPort app(board.devicePath(), QStringLiteral("115200,N,8,1"));
     QVERIFY(app.port.open());
-    app.port.output(Commands::identifyController());
-    QVERIFY(app.awaits("100"));
+    QVERIFY(app.identifies());
     // A row of a picture goes through and is acknowledged.
     const WriteList screen = Commands::writeScreen(picture());
     app.port.output(screen.mid(0, 1 + BoardGeometry::Width));

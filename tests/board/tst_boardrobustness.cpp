@@ -3,161 +3,120 @@
 #include "serial/commands.h"
 #include "testbench.h"
 
+#include <QDebug>
 #include <QRandomGenerator>
 #include <QTest>
+
+#include <algorithm>
 
 using BoardGeometry::PixelCount;
 
 namespace {
-
-// A stream of valid commands with random values, every kind of the command set,
-// and some junk between them.
-class CommandStream {
-public:
-    explicit CommandStream(quint32 seed)
-        : m_random(seed) {}
-
-    QByteArray make(int commands) {
-        QByteArray stream;
-        for (int i = 0; i < commands; ++i)
-            stream += next();
-        return stream;
-    }
-
-private:
-    int below(int limit) { return int(m_random.bounded(limit)); }
-    quint8 byte() { return quint8(below(256)); }
-    // Mostly on the screen, sometimes far off it.
-    Commands::Point point() {
-        if (below(8) == 0)
-            return {quint16(below(65536)), byte()};
-        return {quint16(below(330)), quint8(below(250))};
-    }
-    QByteArray randomBytes(int count) {
-        QByteArray bytes(count, Qt::Uninitialized);
-        for (char& b : bytes)
-            b = char(byte());
-        return bytes;
-    }
-    QByteArray text() {
-        QByteArray typed;
-        const int length = below(30);
-        for (int i = 0; i < length; ++i) {
-            const int kind = below(10);
-            typed += char(kind == 0   ? 8
-                          : kind == 1 ? below(32)
-                          : kind == 2 ? 128 + below(128)
-                                      : 32 + below(95));
-        }
-        typed.replace('\r', ' ');
-        return typed;
-    }
-    QByteArray font() {
-        QList<Commands::GlyphSize> sizes;
-        for (int i = 0; i < Commands::GlyphCount; ++i)
-            sizes.append({quint8(below(20)), quint8(below(24))});
-        WriteList upload = Commands::fontUploadBegin(below(2) ? Commands::FontSlot::Font1
-                                                              : Commands::FontSlot::Font2);
-        upload.append(Commands::fontSizeTable(sizes));
-        for (const Commands::GlyphSize& size : sizes)
-            upload.append(
-                Commands::fontGlyph(size, randomBytes(size.height * ((size.width + 7) / 8))));
-        return upload.bytes();
-    }
-
-    QByteArray next() {
-        switch (below(24)) {
-        case 0:
-            return Commands::identifyController().bytes();
-        case 1:
-            return Commands::setTextCursor(point()).bytes();
-        case 2:
-        case 3:
-            return Commands::writeText(byte(), below(2) + 1, text()).bytes();
-        case 4:
-            return Commands::writeText(255, std::nullopt, "!\"#$%&'()*+,").bytes();
-        case 5:
-            return Commands::drawPixel(point(), byte()).bytes();
-        case 6:
-            return Commands::drawLine(point(), point(), byte()).bytes();
-        case 7:
-            return Commands::drawRectangle(point(), point(), byte()).bytes();
-        case 8:
-            return Commands::fillRectangle(point(), point(), byte()).bytes();
-        case 9:
-            return Commands::drawCircle(point(), byte(), byte()).bytes();
-        case 10:
-            return Commands::fillCircle(point(), quint8(below(80)), byte()).bytes();
-        case 11:
-            return Commands::clearScreen(byte()).bytes();
-        case 12:
-            return Commands::rotateScreen().bytes() + Commands::beep().bytes();
-        case 13:
-            return Commands::setBacklight(below(2)).bytes() +
-                   Commands::setBeepOnTouch(below(2)).bytes();
-        case 14:
-            return Commands::touchCoordinatesOn().bytes() + Commands::touchKeypadOn().bytes() +
-                   Commands::touchOff().bytes();
-        case 15:
-            return Commands::touchCalibrate().bytes() + Commands::restoreCalibration().bytes();
-        case 16:
-            return Commands::showScreenPicture(quint8(below(12) + 1)).bytes();
-        case 17:
-            if (below(4) == 0)
-                return Commands::saveScreenPicture(quint8(below(12) + 1), randomBytes(PixelCount))
-                    .bytes();
-            return {};
-        case 18:
-            if (below(4) == 0)
-                return Commands::writeScreen(randomBytes(PixelCount)).bytes();
-            return {};
-        case 19:
-            if (below(6) == 0)
-                return font();
-            return {};
-        case 20:
-            // Junk the board has to skip: lower-case letters and digits make no opcode.
-            return QByteArray::number(below(100000)) + "xyz";
-        default:
-            return Commands::drawPixel(point(), byte()).bytes();
-        }
-    }
-
-    QRandomGenerator m_random;
-};
-
-// Everything the board shows or holds, to compare two boards.
-void compareBoards(const BoardEmulator& actual, const BoardEmulator& expected) {
-    QCOMPARE(actual.screen(), expected.screen());
-    for (int slot = 1; slot <= BoardGeometry::PictureSlots; ++slot)
-        QCOMPARE(actual.picture(slot), expected.picture(slot));
-    for (int slot = 1; slot <= BoardGeometry::FontSlots; ++slot) {
-        QCOMPARE(actual.fontLoaded(slot), expected.fontLoaded(slot));
-        for (int code = Commands::FirstGlyphCode; code <= Commands::LastGlyphCode; ++code) {
-            const Glyph* a = actual.font(slot).glyph(code);
-            const Glyph* e = expected.font(slot).glyph(code);
-            QCOMPARE(a != nullptr, e != nullptr);
-            if (a)
-                QCOMPARE(a->bitmap, e->bitmap);
-        }
-    }
-    QCOMPARE(actual.defaultTextFont(), expected.defaultTextFont());
-    QCOMPARE(actual.textCursor(), expected.textCursor());
-    QCOMPARE(actual.backlight(), expected.backlight());
-    QCOMPARE(actual.rotated(), expected.rotated());
-    QCOMPARE(actual.beepCount(), expected.beepCount());
-    QCOMPARE(actual.beepOnTouch(), expected.beepOnTouch());
-    QCOMPARE(actual.touchMode(), expected.touchMode());
-    QCOMPARE(actual.calibrationTarget(), expected.calibrationTarget());
-    QCOMPARE(actual.errorCount(), expected.errorCount());
-    QCOMPARE(actual.midCommand(), expected.midCommand());
-}
 
 QByteArray randomBytes(QRandomGenerator& random, int count) {
     QByteArray bytes(count, Qt::Uninitialized);
     for (char& b : bytes)
         b = char(random.bounded(256));
     return bytes;
+}
+
+// Every kind of command with random values, in a random order each round, with junk
+// between them; the long transfers (pictures, a font) come in every fourth round.
+QByteArray randomCommandStream(quint32 seed, int rounds) {
+    QRandomGenerator random(seed);
+    const auto below = [&random](int limit) { return int(random.bounded(limit)); };
+    const auto byte = [&below] { return quint8(below(256)); };
+    const auto coin = [&below] { return below(2) == 1; };
+    // Mostly on the screen, sometimes far off it.
+    const auto point = [&]() -> Commands::Point {
+        if (below(8) == 0)
+            return {quint16(below(65536)), byte()};
+        return {quint16(below(330)), quint8(below(250))};
+    };
+    // Printable text with backspaces, control codes and codes beyond "~" mixed in.
+    const auto text = [&] {
+        QByteArray typed;
+        for (int i = below(30); i > 0; --i) {
+            const int kind = below(10);
+            typed += char(kind == 0   ? 8
+                          : kind == 1 ? below(32)
+                          : kind == 2 ? 128 + below(128)
+                                      : 32 + below(95));
+        }
+        return typed.replace('\r', ' ');
+    };
+    const auto font = [&] {
+        QList<Commands::GlyphSize> sizes;
+        for (int i = 0; i < Commands::GlyphCount; ++i)
+            sizes.append({quint8(below(20)), quint8(below(24))});
+        WriteList upload = Commands::fontUploadBegin(coin() ? Commands::FontSlot::Font1
+                                                            : Commands::FontSlot::Font2);
+        upload.append(Commands::fontSizeTable(sizes));
+        for (const Commands::GlyphSize& size : sizes)
+            upload.append(Commands::fontGlyph(
+                size, randomBytes(random, size.height * ((size.width + 7) / 8))));
+        return upload;
+    };
+
+    QByteArray stream;
+    for (int round = 0; round < rounds; ++round) {
+        QList<WriteList> commands{
+            Commands::identifyController(),
+            Commands::setTextCursor(point()),
+            Commands::writeText(byte(), below(2) + 1, text()),
+            Commands::writeText(255, std::nullopt, "!\"#$%&'()*+,"),
+            Commands::drawPixel(point(), byte()),
+            Commands::drawLine(point(), point(), byte()),
+            Commands::drawRectangle(point(), point(), byte()),
+            Commands::fillRectangle(point(), point(), byte()),
+            Commands::drawCircle(point(), byte(), byte()),
+            Commands::fillCircle(point(), quint8(below(80)), byte()),
+            Commands::clearScreen(byte()),
+            Commands::rotateScreen(),
+            Commands::beep(),
+            Commands::setBacklight(coin()),
+            Commands::setBeepOnTouch(coin()),
+            Commands::touchCoordinatesOn(),
+            Commands::touchKeypadOn(),
+            Commands::touchOff(),
+            Commands::touchCalibrate(),
+            Commands::restoreCalibration(),
+            Commands::showScreenPicture(quint8(below(12) + 1)),
+            // Junk the board has to skip: lower-case letters and digits make no opcode.
+            WriteList{QByteArray(QByteArray::number(below(100000)) + "xyz")},
+        };
+        if (round % 4 == 0) {
+            commands.append(Commands::saveScreenPicture(quint8(below(12) + 1),
+                                                        randomBytes(random, PixelCount)));
+            commands.append(Commands::writeScreen(randomBytes(random, PixelCount)));
+            commands.append(font());
+        }
+        std::shuffle(commands.begin(), commands.end(), random);
+        for (const WriteList& command : commands)
+            stream += command.bytes();
+    }
+    return stream;
+}
+
+// What the board holds besides its screen, as text, to compare two boards: its
+// settings, then a fingerprint of each picture slot and glyph.
+QString stateOf(const BoardEmulator& board) {
+    QString state;
+    QDebug out(&state);
+    out << board.fontLoaded(1) << board.fontLoaded(2) << board.defaultTextFont()
+        << board.textCursor() << board.backlight() << board.rotated() << board.beepCount()
+        << board.beepOnTouch() << board.touchMode()
+        << board.calibrationTarget().value_or(QPoint(-1, -1)) << board.errorCount()
+        << board.midCommand();
+    for (int slot = 1; slot <= BoardGeometry::PictureSlots; ++slot)
+        out << qHash(board.picture(slot));
+    for (int slot = 1; slot <= BoardGeometry::FontSlots; ++slot) {
+        for (int code = Commands::FirstGlyphCode; code <= Commands::LastGlyphCode; ++code) {
+            const Glyph* glyph = board.font(slot).glyph(code);
+            out << (glyph ? qHash(glyph->bitmap) : 0);
+        }
+    }
+    return state;
 }
 
 } // namespace
@@ -168,6 +127,7 @@ class tst_BoardRobustness : public QObject {
 private Q_SLOTS:
     void chunkingChangesNothing();
     void survivesRandomBytes();
+    void keepsUnreadAnswersBounded();
     void dropsCommandsCutShort();
     void resynchronisesAfterMalformedCommands();
     void givesUpACommandWhoseBytesStopped();
@@ -175,7 +135,7 @@ private Q_SLOTS:
 
 void tst_BoardRobustness::chunkingChangesNothing() {
     for (const quint32 seed : {1u, 2u, 3u}) {
-        const QByteArray stream = CommandStream(seed).make(400);
+        const QByteArray stream = randomCommandStream(seed, 20);
         BoardEmulator whole;
         whole.feed(stream);
         BoardEmulator byByte;
@@ -193,13 +153,17 @@ void tst_BoardRobustness::chunkingChangesNothing() {
             chunkAnswers += chunked.takeAnswers();
             i += size;
         }
-        compareBoards(byByte, whole);
-        compareBoards(chunked, whole);
+        QCOMPARE(byByte.screen(), whole.screen());
+        QCOMPARE(chunked.screen(), whole.screen());
+        QCOMPARE(stateOf(byByte), stateOf(whole));
+        QCOMPARE(stateOf(chunked), stateOf(whole));
         const QByteArray wholeAnswers = whole.takeAnswers();
         QVERIFY(!wholeAnswers.isEmpty());
         // Unread answers are capped at the newest AnswerLimit bytes.
         QVERIFY(byteAnswers.endsWith(wholeAnswers));
         QCOMPARE(chunkAnswers, byteAnswers);
+        // Only identifications and blocks of transfers are answered.
+        QVERIFY(QByteArray(byteAnswers).replace("100", "").replace("!", "").isEmpty());
         // The junk between the commands was noticed and skipped.
         QVERIFY(whole.errorCount() > 0);
     }
@@ -230,6 +194,16 @@ void tst_BoardRobustness::survivesRandomBytes() {
     board.takeAnswers();
     board.feed(Commands::fillRectangle({0, 0}, {319, 239}, 77).bytes());
     QCOMPARE(board.screen(), QByteArray(PixelCount, char(77)));
+}
+
+void tst_BoardRobustness::keepsUnreadAnswersBounded() {
+    BoardEmulator board;
+    board.feed(QByteArray("ID").repeated(10000));
+    board.feed(Commands::writeScreen(QByteArray(PixelCount, char(5))).bytes());
+    const QByteArray answers = board.takeAnswers();
+    QCOMPARE(answers.size(), BoardEmulator::AnswerLimit);
+    // The newest answers are kept.
+    QVERIFY(answers.endsWith(QByteArray(BoardGeometry::Height, '!')));
 }
 
 void tst_BoardRobustness::dropsCommandsCutShort() {
@@ -271,7 +245,7 @@ void tst_BoardRobustness::resynchronisesAfterMalformedCommands() {
     // checked parameter that is itself the start of the next command.
     board.feed(QByteArray("hello 123 ID"));
     board.feed(QByteArray("IXID"));
-    board.feed(QByteArray(QByteArray("LPCS") + bytes({200})));
+    board.feed(bytes({'L', 'P', 'C', 'S', 200}));
     board.feed(QByteArray("SFZQ"));
     QCOMPARE(board.takeAnswers(), QByteArray("100100"));
     QCOMPARE(board.pixel(5, 5), quint8(200));
@@ -279,21 +253,21 @@ void tst_BoardRobustness::resynchronisesAfterMalformedCommands() {
     QCOMPARE(board.errorCount(), 4);
     QVERIFY(!board.midCommand());
     // A run of junk counts once.
-    board.feed(QByteArray(QByteArray("BP") + QByteArray(5000, 'z')));
+    board.feed(QByteArray("BP").append(5000, 'z'));
     QCOMPARE(board.errorCount(), 5);
 }
 
 void tst_BoardRobustness::givesUpACommandWhoseBytesStopped() {
     BoardEmulator board;
-    StalledCommandGuard guard(board, nullptr, 400);
+    StalledCommandGuard guard(board, nullptr, 300);
     int lineChecks = 0;
     guard.setLineCheck([&lineChecks] { ++lineChecks; });
 
-    // Bytes that keep coming keep the command alive.
+    // Bytes that keep coming keep the command alive, longer than the quiet limit.
     board.feed(Commands::writeScreen(QByteArray(PixelCount, char(1))).bytes().first(1000));
     guard.bytesFed();
-    for (int i = 0; i < 4; ++i) {
-        QTest::qWait(50);
+    for (int i = 0; i < 12; ++i) {
+        QTest::qWait(30);
         board.feed(QByteArray(10, char(1)));
         guard.bytesFed();
         QVERIFY(board.midCommand());
@@ -305,11 +279,6 @@ void tst_BoardRobustness::givesUpACommandWhoseBytesStopped() {
     board.takeAnswers();
     board.feed(Commands::identifyController().bytes());
     QCOMPARE(board.takeAnswers(), QByteArray("100"));
-
-    // Between commands there is nothing to give up.
-    guard.bytesFed();
-    QTest::qWait(500);
-    QCOMPARE(board.errorCount(), 1);
 }
 
 QTEST_MAIN(tst_BoardRobustness)

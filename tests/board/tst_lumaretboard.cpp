@@ -76,24 +76,26 @@ void tst_LumaretBoard::servesTheDeviceTakesConsoleCommandsAndSignals() {
     QVERIFY(outputContains(program, output, "TouchCoordinatesOn"));
     QVERIFY(output.contains("ClearScreen colour 224"));
 
-    // The console presses the touch screen; the report goes to the device.
-    program.write("touch 260 200\n");
+    // The console presses the touch screen; the report goes to the device. A mistake
+    // is told on the error output, and the program goes on.
+    program.write("touch 260 200\nfly\nstate\n");
     program.waitForBytesWritten(1000);
     QCOMPARE(readFrom(port, 8), QByteArray("1,4,200$"));
-    program.write("state\n");
-    program.waitForBytesWritten(1000);
     QVERIFY(outputContains(program, output, "touch Coordinates"));
+    QByteArray errors;
+    QTRY_VERIFY((errors += program.readAllStandardError()).contains("error: "));
 
     ::kill(pid_t(program.processId()), SIGUSR1);
     QTRY_VERIFY(QFileInfo(screenshot).size() > 0);
-    QImage shot(screenshot);
-    QCOMPARE(shot.size(), QSize(320, 240));
-    QCOMPARE(shot.pixel(0, 0), ColorValue::expand(224));
+    QCOMPARE(QImage(screenshot).pixel(0, 0), ColorValue::expand(224));
 
-    // SIGTERM ends it cleanly: a last screenshot, the link gone.
+    // The end of the console input is not the end of the program; SIGTERM ends it
+    // cleanly: a last screenshot, the link gone.
     QFile::remove(screenshot);
     send(port, Commands::fillRectangle({0, 0}, {9, 9}, 3).bytes());
     QVERIFY(outputContains(program, output, "FillRectangle"));
+    program.closeWriteChannel();
+    QVERIFY(!program.waitForFinished(200));
     ::kill(pid_t(program.processId()), SIGTERM);
     QVERIFY(program.waitForFinished(5000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
@@ -122,31 +124,6 @@ void tst_LumaretBoard::rejectsWhatItCannotDo() {
     QCOMPARE(badLink.exitCode(), 1);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("keep me"));
-
-    QProcess help;
-    help.start(programPath(), {QStringLiteral("--help")});
-    QVERIFY(help.waitForFinished(5000));
-    QCOMPARE(help.exitCode(), 0);
-    QVERIFY(help.readAllStandardOutput().contains("--line-rate"));
-
-    // Console mistakes are told, and the program goes on.
-    QProcess program;
-    program.start(programPath(), {});
-    QByteArray output;
-    QVERIFY(outputContains(program, output, "\n"));
-    program.write("touch 400 1\nkey 5\nfly\n");
-    program.waitForBytesWritten(1000);
-    QByteArray errors;
-    for (int i = 0; i < 50 && errors.count("error:") < 3; ++i) {
-        program.waitForReadyRead(100);
-        errors += program.readAllStandardError();
-    }
-    QCOMPARE(errors.count("error:"), 3);
-    program.closeWriteChannel();
-    QVERIFY(!program.waitForFinished(200));
-    program.terminate();
-    QVERIFY(program.waitForFinished(5000));
-    QCOMPARE(program.exitCode(), 0);
 }
 
 QTEST_MAIN(tst_LumaretBoard)

@@ -11,7 +11,7 @@ class tst_NumberEntry : public QObject {
 private Q_SLOTS:
     void reads_data();
     void reads();
-    void tellsWhichBoxAndWhatRange();
+    void longEntriesAreShortenedInTheMessage();
 };
 
 void tst_NumberEntry::reads_data() {
@@ -24,27 +24,18 @@ void tst_NumberEntry::reads_data() {
     const auto row = [](const char* name, const char* text, int maximum, int value, int problem) {
         QTest::newRow(name) << QString::fromUtf8(text) << maximum << value << problem;
     };
-    row("zero", "0", 255, 0, none);
-    row("largest byte", "255", 255, 255, none);
     row("largest x", "32767", 32767, 32767, none);
-    row("blanks around", "  42 ", 255, 42, none);
-    row("plus sign", "+7", 255, 7, none);
+    row("blanks and a plus sign", " +42 ", 255, 42, none);
     row("leading zeros", "00000000000042", 255, 42, none);
     row("minus zero", "-0", 255, 0, none);
-    row("empty", "", 255, -1, int(Problem::Empty));
     row("blanks only", "   ", 255, -1, int(Problem::Empty));
-    row("letters", "abc", 255, -1, int(Problem::NotWholeNumber));
     row("digits then letters", "12a", 255, -1, int(Problem::NotWholeNumber));
     row("decimal", "12.5", 255, -1, int(Problem::NotWholeNumber));
     row("exponent", "1e3", 32767, -1, int(Problem::NotWholeNumber));
-    row("hexadecimal", "0x10", 255, -1, int(Problem::NotWholeNumber));
-    row("inner blank", "1 2", 255, -1, int(Problem::NotWholeNumber));
     row("sign alone", "-", 255, -1, int(Problem::NotWholeNumber));
-    row("two signs", "--1", 255, -1, int(Problem::NotWholeNumber));
     row("full-width digits", "\xef\xbc\x91\xef\xbc\x92", 255, -1, int(Problem::NotWholeNumber));
     row("negative", "-1", 255, -1, int(Problem::OutOfRange));
     row("byte too large", "256", 255, -1, int(Problem::OutOfRange));
-    row("x too large", "32768", 32767, -1, int(Problem::OutOfRange));
     row("beyond int", "99999999999999999999", 32767, -1, int(Problem::OutOfRange));
 }
 
@@ -54,30 +45,17 @@ void tst_NumberEntry::reads() {
     QFETCH(int, value);
     QFETCH(int, problem);
     const NumberEntry::Reading reading = NumberEntry::read(text, maximum);
-    if (problem < 0) {
-        QVERIFY(reading.ok());
+    QCOMPARE(reading.problem ? int(*reading.problem) : -1, problem);
+    if (reading.ok())
         QCOMPARE(reading.value, value);
-    } else {
-        QVERIFY(!reading.ok());
-        QCOMPARE(int(*reading.problem), problem);
-    }
 }
 
-void tst_NumberEntry::tellsWhichBoxAndWhatRange() {
-    QCOMPARE(NumberEntry::problemText(QStringLiteral("Start X"), QString(), Problem::Empty, 32767),
-             QStringLiteral("Start X is empty. Enter a whole number from 0 to 32767."));
-    QCOMPARE(NumberEntry::problemText(QStringLiteral("Color"), QStringLiteral(" red "),
-                                      Problem::NotWholeNumber, 255),
-             QStringLiteral("Color \"red\" is not a whole number. Enter a whole number from 0 to "
-                            "255."));
-    QCOMPARE(NumberEntry::problemText(QStringLiteral("Radius"), QStringLiteral("-4"),
-                                      Problem::OutOfRange, 255),
-             QStringLiteral("Radius -4 is out of range. Enter a whole number from 0 to 255."));
+void tst_NumberEntry::longEntriesAreShortenedInTheMessage() {
     // A pasted page does not make a page-long message.
     const QString message = NumberEntry::problemText(
         QStringLiteral("End Y"), QString(500, QLatin1Char('x')), Problem::NotWholeNumber, 255);
     QVERIFY(message.size() < 100);
-    QVERIFY(message.contains(QStringLiteral("End Y")));
+    QVERIFY(message.startsWith(QStringLiteral("End Y \"xxxx")));
 }
 
 QTEST_GUILESS_MAIN(tst_NumberEntry)

@@ -1,7 +1,7 @@
 #include "app/session.h"
 #include "app/updown.h"
+#include "graphic/screencanvas.h"
 #include "pseudoterminalbench.h"
-#include "serial/colorvalue.h"
 #include "serial/commands.h"
 #include "serial/msserial.h"
 
@@ -9,10 +9,6 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-const QString Graphic = QStringLiteral("frmGraphic");
-}
 
 // The graphic window through a real serial port to the board simulator.
 class tst_GraphicPty : public QObject {
@@ -28,41 +24,40 @@ void tst_GraphicPty::previewSaveAndLoadReachTheBoard() {
     QVERIFY(line.connectBoard());
     TestBench& bench = line.bench();
     BoardEmulator& board = line.board();
+    const QString graphic = QStringLiteral("frmGraphic");
+    const auto button = [&](const char* name) {
+        return bench.find<QPushButton>(graphic, QLatin1String(name));
+    };
 
     // A picture a little larger than the screen, every pixel random.
     QImage picture(330, 250, QImage::Format_RGB32);
     QRandomGenerator random(7);
-    QByteArray expected;
     for (int y = 0; y < picture.height(); ++y) {
-        for (int x = 0; x < picture.width(); ++x) {
+        for (int x = 0; x < picture.width(); ++x)
             picture.setPixel(x, y, random.generate() | 0xFF000000u);
-            if (x < 320 && y < 240)
-                expected.append(char(ColorValue::reduce(picture.pixel(x, y))));
-        }
     }
+    const QByteArray expected = screenPixels(ScreenCanvas(picture, Qt::white));
     QTemporaryDir folder;
     const QString file = folder.filePath(QStringLiteral("noise.bmp"));
     QVERIFY(picture.save(file));
-
-    bench.open(Graphic);
+    bench.open(graphic);
     bench.dialogs().fileAnswers.append(file);
-    click(bench.find<QPushButton>(Graphic, QStringLiteral("cmdOpen")));
+    click(button("cmdOpen"));
 
-    click(bench.find<QPushButton>(Graphic, QStringLiteral("cmdPreview")));
+    click(button("cmdPreview"));
     QVERIFY(bench.main().session().transferRunning());
     QVERIFY(line.finishTransfer());
     QCOMPARE(board.screen(), expected);
 
-    bench.find<UpDown>(Graphic, QStringLiteral("udScreenNumber"))->setValue(12);
-    click(bench.find<QPushButton>(Graphic, QStringLiteral("cmdSave")));
+    bench.find<UpDown>(graphic, QStringLiteral("udScreenNumber"))->setValue(12);
+    click(button("cmdSave"));
     QVERIFY(line.finishTransfer());
     QTRY_COMPARE(board.picture(12), expected);
 
     bench.main().port().output(Commands::clearScreen(0));
     QTRY_COMPARE(board.screen(), QByteArray(76800, char(0)));
-    click(bench.find<QPushButton>(Graphic, QStringLiteral("cmdLoad")));
+    click(button("cmdLoad"));
     QTRY_COMPARE(board.screen(), expected);
-
     QCOMPARE(board.errorCount(), 0);
     QVERIFY(bench.dialogs().messages.isEmpty());
 }

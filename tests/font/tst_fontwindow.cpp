@@ -1,0 +1,304 @@
+#include "app/boardtransfer.h"
+#include "app/session.h"
+#include "font/fontcapture.h"
+#include "font/frmfont.h"
+#include "fontfixture.h"
+#include "serial/msserial.h"
+#include "testbench.h"
+
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+const QString Font = QStringLiteral("frmFont");
+
+// The program, connected to the recording line or not, with the font window open; the
+// font dialog that opens with the window answers with this choice (none: cancelled).
+struct FontBench {
+    explicit FontBench(const std::optional<UserDialogs::FontChoice>& choice, bool connect = true) {
+        if (connect)
+            bench.connectBoard();
+        bench.dialogs().fontAnswers.append(choice);
+        bench.open(Font);
+        bench.line().takeWrites();
+    }
+    template <typename T = QPushButton> T* child(const char* name) {
+        return bench.find<T>(Font, QLatin1String(name));
+    }
+    QPlainTextEdit* specimen() { return child<QPlainTextEdit>("txtInfo"); }
+    // Picks a font in the dialog that "Select Font" opens.
+    void select(const std::optional<UserDialogs::FontChoice>& choice) {
+        bench.dialogs().fontAnswers.append(choice);
+        click(child("cmdFont"));
+    }
+    // The messages shown since the last call, each as "title|text".
+    QStringList messages() {
+        QStringList texts;
+        for (const ScriptedDialogs::Message& message : bench.dialogs().messages)
+            texts.append(message.title + QLatin1Char('|') + message.text);
+        bench.dialogs().messages.clear();
+        return texts;
+    }
+    Session& session() { return bench.main().session(); }
+    QProgressBar& progress() { return bench.main().progressBar(); }
+    int pollInterval() { return bench.main().receiveTimer().interval(); }
+    QList<QByteArray> writes() { return bench.line().takeWrites(); }
+
+    TestBench bench;
+};
+
+QFont styled(bool bold, bool italic, bool underline, bool strikeOut) {
+    QFont font = dejaVuSans(14);
+    font.setBold(bold);
+    font.setItalic(italic);
+    font.setUnderline(underline);
+    font.setStrikeOut(strikeOut);
+    return font;
+}
+
+} // namespace
+
+// The font window: choosing the font, capturing and uploading it, and the Test line.
+class tst_FontWindow : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void appliesTheChosenFont_data();
+    void appliesTheChosenFont();
+    void cancelKeepsAndANamelessFontDisablesCapture();
+    void uploadsSizesThenEachGlyphAfterAnAnswer();
+    void refusesAFontTheBoardCannotTake();
+    void waitsForAnotherTransfer();
+    void closingTheWindowStopsTheUpload();
+    void closedPortSendsNothingAndTestWritesTwelveCharacters();
+};
+
+void tst_FontWindow::initTestCase() {
+    QVERIFY2(loadDejaVuSans(), "DejaVuSans.ttf is missing (package fonts-dejavu-core)");
+}
+
+void tst_FontWindow::appliesTheChosenFont_data() {
+    QTest::addColumn<QFont>("font");
+    QTest::addColumn<QColor>("color");
+    QTest::addColumn<QString>("message"); // "title|text", or none
+    QTest::addColumn<bool>("underline");  // as applied
+    QTest::addColumn<bool>("strikeOut");
+    const QString notWithItalic = QStringLiteral(" not supported with Italic font style.");
+    const QColor black(Qt::black);
+    QTest::newRow("italic, underline and strikeout")
+        << styled(false, true, true, true) << black
+        << QStringLiteral("Information|Underline and Strikeout effects are") + notWithItalic
+        << false << false;
+    QTest::newRow("italic and underline")
+        << styled(false, true, true, false) << black
+        << QStringLiteral("Information|Underline effect is") + notWithItalic << false << false;
+    QTest::newRow("italic and strikeout")
+        << styled(false, true, false, true) << black
+        << QStringLiteral("Information|Strikeout effect is") + notWithItalic << false << false;
+    QTest::newRow("italic alone") << styled(false, true, false, false) << black << QString()
+                                  << false << false;
+    QTest::newRow("bold underline")
+        << styled(true, false, true, false) << black << QString() << true << false;
+    QTest::newRow("red") << styled(false, false, false, false) << QColor(Qt::red)
+                         << QStringLiteral("Information|Changing font color has no effeect on "
+                                           "LCD font.")
+                         << false << false;
+}
+
+void tst_FontWindow::appliesTheChosenFont() {
+    QFETCH(QFont, font);
+    QFETCH(QColor, color);
+    QFETCH(QString, message);
+    FontBench window(fontChoice(font, color));
+    if (!message.isEmpty())
+        QCOMPARE(window.bench.dialogs().messages.value(0).icon, UserDialogs::Icon::Information);
+    QCOMPARE(window.messages().join(QLatin1Char('\n')), message);
+    for (QWidget* widget : {static_cast<QWidget*>(window.specimen()),
+                            static_cast<QWidget*>(window.child<QLabel>("Picture1")),
+                            static_cast<QWidget*>(window.child<QLabel>("lbl"))}) {
+        QCOMPARE(widget->font().family(), QStringLiteral("DejaVu Sans"));
+        QCOMPARE(widget->font().pointSizeF(), 14.0);
+        QCOMPARE(widget->font().bold(), font.bold());
+        QCOMPARE(widget->font().italic(), font.italic());
+        QTEST(widget->font().underline(), "underline");
+        QTEST(widget->font().strikeOut(), "strikeOut");
+    }
+    // The colour tints the specimen only: the canvas draws in black.
+    QCOMPARE(window.specimen()->palette().color(QPalette::Text), color);
+    QCOMPARE(window.child<QLabel>("Picture1")->palette().color(QPalette::WindowText),
+             QColor(Qt::black));
+    QVERIFY(window.child("cmdCapture")->isEnabled());
+}
+
+void tst_FontWindow::cancelKeepsAndANamelessFontDisablesCapture() {
+    // The dialog that opens with the window is cancelled: the window stays as designed.
+    FontBench window(std::nullopt);
+    QCOMPARE(window.bench.window(Font)->windowTitle(), QStringLiteral(" Font "));
+    QCOMPARE(window.bench.dialogs().fontTitles, QStringList{QStringLiteral("Select Font")});
+    QVERIFY(window.messages().isEmpty());
+    QVERIFY(window.child("cmdCapture")->isEnabled());
+    QVERIFY(window.specimen()->toPlainText().isEmpty());
+    QVERIFY(window.child<QRadioButton>("optFont1")->isChecked());
+    QCOMPARE(window.child<QLabel>("lbl")->font(), window.child<QLabel>("Picture1")->font());
+
+    // Once a font is in place, cancelling changes nothing.
+    window.select(fontChoice(dejaVuSans(20)));
+    QCOMPARE(window.specimen()->toPlainText().split(QLatin1Char('\n')),
+             (QStringList{QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"),
+                          QStringLiteral("abcdefghijklmnopqrstuvwxyz"),
+                          QStringLiteral("0123456789)!#$%^&*("),
+                          QStringLiteral("-=[]\\;',./`_+{}|:\"<>?~")}));
+    window.select(std::nullopt);
+    QCOMPARE(window.child<QLabel>("Picture1")->font().pointSizeF(), 20.0);
+    QVERIFY(!window.specimen()->toPlainText().isEmpty());
+
+    // A nameless font empties the specimen and disables Capture; a named one brings
+    // them back. The canvas keeps the last font that had a name.
+    QFont nameless;
+    nameless.setFamilies({});
+    window.select(fontChoice(nameless));
+    QCOMPARE(window.bench.dialogs().messages.value(0).icon, UserDialogs::Icon::Warning);
+    QCOMPARE(window.messages(), QStringList{QStringLiteral("Warning|Plese select font.")});
+    QVERIFY(!window.child("cmdCapture")->isEnabled());
+    QVERIFY(window.specimen()->toPlainText().isEmpty());
+    QCOMPARE(window.child<QLabel>("Picture1")->font().family(), QStringLiteral("DejaVu Sans"));
+    window.select(fontChoice(dejaVuSans(12)));
+    QVERIFY(window.child("cmdCapture")->isEnabled());
+}
+
+void tst_FontWindow::uploadsSizesThenEachGlyphAfterAnAnswer() {
+    const QFont font = dejaVuSans(12);
+    FontBench upload(fontChoice(font));
+    const FontCapture expected = FontCapture::capture(font, font);
+    upload.child<QRadioButton>("optFont2")->setChecked(true);
+    upload.session().setControllerResponse(QStringLiteral("stale"));
+    click(upload.child("cmdCapture"));
+    QVERIFY(upload.session().transferRunning());
+    // The line belongs to the upload: neither Capture nor Test can be clicked meanwhile.
+    QVERIFY(!upload.child("cmdCapture")->isEnabled());
+    QVERIFY(!upload.child("cmdTest")->isEnabled());
+    QVERIFY(upload.session().controllerResponse().isEmpty());
+
+    // The start and the 94 sizes, 3 + 188 bytes, before any wait.
+    QList<QByteArray> sizeTable{QByteArray("SF2")};
+    for (const CapturedGlyph& glyph : expected.sizePass)
+        sizeTable.append(bytes({glyph.width, glyph.height}));
+    QCOMPARE(upload.writes(), sizeTable);
+    QCOMPARE(sizeTable.join().size(), 3 + 188);
+    QCOMPARE(upload.progress().value(), 93);
+    // A quiet poll is no answer; any text is.
+    upload.bench.poll();
+    QVERIFY(upload.writes().isEmpty());
+    upload.bench.poll("?");
+
+    // Each glyph: its size, then its bitmap a byte a write, then a wait for an answer.
+    for (int i = 0; i < 94; ++i) {
+        const CapturedGlyph& glyph = expected.glyphPass[i];
+        QList<QByteArray> group{bytes({glyph.width, glyph.height})};
+        for (const char byte : glyph.bitmap)
+            group.append(QByteArray(1, byte));
+        QCOMPARE(upload.writes(), group);
+        QCOMPARE(upload.progress().value(), i);
+        QCOMPARE(upload.pollInterval(), 130);
+        upload.bench.poll();
+        QVERIFY(upload.writes().isEmpty());
+        upload.bench.poll("!");
+    }
+    QVERIFY(!upload.session().transferRunning());
+    QCOMPARE(upload.pollInterval(), 250);
+    QCOMPARE(upload.progress().value(), 0);
+    QVERIFY(upload.session().controllerResponse().isEmpty());
+    QCOMPARE(upload.bench.dialogs().messages.value(0).icon, UserDialogs::Icon::None);
+    QCOMPARE(upload.messages(), QStringList{QStringLiteral("|   Done.")});
+    QVERIFY(upload.child("cmdCapture")->isEnabled() && upload.child("cmdTest")->isEnabled());
+    // The label keeps the last character.
+    QCOMPARE(upload.child<QLabel>("lbl")->text(), QStringLiteral("~"));
+}
+
+void tst_FontWindow::refusesAFontTheBoardCannotTake() {
+    FontBench upload(fontChoice(dejaVuSans(250)));
+    click(upload.child("cmdCapture"));
+    QVERIFY(upload.writes().isEmpty());
+    QVERIFY(!upload.session().transferRunning());
+    const QString warning = upload.messages().value(0);
+    QVERIFY2(warning.startsWith(QStringLiteral("Warning|")) &&
+                 warning.contains(QStringLiteral(" W ")) &&
+                 warning.contains(QStringLiteral("smaller size")) &&
+                 warning.contains(QStringLiteral("Nothing was sent")),
+             qPrintable(warning));
+    QCOMPARE(upload.pollInterval(), 250);
+    QVERIFY(upload.child("cmdCapture")->isEnabled());
+}
+
+void tst_FontWindow::waitsForAnotherTransfer() {
+    FontBench upload(fontChoice(dejaVuSans(12)));
+    QObject owner;
+    BoardTransfer picture(upload.bench.main(), QStringLiteral("The picture preview"), &owner);
+    QVERIFY(picture.start({1, [&upload](int) { upload.bench.main().port().output("WS"); }, {}}));
+    upload.writes();
+    QVERIFY(!upload.child("cmdCapture")->isEnabled() && !upload.child("cmdTest")->isEnabled());
+    // Called all the same, Test does not write into the other transfer.
+    qobject_cast<frmFont*>(upload.bench.window(Font))->cmdTest_Click();
+    QVERIFY(upload.writes().isEmpty());
+    upload.bench.poll("!");
+    QVERIFY(!picture.isRunning());
+    click(upload.child("cmdCapture"));
+    QCOMPARE(upload.writes().value(0), QByteArray("SF1"));
+}
+
+void tst_FontWindow::closingTheWindowStopsTheUpload() {
+    FontBench upload(fontChoice(dejaVuSans(12)));
+    click(upload.child("cmdCapture"));
+    upload.bench.poll("!");
+    upload.bench.poll("!");
+    qobject_cast<QMdiSubWindow*>(upload.bench.window(Font)->parentWidget())->close();
+    TestBench::settle();
+    QVERIFY(!upload.session().transferRunning());
+    QCOMPARE(upload.pollInterval(), 250);
+    QCOMPARE(upload.progress().value(), 0);
+    QCOMPARE(upload.messages(), QStringList{QStringLiteral(
+                                    "Warning|The font upload stopped: the window was closed.")});
+    upload.writes();
+    upload.bench.poll("!");
+    QVERIFY(upload.writes().isEmpty());
+}
+
+void tst_FontWindow::closedPortSendsNothingAndTestWritesTwelveCharacters() {
+    FontBench window(fontChoice(dejaVuSans(12)), false);
+    window.session().setControllerResponse(QStringLiteral("!"));
+    click(window.child("cmdCapture"));
+    click(window.child("cmdTest"));
+    QVERIFY(window.writes().isEmpty());
+    QCOMPARE(window.progress().maximum(), 93);
+    QCOMPARE(window.progress().value(), 0);
+    QVERIFY(window.session().controllerResponse().isEmpty());
+    QVERIFY(!window.session().transferRunning());
+    QVERIFY(window.messages().isEmpty());
+
+    // Test: "W" "T" 255, "!" to "," a write each, then CR: 16 bytes in 14 writes.
+    window.bench.connectBoard();
+    window.writes();
+    window.session().setControllerResponse(QStringLiteral("!"));
+    click(window.child("cmdTest"));
+    QList<QByteArray> expected{QByteArray("WT\xFF")};
+    for (char c = '!'; c <= ','; ++c)
+        expected.append(QByteArray(1, c));
+    expected.append(QByteArray("\r"));
+    QCOMPARE(window.writes(), expected);
+    QCOMPARE(expected.size(), 14);
+    QCOMPARE(expected.join().size(), 16);
+    QCOMPARE(window.session().fontLoopIndex(), 45);
+    // No answer is awaited or cleared.
+    QCOMPARE(window.session().controllerResponse(), QStringLiteral("!"));
+}
+
+QTEST_MAIN(tst_FontWindow)
+#include "tst_fontwindow.moc"
