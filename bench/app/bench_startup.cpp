@@ -110,11 +110,14 @@ int idleWhileConnected(int argc, char** argv) {
     return QApplication::exec();
 }
 
+// The child's output; empty when it failed (it says why on the error output).
 QByteArray runChild(const QString& mode) {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QCoreApplication::applicationFilePath(), {mode});
-    child.waitForFinished(60000);
+    if (!child.waitForFinished(60000) || child.exitStatus() != QProcess::NormalExit ||
+        child.exitCode() != 0)
+        return {};
     return child.readAllStandardOutput().trimmed();
 }
 
@@ -133,14 +136,22 @@ int main(int argc, char** argv) {
         QElapsedTimer clock;
         clock.start();
         child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--show")});
-        child.waitForReadyRead(30000);
+        const bool shown = child.waitForReadyRead(30000);
         startups.append(clock.nsecsElapsed() / 1e6);
-        child.waitForFinished(30000);
+        if (!shown || !child.waitForFinished(30000) || child.exitCode() != 0) {
+            std::fprintf(stderr, "the main window did not show\n");
+            return 1;
+        }
     }
     std::sort(startups.begin(), startups.end());
     const double startup = startups.at(startups.size() / 2);
 
-    const QList<QByteArray> idle = runChild(QStringLiteral("--idle")).split(' ');
+    const QByteArray idleFigures = runChild(QStringLiteral("--idle"));
+    if (idleFigures.isEmpty()) {
+        std::fprintf(stderr, "the idle measurement failed\n");
+        return 1;
+    }
+    const QList<QByteArray> idle = idleFigures.split(' ');
     const double cpu = idle.value(0).toDouble();
     const double resident = idle.value(1).toDouble();
 

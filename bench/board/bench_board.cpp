@@ -229,6 +229,8 @@ const char* verdict(bool ok) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Each result shows as it comes, also when the output goes to a file.
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
     QCoreApplication application(argc, argv);
     bool allMet = true;
 

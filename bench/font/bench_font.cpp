@@ -188,6 +188,8 @@ UploadFigures uploadToBoard() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Each result shows as it comes, also when the output goes to a file.
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);

@@ -15,6 +15,7 @@
 #include "app/frmmainmdi.h"
 #include "app/session.h"
 #include "app/toolwindows.h"
+#include "app/updown.h"
 #include "app/userdialogs.h"
 #include "graphic/screencanvas.h"
 #include "serial/colorvalue.h"
@@ -32,7 +33,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -207,7 +207,7 @@ public:
     }
 
     void chooseScreen(int screen) {
-        m_window->findChild<QSpinBox*>(QStringLiteral("udScreenNumber"))->setValue(screen);
+        m_window->findChild<UpDown*>(QStringLiteral("udScreenNumber"))->setValue(screen);
     }
 
     // Whether the board's screen comes to show these pixels within about a second.
@@ -271,6 +271,8 @@ void report(const char* name, const Run& run, int blocks, double pollSeconds) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Each result shows as it comes, also when the output goes to a file.
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);

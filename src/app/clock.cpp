@@ -11,6 +11,6 @@ qint64 SystemClock::elapsedMs() const {
 }
 
 void SystemClock::callAfter(int ms, QObject* context, std::function<void()> action) {
-    // A precise timer: the pauses are specified as "more than" a given time.
+    // A precise timer: a pause must never end early, or the board is not ready yet.
     QTimer::singleShot(ms, Qt::PreciseTimer, context, std::move(action));
 }

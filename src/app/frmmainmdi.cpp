@@ -41,6 +41,15 @@ const QString Coordinates = QStringLiteral("frmCoordinates");
 const QString Utilities = QStringLiteral("frmUtilities");
 const QString About = QStringLiteral("frmAbout");
 
+// The toolbar's buttons, each a key and the tool window it opens.
+const QList<QPair<QString, QString>>& toolbarButtons() {
+    static const QList<QPair<QString, QString>> buttons{{QStringLiteral("Settings"), Settings},
+                                                        {QStringLiteral("Font"), Font},
+                                                        {QStringLiteral("Graphic"), Graphic},
+                                                        {QStringLiteral("Color"), ColorPicker}};
+    return buttons;
+}
+
 } // namespace
 
 frmMainMDI::Services frmMainMDI::Services::system() {
@@ -130,7 +139,18 @@ void frmMainMDI::createStatusBar() {
     ProgressBar1->setFixedWidth(160);
     m_timePanel = new QLabel(StatusBar1);
     m_timePanel->setObjectName(QStringLiteral("PanelTime"));
+    // Notes get a panel of their own: the connection state stays in view.
+    m_notePanel = new QLabel(StatusBar1);
+    m_notePanel->setObjectName(QStringLiteral("PanelNote"));
+    m_notePanel->hide();
+    m_noteTimer = new QTimer(this);
+    m_noteTimer->setSingleShot(true);
+    connect(m_noteTimer, &QTimer::timeout, this, [this] {
+        m_notePanel->clear();
+        m_notePanel->hide();
+    });
     StatusBar1->addWidget(m_connectionPanel, 1);
+    StatusBar1->addWidget(m_notePanel);
     StatusBar1->addPermanentWidget(ProgressBar1);
     StatusBar1->addPermanentWidget(m_timePanel);
     setStatusBar(StatusBar1);
@@ -243,11 +263,7 @@ void frmMainMDI::createToolbar() {
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
     Toolbar1->setMovable(false);
     Toolbar1->setIconSize(QSize(24, 24));
-    const QList<QPair<QString, QString>> buttons{{QStringLiteral("Settings"), Settings},
-                                                 {QStringLiteral("Font"), Font},
-                                                 {QStringLiteral("Graphic"), Graphic},
-                                                 {QStringLiteral("Color"), ColorPicker}};
-    for (const auto& [key, window] : buttons) {
+    for (const auto& [key, window] : toolbarButtons()) {
         QAction* button = Toolbar1->addAction(Artwork::toolbarIcon(key), key);
         button->setObjectName(key);
         button->setToolTip(key);
@@ -257,14 +273,10 @@ void frmMainMDI::createToolbar() {
 }
 
 void frmMainMDI::Toolbar1_ButtonClick(const QString& key) {
-    if (key == QLatin1String("Settings"))
-        openToolWindow(Settings);
-    else if (key == QLatin1String("Font"))
-        openToolWindow(Font);
-    else if (key == QLatin1String("Graphic"))
-        openToolWindow(Graphic);
-    else if (key == QLatin1String("Color"))
-        openToolWindow(ColorPicker);
+    for (const auto& [button, window] : toolbarButtons()) {
+        if (button == key)
+            openToolWindow(window);
+    }
 }
 
 void frmMainMDI::openToolWindow(const QString& window) {
@@ -295,8 +307,13 @@ void frmMainMDI::Timer4_Timer() {
     m_connection->handshakeStep();
 }
 
-void frmMainMDI::showStatusMessage(const QString& text)
-{
+void frmMainMDI::showStatusMessage(const QString& text) {
     constexpr int ShownMs = 5000;
-    StatusBar1->showMessage(text, ShownMs);
+    m_notePanel->setText(text);
+    m_notePanel->show();
+    m_noteTimer->start(ShownMs);
+}
+
+QString frmMainMDI::statusNote() const {
+    return m_notePanel->text();
 }

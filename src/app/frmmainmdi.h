@@ -44,6 +44,8 @@ public:
     QString statusText() const override;
     void setStatusText(const QString& text) override;
     void showStatusMessage(const QString& text) override;
+    // The note now in the status bar, if any.
+    QString statusNote() const;
     QProgressBar& progressBar() override { return *ProgressBar1; }
     QTimer& receiveTimer() override { return *Timer2; }
     QWidget* mainWindow() override { return this; }
@@ -76,6 +78,8 @@ private:
     QStatusBar* StatusBar1;
     QLabel* m_connectionPanel;
     QLabel* m_timePanel;
+    QLabel* m_notePanel;
+    QTimer* m_noteTimer;
     QProgressBar* ProgressBar1;
     QToolBar* Toolbar1;
     QTimer* Timer1;

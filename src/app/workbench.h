@@ -39,3 +39,8 @@ public:
     // The parent for dialogs.
     virtual QWidget* mainWindow() = 0;
 };
+
+// Whether a tool window may send a command now: the port is open and no upload owns
+// the line. A command sent during an upload would land in the middle of the picture or
+// font going out, so the user is told in the status bar instead.
+bool readyForCommand(Workbench& workbench);

@@ -16,6 +16,24 @@ namespace {
 
 const QRect ScreenRect(0, 0, Width, Height);
 
+// The midpoint circle's walk through one octant, from (radius, 0) until x meets y;
+// the other seven octants are its mirror images.
+template <typename Visit> void walkCircleOctant(int radius, Visit visit) {
+    int x = radius;
+    int y = 0;
+    int decision = 1 - radius;
+    while (x >= y) {
+        visit(x, y);
+        ++y;
+        if (decision < 0) {
+            decision += 2 * y + 1;
+        } else {
+            --x;
+            decision += 2 * (y - x) + 1;
+        }
+    }
+}
+
 } // namespace
 
 BoardCanvas::BoardCanvas()
@@ -120,10 +138,7 @@ void BoardCanvas::circle(QPoint center, int radius, quint8 color) {
     };
     const int cx = center.x();
     const int cy = center.y();
-    int x = radius;
-    int y = 0;
-    int decision = 1 - radius;
-    while (x >= y) {
+    walkCircleOctant(radius, [&](int x, int y) {
         plot(cx + x, cy + y);
         plot(cx - x, cy + y);
         plot(cx + x, cy - y);
@@ -132,36 +147,19 @@ void BoardCanvas::circle(QPoint center, int radius, quint8 color) {
         plot(cx - y, cy + x);
         plot(cx + y, cy - x);
         plot(cx - y, cy - x);
-        ++y;
-        if (decision < 0) {
-            decision += 2 * y + 1;
-        } else {
-            --x;
-            decision += 2 * (y - x) + 1;
-        }
-    }
+    });
 }
 
 void BoardCanvas::fillCircle(QPoint center, int radius, quint8 color) {
+    uchar* screen = bits();
     const int cx = center.x();
     const int cy = center.y();
-    int x = radius;
-    int y = 0;
-    int decision = 1 - radius;
-    uchar* screen = bits();
-    while (x >= y) {
+    walkCircleOctant(radius, [&](int x, int y) {
         span(screen, cx - x, cx + x, cy + y, color);
         span(screen, cx - x, cx + x, cy - y, color);
         span(screen, cx - y, cx + y, cy + x, color);
         span(screen, cx - y, cx + y, cy - x, color);
-        ++y;
-        if (decision < 0) {
-            decision += 2 * y + 1;
-        } else {
-            --x;
-            decision += 2 * (y - x) + 1;
-        }
-    }
+    });
 }
 
 void BoardCanvas::glyph(const Glyph& glyph, QPoint bottomLeft, quint8 color) {

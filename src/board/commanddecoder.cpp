@@ -130,7 +130,7 @@ qsizetype CommandDecoder::feed(QByteArrayView bytes) {
     return i;
 }
 
-bool CommandDecoder::abandon() {
+void CommandDecoder::abandon() {
     const bool partial = midCommand();
     m_state = State::Opcode;
     m_skipping = false;
@@ -138,7 +138,6 @@ bool CommandDecoder::abandon() {
         ++m_errors;
         notify([](CommandSink& sink) { sink.commandAbandoned(); });
     }
-    return partial;
 }
 
 void CommandDecoder::takeByte(quint8 byte) {

@@ -85,8 +85,8 @@ public:
     // Ends the current feed() after the command just reported (the board changed
     // its speed, so the bytes after it are no longer heard the same way).
     void stop() { m_stopped = true; }
-    // Drops a partly received command. Returns whether there was one.
-    bool abandon();
+    // Drops a partly received command, if there is one.
+    void abandon();
     bool midCommand() const { return m_state != State::Opcode; }
     int errorCount() const { return m_errors; }
 

@@ -203,9 +203,9 @@ void frmCoordinates::cmdColor_Click() {
 }
 
 void frmCoordinates::cmdPixel_Click() {
-    MSserial& port = m_workbench.port();
-    if (!port.portOpen())
+    if (!readyForCommand(m_workbench))
         return;
+    MSserial& port = m_workbench.port();
     const auto values = readFields({{txtPX, tr("Pixel X"), MaximumX},
                                     {txtPY, tr("Pixel Y"), MaximumByte},
                                     {txtColor, tr("Color"), MaximumByte}});
@@ -216,9 +216,9 @@ void frmCoordinates::cmdPixel_Click() {
 }
 
 void frmCoordinates::Command23_Click() {
-    MSserial& port = m_workbench.port();
-    if (!port.portOpen())
+    if (!readyForCommand(m_workbench))
         return;
+    MSserial& port = m_workbench.port();
     const bool line = optLine->isChecked();
     if (!line && !optRectangle->isChecked())
         return;
@@ -242,9 +242,9 @@ void frmCoordinates::Command23_Click() {
 }
 
 void frmCoordinates::cmdCircle_Click() {
-    MSserial& port = m_workbench.port();
-    if (!port.portOpen())
+    if (!readyForCommand(m_workbench))
         return;
+    MSserial& port = m_workbench.port();
     const auto values = readFields({{txtCX, tr("Center X"), MaximumX},
                                     {txtCY, tr("Center Y"), MaximumByte},
                                     {txtRadius, tr("Radius"), MaximumByte},

@@ -2,9 +2,9 @@
 
 #include "app/session.h"
 #include "app/toolwindows.h"
-#include "app/workbench.h"
 #include "app/twips.h"
 #include "app/updown.h"
+#include "app/workbench.h"
 #include "serial/commands.h"
 #include "serial/msserial.h"
 
@@ -111,10 +111,9 @@ frmText::frmText(Workbench& workbench, QWidget* parent)
 }
 
 void frmText::cmdSet_Click() {
-    MSserial& port = m_workbench.port();
-    if (!port.portOpen())
+    if (!readyForCommand(m_workbench))
         return;
-    port.output(
+    m_workbench.port().output(
         Commands::setTextCursor({quint16(udXCoordinate->value()), quint8(udYCoordinate->value())}));
 }
 
@@ -149,6 +148,9 @@ void frmText::collect(quint8 code) {
         TextKeyBuffer.append(char(code));
         return;
     }
+    // Held back during an upload, the typed text goes out with a later Enter.
+    if (!readyForCommand(m_workbench))
+        return;
     // Colour and font are those in force when Enter is pressed.
     m_workbench.port().output(Commands::writeText(quint8(m_workbench.session().selectedColor()),
                                                   quint8(fontNumber()), TextKeyBuffer));

@@ -23,16 +23,13 @@ FontUpload::FontUpload(Workbench& workbench, QObject* owner)
 }
 
 bool FontUpload::start(Commands::FontSlot slot, const FontCapture& capture) {
+    // The running upload keeps its slot and glyphs.
     if (m_transfer->isRunning())
         return false;
     m_slot = slot;
     m_capture = capture;
     return m_transfer->start({Commands::GlyphCount + 1, [this](int block) { sendBlock(block); },
                               [this](int block) { blockAnswered(block); }});
-}
-
-bool FontUpload::isRunning() const {
-    return m_transfer->isRunning();
 }
 
 void FontUpload::sendBlock(int block) {

@@ -20,7 +20,6 @@ public:
 
     // Refused while another upload owns the line (the user is told) or the port is closed.
     bool start(Commands::FontSlot slot, const FontCapture& capture);
-    bool isRunning() const;
 
 Q_SIGNALS:
     void finished(bool completed);

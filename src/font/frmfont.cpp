@@ -224,16 +224,14 @@ void frmFont::uploadFinished(bool completed) {
 }
 
 void frmFont::cmdTest_Click() {
-    Session& session = m_workbench.session();
-    // Bytes slipped into an upload would end up in the slot being loaded.
-    if (!m_workbench.port().portOpen() || session.transferRunning())
+    if (!readyForCommand(m_workbench))
         return;
     QByteArray characters;
     for (int code = TestFirstCode; code <= TestLastCode; ++code)
         characters.append(char(code));
     m_workbench.port().output(Commands::writeText(TestColor, std::nullopt, characters));
     // The shared loop counter ends one past the last character written.
-    session.setFontLoopIndex(TestLastCode + 1);
+    m_workbench.session().setFontLoopIndex(TestLastCode + 1);
 }
 
 void frmFont::updateButtons() {

@@ -120,12 +120,11 @@ void frmGraphic::cmdOpen_Click() {
     m_pictureFolder = QFileInfo(path).absolutePath();
     QImageReader reader(path);
     const QImage picture = reader.read();
+    // No message box for a file that is no picture: the picture box keeps what it
+    // showed, and a note in the status bar says why.
     if (picture.isNull()) {
-        m_workbench.dialogs().message(
-            this, tr("Warning"),
-            tr("\"%1\" could not be opened as a picture: %2. The picture was not changed.")
-                .arg(QDir::toNativeSeparators(path), reader.errorString()),
-            UserDialogs::Icon::Warning);
+        m_workbench.showStatusMessage(
+            tr("Not opened: %1 (%2)").arg(QDir::toNativeSeparators(path), reader.errorString()));
         return;
     }
     m_canvas = ScreenCanvas(picture, PictureBackground);
@@ -180,8 +179,7 @@ void frmGraphic::cmdSave_Click() {
 }
 
 void frmGraphic::cmdLoad_Click() {
-    // Its bytes would land in the middle of the picture or font being sent.
-    if (m_workbench.session().transferRunning())
+    if (!readyForCommand(m_workbench))
         return;
     m_workbench.port().output(Commands::showScreenPicture(quint8(udScreenNumber->value())));
 }

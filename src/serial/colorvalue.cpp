@@ -25,10 +25,6 @@ quint8 reduce(QRgb rgb) {
     return valueOf(levelsOf(rgb));
 }
 
-QRgb fromDesktopColor(quint32 bgr) {
-    return qRgb(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-}
-
 QRgb expand(quint8 value) {
     const int red = (value >> 5) & 7;
     const int green = (value >> 2) & 7;

@@ -20,9 +20,6 @@ Levels levelsOf(QRgb rgb);
 quint8 valueOf(Levels levels);
 quint8 reduce(QRgb rgb);
 
-// A desktop colour laid out as 0x00BBGGRR (red in the low byte).
-QRgb fromDesktopColor(quint32 bgr);
-
 // The colour the board shows for a value; reducing it gives the value back.
 QRgb expand(quint8 value);
 

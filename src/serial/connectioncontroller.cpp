@@ -14,6 +14,7 @@ namespace {
 // The board needs this long after the baud-rate command before it listens again;
 // the pause must last more than 2.8 s.
 constexpr int BoardRateSwitchMs = 2801;
+constexpr int LineDrainMs = 50;
 const QString IdentifyAnswer = QStringLiteral("100");
 
 QString errorDetails(const PortError& error) {
@@ -73,12 +74,18 @@ void ConnectionController::changeBoardRate(int rateIndex) {
     m_timers.timeout.stop();
     m_timers.step.stop();
     m_timers.poll.stop();
-    port.close();
     m_settings = LineSettings::forIndex(rateIndex);
     setState(State::ChangingRate);
     Q_EMIT rateChangeStarted(rateIndex);
     m_workbench.setStatusText(tr("Connecting "));
-    m_workbench.clock().callAfter(BoardRateSwitchMs, this, [this] { finishRateChange(); });
+    // Closing puts the port's earlier line settings back at once: the command gets a
+    // moment to leave at the speed the board listens at.
+    m_workbench.clock().callAfter(LineDrainMs, this, [this] {
+        if (m_state != State::ChangingRate)
+            return;
+        m_workbench.port().close();
+        m_workbench.clock().callAfter(BoardRateSwitchMs, this, [this] { finishRateChange(); });
+    });
 }
 
 void ConnectionController::finishRateChange() {

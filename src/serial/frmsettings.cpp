@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 const QString DisconnectCaption = QStringLiteral("Disconnect");
@@ -79,8 +81,10 @@ frmSettings::frmSettings(Workbench& workbench, QWidget* parent)
             [this](int rateIndex) { cboBR->setCurrentIndex(rateIndex); });
     connect(&connection, &ConnectionController::rateChangeFinished, this, [this] {
         m_connectLocked = false;
+        // The reconnect at the new speed is still probing: the focus goes to the button
+        // once it can be pressed.
+        m_focusConnectWhenEnabled = true;
         updateConnectButton();
-        cmd_conecta->setFocus();
     });
 
     Form_Load();
@@ -162,4 +166,6 @@ void frmSettings::updateConnectButton() {
     const State state = m_workbench.connection().state();
     cmd_conecta->setEnabled(!m_connectLocked && state != State::Probing &&
                             state != State::ChangingRate);
+    if (cmd_conecta->isEnabled() && std::exchange(m_focusConnectWhenEnabled, false))
+        cmd_conecta->setFocus();
 }

@@ -31,6 +31,7 @@ private:
     Workbench& m_workbench;
     // A window opened while an earlier one's connection is up offers no connect button.
     bool m_connectLocked = false;
+    bool m_focusConnectWhenEnabled = false;
 
     QGroupBox* Connect;
     QLabel* Label1;

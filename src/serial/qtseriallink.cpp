@@ -1,5 +1,7 @@
 #include "serial/qtseriallink.h"
 
+#include <QDeadlineTimer>
+
 QtSerialLink::QtSerialLink(const QString& portName, QObject* parent)
     : SerialLink(parent) {
     m_port.setPortName(portName);
@@ -18,6 +20,15 @@ bool QtSerialLink::open(int baudRate) {
 }
 
 void QtSerialLink::close() {
+    if (!m_port.isOpen())
+        return;
+    // Writes wait in QSerialPort until the event loop runs; what was written just before
+    // the close must still reach the line.
+    constexpr int DrainLimitMs = 1000;
+    const QDeadlineTimer deadline(DrainLimitMs);
+    while (m_port.isOpen() && m_port.bytesToWrite() > 0 &&
+           m_port.waitForBytesWritten(int(deadline.remainingTime()))) {
+    }
     if (m_port.isOpen())
         m_port.close();
 }

@@ -126,15 +126,19 @@ frmUtilities::frmUtilities(Workbench& workbench, QWidget* parent)
 }
 
 void frmUtilities::cmdClear_Click() {
+    if (!readyForCommand(m_workbench))
+        return;
     m_workbench.port().output(Commands::clearScreen(quint8(m_workbench.session().selectedColor())));
 }
 
 void frmUtilities::cmdRotate_Click() {
+    if (!readyForCommand(m_workbench))
+        return;
     m_workbench.port().output(Commands::rotateScreen());
 }
 
 void frmUtilities::cmdBL_Click() {
-    if (!m_workbench.port().portOpen())
+    if (!readyForCommand(m_workbench))
         return;
     inTouchPause(BacklightPauseMs, [this] {
         // The caption names what the click does; it is the only record of the state.
@@ -145,11 +149,13 @@ void frmUtilities::cmdBL_Click() {
 }
 
 void frmUtilities::cmdBeep_Click() {
+    if (!readyForCommand(m_workbench))
+        return;
     m_workbench.port().output(Commands::beep());
 }
 
 void frmUtilities::cmdCoordinates_Click() {
-    if (!m_workbench.port().portOpen())
+    if (!readyForCommand(m_workbench))
         return;
     m_workbench.port().output(Commands::touchCoordinatesOn());
     Timer1->start();
@@ -157,7 +163,7 @@ void frmUtilities::cmdCoordinates_Click() {
 }
 
 void frmUtilities::cmdKeypad_Click() {
-    if (!m_workbench.port().portOpen())
+    if (!readyForCommand(m_workbench))
         return;
     m_workbench.port().output(Commands::touchKeypadOn());
     Timer1->start();
@@ -165,7 +171,7 @@ void frmUtilities::cmdKeypad_Click() {
 }
 
 void frmUtilities::cmdOFF_Click() {
-    if (!m_workbench.port().portOpen())
+    if (!readyForCommand(m_workbench))
         return;
     m_workbench.port().output(Commands::touchOff());
     Timer1->stop();
@@ -173,7 +179,7 @@ void frmUtilities::cmdOFF_Click() {
 }
 
 void frmUtilities::chkBeep_Click() {
-    if (!m_workbench.port().portOpen())
+    if (!readyForCommand(m_workbench))
         return;
     inTouchPause(BeepOnTouchPauseMs, [this] {
         m_workbench.port().output(Commands::setBeepOnTouch(chkBeep->isChecked()));
@@ -181,10 +187,14 @@ void frmUtilities::chkBeep_Click() {
 }
 
 void frmUtilities::cmdCal_Click() {
+    if (!readyForCommand(m_workbench))
+        return;
     m_workbench.port().output(Commands::touchCalibrate());
 }
 
 void frmUtilities::cmdRestore_Click() {
+    if (!readyForCommand(m_workbench))
+        return;
     m_workbench.port().output(Commands::restoreCalibration());
 }
 
@@ -195,8 +205,8 @@ void frmUtilities::inTouchPause(int pauseMs, std::function<void()> send) {
     setTouchPauseRunning(true);
     m_workbench.clock().callAfter(pauseMs, this, [this, savedMode, send = std::move(send)] {
         setTouchPauseRunning(false);
-        // A port closed during the pause takes nothing more.
-        if (!m_workbench.port().portOpen())
+        // A port closed (or an upload started) during the pause takes nothing more.
+        if (!readyForCommand(m_workbench))
             return;
         send();
         restoreTouchMode(savedMode);

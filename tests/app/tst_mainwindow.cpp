@@ -185,6 +185,17 @@ void tst_MainWindow::toolWindowsOpenOnceAndComeBackFresh() {
     // Unknown keys do nothing.
     main.Toolbar1_ButtonClick(QStringLiteral("settings"));
     QCOMPARE(area->subWindowList().size(), 3);
+
+    // Each toolbar button opens its own tool window.
+    auto* toolbar = main.findChild<QToolBar*>(QStringLiteral("Toolbar1"));
+    const QList<QPair<QString, QString>> buttons{
+        {QStringLiteral("Font"), QStringLiteral("frmFont")},
+        {QStringLiteral("Graphic"), QStringLiteral("frmGraphic")},
+        {QStringLiteral("Color"), QStringLiteral("frmColor")}};
+    for (const auto& [key, window] : buttons) {
+        toolbar->findChild<QAction*>(key)->trigger();
+        QCOMPARE(area->activeSubWindow()->widget()->objectName(), window);
+    }
 }
 
 void tst_MainWindow::windowMenuListsAndArrangesChildren() {
@@ -202,9 +213,14 @@ void tst_MainWindow::windowMenuListsAndArrangesChildren() {
     QVERIFY(listed.contains(QStringLiteral("Settings")));
     QVERIFY(listed.contains(QStringLiteral("Probe")));
 
-    main.findChild<QAction*>(QStringLiteral("mnuTile"))->trigger();
     auto* area = main.findChild<QMdiArea*>();
     const QList<QMdiSubWindow*> windows = area->subWindowList();
+    // Cascaded, one is set off diagonally from the other.
+    main.findChild<QAction*>(QStringLiteral("mnuCascade"))->trigger();
+    const QPoint offset = windows[1]->pos() - windows[0]->pos();
+    QVERIFY(offset.x() * offset.y() > 0);
+
+    main.findChild<QAction*>(QStringLiteral("mnuTile"))->trigger();
     // Tiled one above the other, each across the whole width.
     QCOMPARE(windows[0]->width(), area->viewport()->width());
     QCOMPARE(windows[1]->width(), area->viewport()->width());

@@ -50,6 +50,7 @@ class tst_LumaretBoard : public QObject {
 
 private Q_SLOTS:
     void servesTheDeviceTakesConsoleCommandsAndSignals();
+    void listensAtItsSpeedPacedAndEndsOnInterrupt();
     void rejectsWhatItCannotDo();
 };
 
@@ -102,6 +103,33 @@ void tst_LumaretBoard::servesTheDeviceTakesConsoleCommandsAndSignals() {
     QCOMPARE(program.exitCode(), 0);
     QVERIFY(!QFileInfo(link).isSymLink());
     QCOMPARE(QImage(screenshot).pixel(5, 5), ColorValue::expand(3));
+}
+
+void tst_LumaretBoard::listensAtItsSpeedPacedAndEndsOnInterrupt() {
+    QTemporaryDir folder;
+    const QString link = folder.filePath(QStringLiteral("board"));
+    QProcess program;
+    program.start(programPath(), {QStringLiteral("--link"), link, QStringLiteral("--baud"),
+                                  QStringLiteral("9600"), QStringLiteral("--line-rate")});
+    QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
+    QByteArray output;
+    QVERIFY(outputContains(program, output, "\n"));
+
+    QSerialPort port(link);
+    port.setBaudRate(115200);
+    QVERIFY2(port.open(QIODevice::ReadWrite), qPrintable(port.errorString()));
+    // Asked at another speed, it does not answer.
+    send(port, Commands::identifyController().bytes());
+    QVERIFY(!port.waitForReadyRead(300));
+    QVERIFY(port.setBaudRate(9600));
+    send(port, Commands::identifyController().bytes());
+    QCOMPARE(readFrom(port, 3), QByteArray("100"));
+
+    ::kill(pid_t(program.processId()), SIGINT);
+    QVERIFY(program.waitForFinished(5000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY(!QFileInfo(link).isSymLink());
 }
 
 void tst_LumaretBoard::rejectsWhatItCannotDo() {

@@ -1,3 +1,5 @@
+#include "app/boardtransfer.h"
+#include "serial/msserial.h"
 #include "testbench.h"
 
 #include <QGroupBox>
@@ -50,7 +52,7 @@ private Q_SLOTS:
     void optionsShowTheirFrameAndKeepTheFillChoice();
     void sendsEachShape_data();
     void sendsEachShape();
-    void closedPortSendsNothingAndReadsNoBox();
+    void closedPortOrAnUploadSendsNothingAndReadsNoBox();
     void badEntriesAreRefusedWithNothingSent_data();
     void badEntriesAreRefusedWithNothingSent();
 };
@@ -112,7 +114,7 @@ void tst_Coordinates::sendsEachShape() {
     QCOMPARE(bench.line().takeWrites(), writes);
 }
 
-void tst_Coordinates::closedPortSendsNothingAndReadsNoBox() {
+void tst_Coordinates::closedPortOrAnUploadSendsNothingAndReadsNoBox() {
     TestBench bench;
     bench.open(Coordinates);
     // Entries that would be refused if they were read.
@@ -122,6 +124,19 @@ void tst_Coordinates::closedPortSendsNothingAndReadsNoBox() {
         send(bench, {QLatin1String(shape)});
     QVERIFY(bench.line().writes.isEmpty());
     QVERIFY(bench.dialogs().messages.isEmpty());
+
+    // A shape drawn during an upload would land in the middle of the font going out.
+    bench.connectBoard();
+    QObject owner;
+    BoardTransfer font(bench.main(), QStringLiteral("The font upload"), &owner);
+    QVERIFY(font.start({1, [&bench](int) { bench.main().port().output("SF1"); }, {}}));
+    bench.line().takeWrites();
+    for (const char* shape : {"optLine", "optRectangle", "optCircle", "optPixel"})
+        send(bench, {QLatin1String(shape)});
+    QVERIFY(bench.line().writes.isEmpty());
+    QVERIFY(bench.dialogs().messages.isEmpty());
+    QCOMPARE(bench.main().statusNote(),
+             QStringLiteral("The font upload is still running: nothing was sent."));
 }
 
 void tst_Coordinates::badEntriesAreRefusedWithNothingSent_data() {

@@ -1,5 +1,7 @@
+#include "app/boardtransfer.h"
 #include "app/session.h"
 #include "app/updown.h"
+#include "serial/msserial.h"
 #include "testbench.h"
 
 #include <QFocusEvent>
@@ -64,6 +66,7 @@ private Q_SLOTS:
     void enterSendsTheKeysAsTyped();
     void keysAreSentAsTheirCharacterCodes();
     void closedPortSendsAndCollectsNothing();
+    void anUploadHoldsTheCommandsBack();
 };
 
 void tst_TextWindow::setSendsTheCursorFromTheUpDowns() {
@@ -147,7 +150,7 @@ void tst_TextWindow::keysAreSentAsTheirCharacterCodes() {
     press(text, Qt::Key_Delete, QStringLiteral("\x7f"));
     // Beyond a byte: the user is told, the board never gets it.
     press(text, Qt::Key_unknown, QString(QChar(0x20AC)));
-    const QString note = bench.main().statusBar()->currentMessage();
+    const QString note = bench.main().statusNote();
     QVERIFY2(note.contains(QChar(0x20AC)) && note.contains(QStringLiteral("255")),
              qPrintable(note));
     QTest::keyClick(text, Qt::Key_Return);
@@ -164,7 +167,7 @@ void tst_TextWindow::closedPortSendsAndCollectsNothing() {
     type(box(bench, "txtXCoordinate"), QStringLiteral("100"));
     setCursor(bench);
     QVERIFY(bench.line().writes.isEmpty());
-    QCOMPARE(bench.main().statusBar()->currentMessage(), QString());
+    QCOMPARE(bench.main().statusNote(), QString());
 
     // Typed while closed, never sent later.
     QTest::keyClicks(text, QStringLiteral("more"));
@@ -172,6 +175,29 @@ void tst_TextWindow::closedPortSendsAndCollectsNothing() {
     bench.line().takeWrites();
     QTest::keyClick(text, Qt::Key_Return);
     QCOMPARE(bench.line().takeWrites(), (Writes{header(255, 1), "\r"}));
+}
+
+void tst_TextWindow::anUploadHoldsTheCommandsBack() {
+    TestBench bench;
+    QPlainTextEdit* text = openText(bench);
+    QObject owner;
+    BoardTransfer picture(bench.main(), QStringLiteral("The picture preview"), &owner);
+    QVERIFY(picture.start({1, [&bench](int) { bench.main().port().output("WS"); }, {}}));
+    bench.line().takeWrites();
+
+    // Neither the cursor nor the typed line cuts into the picture; the user is told.
+    setCursor(bench);
+    QTest::keyClicks(text, QStringLiteral("Hi"));
+    QTest::keyClick(text, Qt::Key_Return);
+    QVERIFY(bench.line().takeWrites().isEmpty());
+    QCOMPARE(bench.main().statusNote(),
+             QStringLiteral("The picture preview is still running: nothing was sent."));
+
+    // Once the board has the picture, the held line goes out with the next Enter.
+    bench.poll("!");
+    QVERIFY(!picture.isRunning());
+    QTest::keyClick(text, Qt::Key_Return);
+    QCOMPARE(bench.line().takeWrites(), (Writes{header(255, 1), "H", "i", "\r"}));
 }
 
 QTEST_MAIN(tst_TextWindow)

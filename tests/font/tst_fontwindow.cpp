@@ -75,6 +75,7 @@ private Q_SLOTS:
     void appliesTheChosenFont();
     void cancelKeepsAndANamelessFontDisablesCapture();
     void uploadsSizesThenEachGlyphAfterAnAnswer();
+    void refusesAFontTheBoardCannotTake_data();
     void refusesAFontTheBoardCannotTake();
     void waitsForAnotherTransfer();
     void closingTheWindowStopsTheUpload();
@@ -223,15 +224,24 @@ void tst_FontWindow::uploadsSizesThenEachGlyphAfterAnAnswer() {
     QCOMPARE(upload.child<QLabel>("lbl")->text(), QStringLiteral("~"));
 }
 
+void tst_FontWindow::refusesAFontTheBoardCannotTake_data() {
+    QTest::addColumn<QFont>("font");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("too large") << dejaVuSans(250) << QStringLiteral("smaller size");
+    QFont tiny = dejaVuSans(1);
+    tiny.setPixelSize(1);
+    QTest::newRow("no ink") << tiny << QStringLiteral("leave no ink");
+}
+
 void tst_FontWindow::refusesAFontTheBoardCannotTake() {
-    FontBench upload(fontChoice(dejaVuSans(250)));
+    QFETCH(QFont, font);
+    QFETCH(QString, reason);
+    FontBench upload(fontChoice(font));
     click(upload.child("cmdCapture"));
     QVERIFY(upload.writes().isEmpty());
     QVERIFY(!upload.session().transferRunning());
     const QString warning = upload.messages().value(0);
-    QVERIFY2(warning.startsWith(QStringLiteral("Warning|")) &&
-                 warning.contains(QStringLiteral(" W ")) &&
-                 warning.contains(QStringLiteral("smaller size")) &&
+    QVERIFY2(warning.startsWith(QStringLiteral("Warning|")) && warning.contains(reason) &&
                  warning.contains(QStringLiteral("Nothing was sent")),
              qPrintable(warning));
     QCOMPARE(upload.pollInterval(), 250);

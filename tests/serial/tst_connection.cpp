@@ -297,6 +297,9 @@ void tst_Connection::baudRateChangeReconnectsAtNewSpeed() {
     QCOMPARE(bench.dialogs().messages[0].icon, UserDialogs::Icon::Warning);
     QCOMPARE(bench.dialogs().messages[0].buttons, UserDialogs::Buttons::OkCancel);
     QCOMPARE(bench.line().takeWrites(), QList<QByteArray>{QByteArray("BR") + bytes({0})});
+    // The command gets a moment on the line before the port closes.
+    QVERIFY(bench.line().isOpen());
+    bench.clock().advance(50);
     QVERIFY(!bench.line().isOpen());
     QVERIFY(!timer(bench, "Timer2")->isActive());
     QCOMPARE(combo(bench, "cboBR")->currentIndex(), 0);
@@ -318,12 +321,14 @@ void tst_Connection::baudRateChangeReconnectsAtNewSpeed() {
     QCOMPARE(bench.main().statusText(), QStringLiteral("Connected: COM1 9600,N,8,1"));
     QCOMPARE(button(bench, "cmd_conecta")->text(), QStringLiteral("Disconnect"));
     QVERIFY(button(bench, "cmd_conecta")->isEnabled());
+    QCOMPARE(bench.window(QStringLiteral("frmSettings"))->focusWidget(),
+             button(bench, "cmd_conecta"));
 
     // Back to the top speed: the rate byte is the list index.
     combo(bench, "cmbBoudRate")->setCurrentIndex(6);
     click(button(bench, "cmdBaudRate"));
     QCOMPARE(bench.line().takeWrites(), QList<QByteArray>{QByteArray("BR") + bytes({6})});
-    bench.clock().advance(2801);
+    bench.clock().advance(50 + 2801);
     bench.line().answer("100");
     bench.main().Timer4_Timer();
     QCOMPARE(bench.main().statusText(), QStringLiteral("Connected: COM1 115200,N,8,1"));

@@ -3,7 +3,9 @@
 #include "pseudoterminalbench.h"
 #include "serial/commands.h"
 #include "serial/msserial.h"
+#include "serial/portcatalog.h"
 
+#include <QComboBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -13,14 +15,21 @@ class tst_ConnectionPty : public QObject {
 
 private Q_SLOTS:
     void connectTalkAndDisconnect();
+    void changeTheBoardsSpeed();
 };
 
 void tst_ConnectionPty::connectTalkAndDisconnect() {
     PseudoTerminal board;
     QVERIFY2(board.isOpen(), qPrintable(board.errorString()));
+    // The device is made known the way users name ports the system scan cannot see.
     const QString path = board.devicePath();
-    TestBench bench(deviceCatalog(path));
+    qputenv("LUMARET_PORTS", path.toLocal8Bit());
+    TestBench bench(PortCatalog::system());
     bench.open(QStringLiteral("frmSettings"));
+    auto* ports =
+        bench.find<QComboBox>(QStringLiteral("frmSettings"), QStringLiteral("cbo_mostraporta"));
+    ports->setCurrentIndex(ports->findText(path));
+    QCOMPARE(ports->currentText(), path);
     auto* connectButton =
         bench.find<QPushButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta"));
     click(connectButton);
@@ -46,6 +55,22 @@ void tst_ConnectionPty::connectTalkAndDisconnect() {
     click(connectButton);
     QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected "));
     QVERIFY(!bench.main().port().portOpen());
+}
+
+void tst_ConnectionPty::changeTheBoardsSpeed() {
+    PseudoTerminalBench simulator;
+    QVERIFY2(simulator.isOpen(), qPrintable(simulator.errorString()));
+    QVERIFY(simulator.connectBoard());
+    TestBench& bench = simulator.bench();
+    const QString settings = QStringLiteral("frmSettings");
+    bench.find<QComboBox>(settings, QStringLiteral("cmbBoudRate"))->setCurrentIndex(0);
+    click(bench.find<QPushButton>(settings, QStringLiteral("cmdBaudRate")));
+
+    // The board hears the command at the old speed before the port closes.
+    QTRY_COMPARE(simulator.board().baudRate(), 9600);
+    bench.clock().advance(50 + 2801);
+    QTRY_VERIFY(bench.main().statusText().endsWith(QStringLiteral(" 9600,N,8,1")));
+    QVERIFY(bench.main().statusText().startsWith(QStringLiteral("Connected: ")));
 }
 
 QTEST_MAIN(tst_ConnectionPty)

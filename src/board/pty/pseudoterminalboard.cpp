@@ -134,7 +134,10 @@ void PseudoTerminalBoard::pace() {
         writeToLine(answers);
         m_lateNs = std::max<qint64>(0, now - answeredAtNs);
     }
-    m_readable->setEnabled(m_inbound.pending() < PacedBacklog);
+    // A sender that asks faster than the answers can leave is not heard until they have
+    // gone: the answers waiting for the line stay bounded.
+    m_readable->setEnabled(m_inbound.pending() < PacedBacklog &&
+                           m_outbound.pending() < PacedBacklog);
 
     qint64 next = -1;
     for (const qint64 due : {m_inbound.nextArrivalNs(), m_outbound.nextArrivalNs()}) {
