@@ -9,6 +9,7 @@
 #include "serial/msserial.h"
 
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -125,18 +126,27 @@ void frmText::cmdColor_Click() {
 bool frmText::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Text2 && event->type() == QEvent::KeyPress)
         Text2_KeyPress(*static_cast<QKeyEvent*>(event));
+    else if (watched == Text2 && event->type() == QEvent::InputMethod)
+        Text2_InputMethod(*static_cast<QInputMethodEvent*>(event));
     return QWidget::eventFilter(watched, event);
 }
 
 void frmText::Text2_KeyPress(const QKeyEvent& key) {
+    collectTyped(key.text(), characterCodes(key));
+}
+
+void frmText::Text2_InputMethod(const QInputMethodEvent& input) {
+    collectTyped(input.commitString(), input.commitString().toUcs4());
+}
+
+void frmText::collectTyped(const QString& text, const QList<uint>& codes) {
     // Keys typed while the port is closed are never sent, not even later.
     if (!m_workbench.port().portOpen())
         return;
-    const QList<uint> codes = characterCodes(key);
     if (std::any_of(codes.begin(), codes.end(), [](uint code) { return code > LargestByte; })) {
         m_workbench.showStatusMessage(
             tr("\"%1\" is not sent: the board takes only characters with codes 0 to 255.")
-                .arg(key.text()));
+                .arg(text));
         return;
     }
     for (uint code : codes)

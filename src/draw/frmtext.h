@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class QGroupBox;
+class QInputMethodEvent;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -26,11 +27,14 @@ public:
     void cmdColor_Click();
     // Every key pressed in the text box; the box still handles it as usual.
     void Text2_KeyPress(const QKeyEvent& key);
+    // Characters an input method composes (accents, dead keys) arrive as one commit.
+    void Text2_InputMethod(const QInputMethodEvent& input);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void collectTyped(const QString& text, const QList<uint>& codes);
     void collect(quint8 code);
     int fontNumber() const;
 

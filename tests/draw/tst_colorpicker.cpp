@@ -74,6 +74,10 @@ void tst_ColorPicker::readoutsFollowThePointer() {
     TestBench bench;
     bench.main().findChild<QAction*>(QStringLiteral("mnuColorPic"))->trigger();
     QCOMPARE(bench.window(Picker)->windowTitle(), QStringLiteral(" Color Picker "));
+    QCOMPARE(bench.captionMismatches(Picker, {"Label1:Available Colors", "Label2: RGB(8:8:8)",
+                                              "Label3: RGB(3:3:2)", "Label4:Palette Color",
+                                              "Label5:Selected Color", "cmdSetColor:Set Color"}),
+             QStringList());
     QVERIFY(palette(bench)->contentsRect().width() >= 384);
     QVERIFY(palette(bench)->contentsRect().height() >= 144);
 

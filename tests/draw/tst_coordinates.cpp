@@ -61,6 +61,14 @@ void tst_Coordinates::optionsShowTheirFrameAndKeepTheFillChoice() {
     // Which frame shows is checked by the sends: each clicks every Send in view.
     TestBench bench;
     QCOMPARE(bench.open(Coordinates)->windowTitle(), QStringLiteral(" Coordinates "));
+    QCOMPARE(bench.captionMismatches(
+                 Coordinates,
+                 {"Frame34:Line/Rectangle/Circle/Pixel", "optLine:Line", "optRectangle:Rectangle",
+                  "optCircle:Circle", "optPixel:Pixel", "Frame4:Color", "cmdColor:Pick Color",
+                  "optEmpty:Empty", "optFilled:Filled", "Command23:Send", "cmdCircle:Send",
+                  "cmdPixel:Send", "lblStart:Start", "lblEnd:End", "lblCenter:Center",
+                  "lblRadius:Radius", "lblPixel:Pixel"}),
+             QStringList());
     QRadioButton* filled = option(bench, "optFilled");
     QVERIFY(option(bench, "optLine")->isChecked());
     QVERIFY(!filled->isEnabled());
@@ -172,6 +180,7 @@ void tst_Coordinates::badEntriesAreRefusedWithNothingSent() {
     send(bench, {shape});
     QVERIFY(bench.line().writes.isEmpty());
     QCOMPARE(bench.dialogs().messages.size(), 1);
+    QCOMPARE(bench.dialogs().messages[0].title, QStringLiteral("Warning"));
     QCOMPARE(bench.dialogs().messages[0].icon, UserDialogs::Icon::Warning);
     QCOMPARE(bench.dialogs().messages[0].text, message);
     // The entry stays for the user to correct; the board line stays in step.

@@ -5,6 +5,7 @@
 #include "testbench.h"
 
 #include <QFocusEvent>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -35,6 +36,13 @@ void type(QLineEdit* box, const QString& text) {
 // A key as the platform delivers it: its code and the text it produces.
 void press(QWidget* widget, Qt::Key key, const QString& text) {
     QTest::sendKeyEvent(QTest::Click, widget, key, text, Qt::NoModifier);
+}
+
+// Characters an input method composed, as it hands them to the box.
+void commit(QWidget* widget, const QString& text) {
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QCoreApplication::sendEvent(widget, &event);
 }
 
 void setCursor(TestBench& bench) {
@@ -73,6 +81,14 @@ void tst_TextWindow::setSendsTheCursorFromTheUpDowns() {
     TestBench bench;
     openText(bench);
     QCOMPARE(bench.window(Text)->windowTitle(), QStringLiteral(" Text "));
+    QCOMPARE(bench.captionMismatches(Text, {"Frame2:Cursor", "Label2:X", "Label1:Y", "cmdSet:Set",
+                                            "Frame4:Color", "cmdColor:Pick Color", "Frame3:Font",
+                                            "Option1:Font 1", "Option2:Font 2", "Frame1:Text"}),
+             QStringList());
+    QCOMPARE(bench.find<UpDown>(Text, QStringLiteral("udXCoordinate"))->toolTip(),
+             QStringLiteral("Change X Coordinate"));
+    QCOMPARE(bench.find<UpDown>(Text, QStringLiteral("udYCoordinate"))->toolTip(),
+             QStringLiteral("Change Y Coordinate"));
     QLineEdit* xBox = box(bench, "txtXCoordinate");
     for (const auto& [typedX, typedY, position] :
          {std::tuple{"319", "239", bytes({1, 63, 239})}, std::tuple{"255", "7", bytes({0, 255, 7})},
@@ -145,6 +161,7 @@ void tst_TextWindow::keysAreSentAsTheirCharacterCodes() {
     press(text, Qt::Key_Escape, QStringLiteral("\x1b"));
     press(text, Qt::Key_B, QStringLiteral("\x02")); // Ctrl+B
     press(text, Qt::Key_Eacute, QString(QChar(0xE9)));
+    commit(text, QString(QChar(0xFC)));
     for (Qt::Key key : {Qt::Key_Left, Qt::Key_F5, Qt::Key_Shift, Qt::Key_Home})
         press(text, key, QString());
     press(text, Qt::Key_Delete, QStringLiteral("\x7f"));
@@ -154,8 +171,8 @@ void tst_TextWindow::keysAreSentAsTheirCharacterCodes() {
     QVERIFY2(note.contains(QChar(0x20AC)) && note.contains(QStringLiteral("255")),
              qPrintable(note));
     QTest::keyClick(text, Qt::Key_Return);
-    QCOMPARE(bench.line().takeWrites(),
-             (Writes{header(255, 1), "\t", bytes({27}), bytes({2}), bytes({0xE9}), "\r"}));
+    QCOMPARE(bench.line().takeWrites(), (Writes{header(255, 1), "\t", bytes({27}), bytes({2}),
+                                                bytes({0xE9}), bytes({0xFC}), "\r"}));
 }
 
 void tst_TextWindow::closedPortSendsAndCollectsNothing() {

@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -16,17 +15,6 @@
 namespace {
 
 const QString Graphic = QStringLiteral("frmGraphic");
-
-// A picture whose pixels differ from their neighbours, so that any shift shows.
-QImage noise(int width, int height) {
-    QRandomGenerator random(42);
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, random.generate() | 0xFF000000u);
-    }
-    return image;
-}
 
 // What the board should get for a picture on the white picture box, a write per pixel.
 QList<QByteArray> pixelWrites(const QImage& picture, int first, int count) {
@@ -92,7 +80,7 @@ private Q_SLOTS:
     void uploadSendsBlocksPacedByTheBoard_data();
     void uploadSendsBlocksPacedByTheBoard();
     void loadAndOneTransferAtATime();
-    void closedWindowOrFailedWriteStopsTheTransfer();
+    void closedWindowLostPortOrFailedWriteStopsTheTransfer();
     void openKeepsThePictureUnlessANewOneLoads();
 };
 
@@ -107,13 +95,14 @@ void tst_frmGraphic::controlsAndClosedPort() {
     QVERIFY(inside.width() >= 320 && inside.height() >= 240);
     // The screen number runs from 1 to 12; the read-only box shows it.
     auto* number = f.child<UpDown>("udScreenNumber");
+    QCOMPARE(number->toolTip(), QStringLiteral("Change Screen Number"));
     number->setValue(0);
     QCOMPARE(f.child<QLineEdit>("txtScreenNumber")->text(), QStringLiteral("1"));
     number->setValue(13);
     QCOMPARE(f.child<QLineEdit>("txtScreenNumber")->text(), QStringLiteral("12"));
 
     // The port is closed: nothing goes out, the poll and the progress bar stay as they are.
-    f.open(f.write(QStringLiteral("small.png"), noise(100, 100)));
+    f.open(f.write(QStringLiteral("small.png"), noisePicture(100, 100)));
     for (const char* name : {"cmdPreview", "cmdSave", "cmdLoad"})
         click(f.button(name));
     QVERIFY(f.bench.line().writes.isEmpty());
@@ -145,7 +134,7 @@ void tst_frmGraphic::uploadSendsBlocksPacedByTheBoard() {
     QFETCH(int, pollMs);
     QFETCH(QString, lastAnswer);
     GraphicFixture f;
-    const QImage picture = noise(size.width(), size.height());
+    const QImage picture = noisePicture(size.width(), size.height());
     f.open(f.write(QStringLiteral("picture.png"), picture));
     f.child<UpDown>("udScreenNumber")->setValue(12);
     const bool save = button == QLatin1String("cmdSave");
@@ -205,7 +194,7 @@ void tst_frmGraphic::loadAndOneTransferAtATime() {
     QVERIFY(f.button("cmdLoad")->isEnabled());
 }
 
-void tst_frmGraphic::closedWindowOrFailedWriteStopsTheTransfer() {
+void tst_frmGraphic::closedWindowLostPortOrFailedWriteStopsTheTransfer() {
     {
         // The board has answered the header and a chunk, then falls silent.
         GraphicFixture f;
@@ -233,11 +222,23 @@ void tst_frmGraphic::closedWindowOrFailedWriteStopsTheTransfer() {
         QCOMPARE(f.messages(), QStringLiteral("Saving the picture stopped: the board could not "
                                               "be written to (Write failed)."));
     }
+    {
+        // The adapter is pulled out while the preview's rows go out.
+        GraphicFixture f;
+        click(f.button("cmdPreview"));
+        f.bench.poll("!");
+        f.bench.line().unplug({9, QStringLiteral("The device was removed")});
+        QVERIFY(f.idle());
+        QVERIFY(f.messages().contains(QStringLiteral(
+            "The picture preview stopped: the connection to the board was closed.")));
+        for (const char* name : {"cmdOpen", "cmdPreview", "cmdSave", "cmdLoad"})
+            QVERIFY2(f.button(name)->isEnabled(), name);
+    }
 }
 
 void tst_frmGraphic::openKeepsThePictureUnlessANewOneLoads() {
     GraphicFixture f;
-    const QImage picture = noise(100, 100);
+    const QImage picture = noisePicture(100, 100);
     const QString path = f.write(QStringLiteral("picture.png"), picture);
     f.open(path);
     QVERIFY(f.bench.dialogs().fileRequests[0].filter.startsWith(

@@ -6,7 +6,6 @@
 #include "serial/msserial.h"
 
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -30,12 +29,7 @@ void tst_GraphicPty::previewSaveAndLoadReachTheBoard() {
     };
 
     // A picture a little larger than the screen, every pixel random.
-    QImage picture(330, 250, QImage::Format_RGB32);
-    QRandomGenerator random(7);
-    for (int y = 0; y < picture.height(); ++y) {
-        for (int x = 0; x < picture.width(); ++x)
-            picture.setPixel(x, y, random.generate() | 0xFF000000u);
-    }
+    const QImage picture = noisePicture(330, 250);
     const QByteArray expected = screenPixels(ScreenCanvas(picture, Qt::white));
     QTemporaryDir folder;
     const QString file = folder.filePath(QStringLiteral("noise.bmp"));

@@ -5,6 +5,8 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QGroupBox>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QTimer>
 
@@ -39,6 +41,26 @@ QWidget* TestBench::window(const QString& windowName) {
     return m_main->toolWindows().find(windowName);
 }
 
+QStringList TestBench::captionMismatches(const QString& windowName,
+                                         std::initializer_list<const char*> namesAndCaptions) {
+    QStringList mismatches;
+    for (const char* item : namesAndCaptions) {
+        const QString nameAndCaption = QString::fromLatin1(item);
+        const qsizetype colon = nameAndCaption.indexOf(QLatin1Char(':'));
+        const QString name = nameAndCaption.left(colon);
+        const QString wanted = nameAndCaption.mid(colon + 1);
+        auto* widget = find<QWidget>(windowName, name);
+        const auto* frame = qobject_cast<QGroupBox*>(widget);
+        const QString found = !widget ? QStringLiteral("(missing)")
+                              : frame ? frame->title()
+                                      : widget->property("text").toString();
+        if (found != wanted)
+            mismatches.append(name + QStringLiteral(": \"") + found +
+                              QStringLiteral("\" instead of \"") + wanted + QLatin1Char('"'));
+    }
+    return mismatches;
+}
+
 void TestBench::connectBoard() {
     open(QStringLiteral("frmSettings"));
     click(find<QAbstractButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
@@ -68,4 +90,14 @@ QByteArray bytes(std::initializer_list<int> values) {
     for (int value : values)
         result.append(char(value));
     return result;
+}
+
+QImage noisePicture(int width, int height) {
+    QRandomGenerator random(42);
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, random.generate() | 0xFF000000u);
+    }
+    return image;
 }

@@ -6,6 +6,7 @@
 #include "scripteddialogs.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QStringList>
 
 #include <memory>
@@ -37,6 +38,11 @@ public:
         return tool ? tool->findChild<T*>(childName) : nullptr;
     }
 
+    // The captions that differ from these "objectName:caption" pairs (a frame's title,
+    // otherwise the control's text), each told as name, caption found and caption wanted.
+    QStringList captionMismatches(const QString& windowName,
+                                  std::initializer_list<const char*> namesAndCaptions);
+
     // Connects through the settings window to the first port; the board answers "100".
     void connectBoard();
     // One receive poll that finds these bytes waiting.
@@ -53,5 +59,7 @@ private:
 
 // Clicks a button the way a user does: only when it is enabled.
 void click(QAbstractButton* button);
+// A picture whose pixels differ from their neighbours, so that any shift shows.
+QImage noisePicture(int width, int height);
 // Compact write lists for comparisons: {"WP", bytes(1, 44, 10, 224)}.
 QByteArray bytes(std::initializer_list<int> values);
