@@ -1,5 +1,7 @@
 #include "app/updown.h"
 
+#include "app/numberentry.h"
+
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
@@ -20,19 +22,12 @@ public:
         , m_range(range) {}
 
     State validate(QString& input, int&) const override {
-        constexpr int MaximumDigits = 9;
         if (input.isEmpty())
             return Intermediate;
-        if (input.size() > MaximumDigits)
+        const NumberEntry::Reading reading = NumberEntry::read(input, m_range.maximum());
+        if (!reading.ok())
             return Invalid;
-        for (QChar c : std::as_const(input)) {
-            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-                return Invalid;
-        }
-        const int value = input.toInt();
-        if (value > m_range.maximum())
-            return Invalid;
-        return value < m_range.minimum() ? Intermediate : Acceptable;
+        return reading.value < m_range.minimum() ? Intermediate : Acceptable;
     }
 
 private:
@@ -121,14 +116,15 @@ void UpDown::step(int steps) {
 
 void UpDown::takeTypedValue() {
     if (m_buddy->hasAcceptableInput())
-        setValue(m_buddy->text().toInt());
+        setValue(NumberEntry::read(m_buddy->text(), m_maximum).value);
 }
 
 void UpDown::showInBuddy() {
     if (!m_buddy)
         return;
     // While the user types, "07" stays as typed; it already says 7.
-    if (m_buddy->hasAcceptableInput() && m_buddy->text().toInt() == m_value)
+    if (m_buddy->hasAcceptableInput() &&
+        NumberEntry::read(m_buddy->text(), m_maximum).value == m_value)
         return;
     m_buddy->setText(QString::number(m_value));
 }

@@ -5,7 +5,7 @@
 #include "app/toolwindows.h"
 #include "app/userdialogs.h"
 #include "app/workbench.h"
-#include "draw/numberentry.h"
+#include "app/numberentry.h"
 #include "serial/commands.h"
 #include "serial/msserial.h"
 

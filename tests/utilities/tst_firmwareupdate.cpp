@@ -239,6 +239,20 @@ void tst_FirmwareUpdate::reportsFailuresAndReconnects() {
              qPrintable(update.message()));
     QVERIFY(update.portOpen() && update.bench.line().takeWrites().isEmpty());
     QVERIFY(update.updateButton()->isEnabled());
+
+    // The port cannot be opened again after an update: the user is told, the status
+    // bar says so, and nothing is waiting any more.
+    UpdateBench updated;
+    updated.update(updated.firmware);
+    updated.bench.line().openFailure = PortError{2, QStringLiteral("Permission denied")};
+    updated.bench.clock().advance(5001);
+    updated.bench.clock().advance(9001);
+    QVERIFY(!updated.portOpen());
+    QVERIFY2(updated.message().startsWith(QStringLiteral("Critical Error|")),
+             qPrintable(updated.message()));
+    QCOMPARE(updated.status(), QStringLiteral("Controller Disconnected "));
+    QCOMPARE(updated.bench.clock().pendingCount(), 0);
+    QVERIFY(updated.updateButton()->isEnabled());
 }
 
 void tst_FirmwareUpdate::goesOnWhenTheWindowCloses() {

@@ -1,4 +1,4 @@
-#include "draw/numberentry.h"
+#include "app/numberentry.h"
 
 #include <QCoreApplication>
 
