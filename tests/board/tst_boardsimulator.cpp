@@ -119,6 +119,10 @@ void tst_BoardSimulator::takesTouchesAndKeysFromTheBoardWindow() {
     connectSimulator(bench);
     auto* view = bench.find<BoardView>(Board, QStringLiteral("picScreen"));
     QVERIFY(view && view->panelRect().width() >= BoardGeometry::Width / 2);
+    // Given room, the screen shows at twice its size; touches below are read at that zoom.
+    QCOMPARE(view->sizeHint(), QSize(2 * BoardGeometry::Width, 2 * BoardGeometry::Height));
+    bench.window(Board)->parentWidget()->resize(900, 700);
+    QCOMPARE(view->panelRect().size(), QSize(2 * BoardGeometry::Width, 2 * BoardGeometry::Height));
     MSserial& port = bench.main().port();
 
     port.output(Commands::touchCoordinatesOn());
