@@ -45,22 +45,18 @@ struct AboutBench {
 
     AboutBench() {
         qputenv("PATH", QFile::encodeName(folder.path()));
-        bench.open(About);
         const auto start = [this](const QString& program, const QStringList& arguments) {
             started.append((QStringList{program} + arguments).join(QLatin1Char(' ')));
             return !realStart || frmAbout::Services::system().startProgram(program, arguments);
         };
-        window()->setServices({registry, start, [this](const QUrl& url) { opened.append(url); }});
+        qobject_cast<frmAbout*>(bench.open(About))
+            ->setServices({registry, start, [this](const QUrl& url) { opened.append(url); }});
     }
     ~AboutBench() { qputenv("PATH", savedPath); }
-    frmAbout* window() { return qobject_cast<frmAbout*>(bench.window(About)); }
-    template <typename T = QLabel> T* child(const char* name) {
-        return bench.find<T>(About, QLatin1String(name));
-    }
-    // Clicks "System Info..." and returns the messages it showed.
+    // Clicks "System Info..." and returns the texts of the messages it showed.
     QStringList systemInfo() {
         bench.dialogs().messages.clear();
-        click(child<QPushButton>("cmdSysInfo"));
+        click(bench.find<QPushButton>(About, QStringLiteral("cmdSysInfo")));
         QStringList texts;
         for (const ScriptedDialogs::Message& message : bench.dialogs().messages)
             texts.append(message.text);
@@ -76,47 +72,42 @@ class tst_About : public QObject {
 
 private Q_SLOTS:
     void showsItsTextsLinkAndOkCloses();
-    void readsRegistryValuesByType();
-    void startsTheFirstToolFound();
-    void tellsWhenNoToolCanBeStarted();
+    void startsTheFirstToolFoundOrTellsItIsUnavailable();
 };
 
 void tst_About::showsItsTextsLinkAndOkCloses() {
     AboutBench about;
-    QCOMPARE(about.window()->windowTitle(), QStringLiteral("About Lumaret"));
-    QCOMPARE(about.child("lblTitle")->text(), QStringLiteral("Lumaret"));
-    QCOMPARE(about.child("lblVersion")->text(), QStringLiteral("Version 1.0.0"));
-    QCOMPARE(about.child("Label3")->text(), QStringLiteral("\u00A9"));
-    QVERIFY(!about.child("Label1")->text().isEmpty() && !about.child("Label4")->text().isEmpty());
-    QCOMPARE(about.child("Label5")->text(), frmAbout::webAddress().toDisplayString());
-    QVERIFY(!about.child("Picture1")->pixmap().isNull());
-    QCOMPARE(about.child<QPushButton>("cmdSysInfo")->text(), QStringLiteral("&System Info..."));
-    QCOMPARE(about.child<QPushButton>("cmdOK")->text(), QStringLiteral("OK"));
-    QTest::mouseClick(about.child("Label5"), Qt::LeftButton);
+    QCOMPARE(about.bench.window(About)->windowTitle(), QStringLiteral("About Lumaret"));
+    // Label3 holds the copyright sign (0xA9 in Latin-1).
+    QCOMPARE(about.bench.captionMismatches(About, {"lblTitle:Lumaret", "lblVersion:Version 1.0.0",
+                                                   "Label3:\xA9", "cmdSysInfo:&System Info...",
+                                                   "cmdOK:OK"}),
+             QStringList());
+    const auto label = [&about](const char* name) {
+        return about.bench.find<QLabel>(About, QLatin1String(name));
+    };
+    QVERIFY(!label("Label1")->text().isEmpty() && !label("Label4")->text().isEmpty() &&
+            !label("Picture1")->pixmap().isNull());
+    QCOMPARE(label("Label5")->text(), frmAbout::webAddress().toDisplayString());
+    QTest::mouseClick(label("Label5"), Qt::LeftButton);
     QCOMPARE(about.opened, QList<QUrl>{frmAbout::webAddress()});
-    click(about.child<QPushButton>("cmdOK"));
+    click(about.bench.find<QPushButton>(About, QStringLiteral("cmdOK")));
     TestBench::settle();
     QVERIFY(!about.bench.window(About));
 }
 
-void tst_About::readsRegistryValuesByType() {
-    FakeRegistry registry;
-    registry.put(ToolKey, QStringLiteral("Count"), QString(), Registry::Value::Type::Number);
-    registry.put(ToolKey, QStringLiteral("Blob"), QStringLiteral("?"),
-                 Registry::Value::Type::Other);
-    QString value;
-    QVERIFY(GetKeyValue(registry, ToolKey, QStringLiteral("Count"), value));
-    QCOMPARE(value, QStringLiteral("4000000000"));
-    // Another type counts as found and leaves the text as it was.
-    QVERIFY(GetKeyValue(registry, ToolKey, QStringLiteral("Blob"), value));
-    QCOMPARE(value, QStringLiteral("4000000000"));
-    QVERIFY(!GetKeyValue(registry, ToolKey, QStringLiteral("Missing"), value));
-    QCOMPARE(value, QString());
-}
-
-void tst_About::startsTheFirstToolFound() {
+void tst_About::startsTheFirstToolFoundOrTellsItIsUnavailable() {
     AboutBench about;
+    about.realStart = true;
     const QDir folder(about.folder.path());
+    // Nothing found: an empty folder value, or the folder without MSINFO32.EXE in it.
+    for (const QString& value : {QString(), folder.path()}) {
+        about.registry->put(FolderKey, QStringLiteral("MSINFO"), value);
+        QCOMPARE(about.systemInfo(), Unavailable);
+    }
+    QCOMPARE(about.bench.dialogs().messages.value(0).title, QStringLiteral("Lumaret"));
+    QVERIFY(about.started.isEmpty() && about.bench.window(About));
+    about.realStart = false;
 #ifndef Q_OS_WIN
     // The last of the programs looked for on the PATH is installed.
     const SystemInformation::Program onPath = SystemInformation::pathCandidates().last();
@@ -134,45 +125,27 @@ void tst_About::startsTheFirstToolFound() {
                         QDir::toNativeSeparators(folder.path()));
     QVERIFY(about.systemInfo().isEmpty());
     QCOMPARE(about.started.takeLast(), QDir::toNativeSeparators(msinfo));
-    // The PATH value comes first, file or not.
-    about.registry->put(ToolKey, QStringLiteral("PATH"), QStringLiteral("C:\\x\\tool.exe"));
-    QVERIFY(about.systemInfo().isEmpty());
-    QCOMPARE(about.started.takeLast(), QStringLiteral("C:\\x\\tool.exe"));
-    // A program that really starts: the substitute updater, which ends at once.
+
+    // The PATH value comes first, file or not: a missing file fails to start and is
+    // reported; a number is read as its unsigned digits; a value of another type is
+    // found but gives no text, and no empty name starts.
     about.realStart = true;
+    const QString missing = folder.filePath(QStringLiteral("missing.exe"));
+    about.registry->put(ToolKey, QStringLiteral("PATH"), missing);
+    QCOMPARE(about.systemInfo(), Unavailable);
+    QCOMPARE(about.started.takeLast(), missing);
+    about.registry->put(ToolKey, QStringLiteral("PATH"), missing, Registry::Value::Type::Number);
+    QCOMPARE(about.systemInfo(), Unavailable);
+    QCOMPARE(about.started.takeLast(), QStringLiteral("4000000000"));
+    about.registry->put(ToolKey, QStringLiteral("PATH"), missing, Registry::Value::Type::Other);
+    QCOMPARE(about.systemInfo(), Unavailable);
+    QCOMPARE(about.started.takeLast(), QString());
+    // A program that really starts: the substitute updater, which ends at once.
     const QString updater = QStandardPaths::findExecutable(
         QStringLiteral("update"), {qEnvironmentVariable("LUMARET_BIN_DIR")});
     QVERIFY(!updater.isEmpty());
     about.registry->put(ToolKey, QStringLiteral("PATH"), QDir::toNativeSeparators(updater));
     QVERIFY(about.systemInfo().isEmpty());
-}
-
-void tst_About::tellsWhenNoToolCanBeStarted() {
-    AboutBench about;
-    about.realStart = true;
-    QCOMPARE(about.systemInfo(), Unavailable);
-    const ScriptedDialogs::Message message = about.bench.dialogs().messages.value(0);
-    QCOMPARE(message.title, QStringLiteral("Lumaret"));
-    QCOMPARE(message.buttons, UserDialogs::Buttons::Ok);
-    QVERIFY(about.started.isEmpty());
-    QVERIFY(about.bench.window(About));
-
-    // A PATH value naming a missing file is used, fails to start, and is reported.
-    const QString missing = QDir(about.folder.path()).filePath(QStringLiteral("missing.exe"));
-    about.registry->put(ToolKey, QStringLiteral("PATH"), missing);
-    QCOMPARE(about.systemInfo(), Unavailable);
-    QCOMPARE(about.started.takeLast(), missing);
-    // A PATH value that is not text is found but empty: the empty name does not start.
-    about.registry->put(ToolKey, QStringLiteral("PATH"), missing, Registry::Value::Type::Other);
-    QCOMPARE(about.systemInfo(), Unavailable);
-    QCOMPARE(about.started.takeLast(), QString());
-    // The folder key without MSINFO32.EXE in it, and an empty folder value.
-    about.registry->values.clear();
-    about.registry->put(FolderKey, QStringLiteral("MSINFO"), about.folder.path());
-    QCOMPARE(about.systemInfo(), Unavailable);
-    about.registry->put(FolderKey, QStringLiteral("MSINFO"), QString());
-    QCOMPARE(about.systemInfo(), Unavailable);
-    QVERIFY(about.started.isEmpty());
 }
 
 QTEST_MAIN(tst_About)

@@ -10,7 +10,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -38,9 +37,8 @@ class tst_MainWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void constructsWithoutArgumentsAndOwnsTheSharedObjects();
     void startsDisconnectedAtAFixedSize();
-    void menusAndToolbarAsDesigned();
+    void menusAsDesigned();
     void timersStartAsDesigned();
     void toolWindowsOpenOnceAndComeBackFresh();
     void windowMenuListsAndArrangesChildren();
@@ -49,35 +47,25 @@ private Q_SLOTS:
     void dialogFiltersBecomeQtFilters();
 };
 
-void tst_MainWindow::constructsWithoutArgumentsAndOwnsTheSharedObjects() {
+void tst_MainWindow::startsDisconnectedAtAFixedSize() {
     frmMainMDI main;
     for (const char* name : {"MSserial", "StatusBar1", "ProgressBar1", "Toolbar1", "Timer1",
-                             "Timer2", "Timer4", "Session"}) {
-        QObject* child = main.findChild<QObject*>(QLatin1String(name));
-        QVERIFY2(child, name);
-    }
-    QCOMPARE(main.statusText(), QStringLiteral("Controller Disconnected"));
-}
-
-void tst_MainWindow::startsDisconnectedAtAFixedSize() {
-    TestBench bench;
-    frmMainMDI& main = bench.main();
+                             "Timer2", "Timer4", "Session"})
+        QVERIFY2(main.findChild<QObject*>(QLatin1String(name)), name);
     QCOMPARE(main.objectName(), QStringLiteral("frmMainMDI"));
     QCOMPARE(main.windowTitle(), QStringLiteral(" Lumaret"));
     QCOMPARE(main.statusText(), QStringLiteral("Controller Disconnected"));
     QVERIFY(!main.findChild<QLabel*>(QStringLiteral("PanelTime"))->text().isEmpty());
-    QVERIFY(main.findChild<QProgressBar*>(QStringLiteral("ProgressBar1")));
-    QVERIFY(!main.port().portOpen());
 
-    QCOMPARE(main.minimumSize(), main.maximumSize());
-    QCOMPARE(main.findChild<QMdiArea*>()->size(), QSize(588, 357));
     QVERIFY(!(main.windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(main.windowFlags() & Qt::WindowMinimizeButtonHint);
-    main.resize(main.width() + 100, main.height() + 50);
-    QCOMPARE(main.size(), main.minimumSize());
+    main.show();
+    const QSize size = main.size();
+    main.resize(size.width() + 100, size.height() + 50);
+    QCOMPARE(main.size(), size);
 }
 
-void tst_MainWindow::menusAndToolbarAsDesigned() {
+void tst_MainWindow::menusAsDesigned() {
     TestBench bench;
     frmMainMDI& main = bench.main();
     auto menu = [&](const char* name) { return main.findChild<QMenu*>(QLatin1String(name)); };
@@ -111,14 +99,6 @@ void tst_MainWindow::menusAndToolbarAsDesigned() {
         QCOMPARE(main.findChild<QAction*>(QLatin1String(action))->isEnabled(),
                  main.toolWindows().contains(window));
     }
-
-    QStringList keys;
-    const QList<QAction*> buttons =
-        main.findChild<QToolBar*>(QStringLiteral("Toolbar1"))->actions();
-    for (QAction* button : buttons)
-        keys.append(button->objectName());
-    QCOMPARE(keys, (QStringList{QStringLiteral("Settings"), QStringLiteral("Font"),
-                                QStringLiteral("Graphic"), QStringLiteral("Color")}));
 }
 
 void tst_MainWindow::timersStartAsDesigned() {
@@ -127,12 +107,11 @@ void tst_MainWindow::timersStartAsDesigned() {
     auto timer = [&](const char* name) {
         return main.findChild<QTimer*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
     };
-    QCOMPARE(timer("Timer1")->interval(), 1500);
-    QVERIFY(!timer("Timer1")->isActive());
-    QCOMPARE(timer("Timer2")->interval(), 250);
-    QVERIFY(!timer("Timer2")->isActive());
-    QCOMPARE(timer("Timer4")->interval(), 50);
-    QVERIFY(timer("Timer4")->isActive());
+    for (const auto& [name, interval, active] :
+         {std::tuple{"Timer1", 1500, false}, {"Timer2", 250, false}, {"Timer4", 50, true}}) {
+        QCOMPARE(timer(name)->interval(), interval);
+        QCOMPARE(timer(name)->isActive(), active);
+    }
 
     // Timer4's tick at start only stops it.
     main.Timer4_Timer();
@@ -160,8 +139,6 @@ void tst_MainWindow::toolWindowsOpenOnceAndComeBackFresh() {
     main.Toolbar1_ButtonClick(QStringLiteral("Settings"));
     QCOMPARE(area->subWindowList().size(), 2);
     QCOMPARE(area->activeSubWindow()->widget(), settings);
-    main.findChild<QAction*>(QStringLiteral("mnuSettings"))->trigger();
-    QCOMPARE(area->subWindowList().size(), 2);
 
     // Closed, it is gone; the next opening is a new window.
     settings->parentWidget()->close();
@@ -170,7 +147,6 @@ void tst_MainWindow::toolWindowsOpenOnceAndComeBackFresh() {
     QCOMPARE(area->subWindowList().size(), 1);
     main.Toolbar1_ButtonClick(QStringLiteral("Settings"));
     QVERIFY(bench.window(QStringLiteral("frmSettings")));
-    QCOMPARE(area->subWindowList().size(), 2);
 
     // A window larger than the area opens with its top-left corner in view.
     main.toolWindows().add(QStringLiteral("frmWide"), [](Workbench&) {
@@ -186,9 +162,10 @@ void tst_MainWindow::toolWindowsOpenOnceAndComeBackFresh() {
     main.Toolbar1_ButtonClick(QStringLiteral("settings"));
     QCOMPARE(area->subWindowList().size(), 3);
 
-    // Each toolbar button opens its own tool window.
+    // Each toolbar button opens (or brings to the front) its own tool window.
     auto* toolbar = main.findChild<QToolBar*>(QStringLiteral("Toolbar1"));
     const QList<QPair<QString, QString>> buttons{
+        {QStringLiteral("Settings"), QStringLiteral("frmSettings")},
         {QStringLiteral("Font"), QStringLiteral("frmFont")},
         {QStringLiteral("Graphic"), QStringLiteral("frmGraphic")},
         {QStringLiteral("Color"), QStringLiteral("frmColor")}};
@@ -244,13 +221,11 @@ void tst_MainWindow::receivePollReplacesTheResponse() {
     bench.connectBoard();
     bench.poll("1,4,");
     QCOMPARE(session.controllerResponse(), QStringLiteral("1,4,"));
-    bench.poll("200$");
-    QCOMPARE(session.controllerResponse(), QStringLiteral("200$"));
     bench.poll();
     QCOMPARE(session.controllerResponse(), QString());
     bench.poll(bytes({0xE9, '!'}));
     QCOMPARE(session.controllerResponse(), QString(QChar(0xE9)) + QLatin1Char('!'));
-    QCOMPARE(polls, 4);
+    QCOMPARE(polls, 3);
 }
 
 void tst_MainWindow::exitSendsNothing() {
@@ -261,8 +236,6 @@ void tst_MainWindow::exitSendsNothing() {
 }
 
 void tst_MainWindow::dialogFiltersBecomeQtFilters() {
-    QCOMPARE(QtUserDialogs::qtFilter(QStringLiteral("ZEP File (*.zep)|*.zep|")),
-             QStringLiteral("ZEP File (*.zep) (*.zep *.ZEP)"));
     QCOMPARE(
         QtUserDialogs::qtFilter(
             QStringLiteral("Image Files(*.BMP;*.JPG;*.GIF)|*.BMP;*.JPG;*.GIF|")),

@@ -10,17 +10,17 @@
 
 namespace {
 
-// The app's port object on the board's device, at the given settings.
+// The app's port object on the board's device at the board's speed.
 struct AppPort {
     std::shared_ptr<PortCatalog> catalog;
     MSserial port;
     QByteArray received;
 
-    AppPort(const QString& path, const QString& settings)
+    explicit AppPort(const QString& path)
         : catalog(deviceCatalog(path))
         , port(*catalog) {
         port.setCommPort(path);
-        port.setSettings(settings);
+        port.setSettings(QStringLiteral("115200,N,8,1"));
     }
     // Waits (up to 5 s) until what arrived holds the text; keeps what came after it.
     bool awaits(const QByteArray& text) {
@@ -39,15 +39,7 @@ struct AppPort {
         }
         return false;
     }
-    bool identifies() { return port.output(Commands::identifyController()) && awaits("100"); }
 };
-
-QByteArray picture() {
-    QByteArray pixels(BoardGeometry::PixelCount, Qt::Uninitialized);
-    for (int i = 0; i < pixels.size(); ++i)
-        pixels[i] = char((i / 3 + i / BoardGeometry::Width) & 0xFF);
-    return pixels;
-}
 
 } // namespace
 
@@ -58,71 +50,16 @@ class tst_BoardPty : public QObject {
 
 private Q_SLOTS:
     void identifiesDrawsAndTakesAFullScreen();
-    void hearsOnlyItsOwnSpeed();
-    void dropsACommandWhoseSenderClosedThePort();
-    void pacesAtTheLineRateWhenAsked();
 };
 
+// A sender that closes the port mid-command leaves nothing behind; the next one is
+// identified, draws and writes a full screen.
 void tst_BoardPty::identifiesDrawsAndTakesAFullScreen() {
     PseudoTerminalBoard board;
     QVERIFY2(board.isOpen(), qPrintable(board.errorString()));
-    AppPort app(board.devicePath(), QStringLiteral("115200,N,8,1"));
-    QVERIFY2(app.port.open(), qPrintable(app.port.lastError().description));
-
-    QVERIFY(app.identifies());
-
-    app.port.output(Commands::drawLine({10, 50}, {300, 200}, 255));
-    app.port.output(Commands::fillCircle({160, 120}, 30, 28));
-    QTRY_COMPARE(board.emulator().pixel(160, 120), quint8(28));
-    QCOMPARE(board.emulator().pixel(10, 50), quint8(255));
-    QCOMPARE(board.emulator().pixel(300, 200), quint8(255));
-
-    // Row by row, each sent once the previous one was acknowledged.
-    const QByteArray pixels = picture();
-    const WriteList screen = Commands::writeScreen(pixels);
-    app.port.output(screen.at(0));
-    for (int row = 0; row < BoardGeometry::Height; ++row) {
-        QVERIFY(app.port.output(screen.mid(1 + row * BoardGeometry::Width, BoardGeometry::Width)));
-        QVERIFY2(app.awaits("!"), qPrintable(QStringLiteral("row %1").arg(row)));
-    }
-    QCOMPARE(board.emulator().screen(), pixels);
-    QCOMPARE(board.emulator().errorCount(), 0);
-    app.port.close();
-}
-
-void tst_BoardPty::hearsOnlyItsOwnSpeed() {
-    PseudoTerminalBoard::Options options;
-    options.baudRate = 9600;
-    PseudoTerminalBoard board(options);
-    QVERIFY2(board.isOpen(), qPrintable(board.errorString()));
     {
-        AppPort fast(board.devicePath(), QStringLiteral("115200,N,8,1"));
-        QVERIFY(fast.port.open());
-        fast.port.output(Commands::identifyController());
-        fast.port.output(Commands::clearScreen(99));
-        QTRY_VERIFY(board.emulator().ignoredByteCount() >= 5);
-        QVERIFY(fast.port.input().isEmpty());
-        QCOMPARE(board.emulator().pixel(0, 0), quint8(0));
-    }
-    AppPort slow(board.devicePath(), QStringLiteral("9600,N,8,1"));
-    QVERIFY(slow.port.open());
-    QVERIFY(slow.identifies());
-
-    // The board takes a new speed; the app follows it after reopening.
-    slow.port.output(Commands::setControllerBaudRate(5));
-    QTRY_COMPARE(board.emulator().baudRate(), 57600);
-    slow.port.close();
-    AppPort followed(board.devicePath(), QStringLiteral("57600,N,8,1"));
-    QVERIFY(followed.port.open());
-    QVERIFY(followed.identifies());
-}
-
-void tst_BoardPty::dropsACommandWhoseSenderClosedThePort() {
-    PseudoTerminalBoard board;
-    QVERIFY2(board.isOpen(), qPrintable(board.errorString()));
-    {
-        AppPort leaving(board.devicePath(), QStringLiteral("115200,N,8,1"));
-        QVERIFY(leaving.port.open());
+        AppPort leaving(board.devicePath());
+        QVERIFY2(leaving.port.open(), qPrintable(leaving.port.lastError().description));
         leaving.port.output(
             Commands::writeScreen(QByteArray(BoardGeometry::PixelCount, char(5))).mid(0, 5000));
         QTRY_VERIFY(board.emulator().midCommand());
@@ -133,26 +70,27 @@ void tst_BoardPty::dropsACommandWhoseSenderClosedThePort() {
                              StalledCommandGuard::DefaultQuietLimitMs * 2 / 3);
     QCOMPARE(board.emulator().errorCount(), 1);
 
-    AppPort back(board.devicePath(), QStringLiteral("115200,N,8,1"));
-    QVERIFY(back.port.open());
-    QVERIFY(back.identifies());
-}
-
-void tst_BoardPty::pacesAtTheLineRateWhenAsked() {
-    PseudoTerminalBoard::Options options;
-    options.lineRate = true;
-    PseudoTerminalBoard board(options);
-    QVERIFY2(board.isOpen(), qPrintable(board.errorString()));
-    AppPort app(board.devicePath(), QStringLiteral("115200,N,8,1"));
+    AppPort app(board.devicePath());
     QVERIFY(app.port.open());
-    QVERIFY(app.identifies());
-    // A row of a picture goes through and is acknowledged.
-    const WriteList screen = Commands::writeScreen(picture());
-    app.port.output(screen.mid(0, 1 + BoardGeometry::Width));
-    QVERIFY(app.awaits("!"));
-    QCOMPARE(board.emulator().screen().first(BoardGeometry::Width),
-             picture().first(BoardGeometry::Width));
-    QVERIFY(board.emulator().midCommand());
+    QVERIFY(app.port.output(Commands::identifyController()) && app.awaits("100"));
+    app.port.output(Commands::drawLine({10, 50}, {300, 200}, 255));
+    app.port.output(Commands::fillCircle({160, 120}, 30, 28));
+    QTRY_COMPARE(board.emulator().pixel(160, 120), quint8(28));
+    QCOMPARE(board.emulator().pixel(10, 50), quint8(255));
+    QCOMPARE(board.emulator().pixel(300, 200), quint8(255));
+
+    // Row by row, each sent once the previous one was acknowledged.
+    QByteArray pixels(BoardGeometry::PixelCount, Qt::Uninitialized);
+    for (int i = 0; i < pixels.size(); ++i)
+        pixels[i] = char((i / 3 + i / BoardGeometry::Width) & 0xFF);
+    const WriteList screen = Commands::writeScreen(pixels);
+    app.port.output(screen.at(0));
+    for (int row = 0; row < BoardGeometry::Height; ++row) {
+        QVERIFY(app.port.output(screen.mid(1 + row * BoardGeometry::Width, BoardGeometry::Width)));
+        QVERIFY2(app.awaits("!"), qPrintable(QStringLiteral("row %1").arg(row)));
+    }
+    QCOMPARE(board.emulator().screen(), pixels);
+    QCOMPARE(board.emulator().errorCount(), 1);
 }
 
 QTEST_MAIN(tst_BoardPty)

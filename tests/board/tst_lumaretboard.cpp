@@ -124,6 +124,9 @@ void tst_LumaretBoard::listensAtItsSpeedPacedAndEndsOnInterrupt() {
     QVERIFY(port.setBaudRate(9600));
     send(port, Commands::identifyController().bytes());
     QCOMPARE(readFrom(port, 3), QByteArray("100"));
+    // Paced, a row of a picture (a third of a second) still goes through whole.
+    send(port, Commands::writeScreen(QByteArray(76800, char(7))).mid(0, 1 + 320).bytes());
+    QCOMPARE(readFrom(port, 1), QByteArray("!"));
 
     ::kill(pid_t(program.processId()), SIGINT);
     QVERIFY(program.waitForFinished(5000));

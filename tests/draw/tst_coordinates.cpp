@@ -2,7 +2,6 @@
 #include "serial/msserial.h"
 #include "testbench.h"
 
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -49,38 +48,12 @@ class tst_Coordinates : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void optionsShowTheirFrameAndKeepTheFillChoice();
     void sendsEachShape_data();
     void sendsEachShape();
-    void closedPortOrAnUploadSendsNothingAndReadsNoBox();
+    void controlsAndClosedPortOrAnUploadSendNothing();
     void badEntriesAreRefusedWithNothingSent_data();
     void badEntriesAreRefusedWithNothingSent();
 };
-
-void tst_Coordinates::optionsShowTheirFrameAndKeepTheFillChoice() {
-    // Which frame shows is checked by the sends: each clicks every Send in view.
-    TestBench bench;
-    QCOMPARE(bench.open(Coordinates)->windowTitle(), QStringLiteral(" Coordinates "));
-    QCOMPARE(bench.captionMismatches(
-                 Coordinates,
-                 {"Frame34:Line/Rectangle/Circle/Pixel", "optLine:Line", "optRectangle:Rectangle",
-                  "optCircle:Circle", "optPixel:Pixel", "Frame4:Color", "cmdColor:Pick Color",
-                  "optEmpty:Empty", "optFilled:Filled", "Command23:Send", "cmdCircle:Send",
-                  "cmdPixel:Send", "lblStart:Start", "lblEnd:End", "lblCenter:Center",
-                  "lblRadius:Radius", "lblPixel:Pixel"}),
-             QStringList());
-    QRadioButton* filled = option(bench, "optFilled");
-    QVERIFY(option(bench, "optLine")->isChecked());
-    QVERIFY(!filled->isEnabled());
-    click(option(bench, "optRectangle"));
-    click(filled);
-    click(option(bench, "optPixel"));
-    QVERIFY(bench.find<QGroupBox>(Coordinates, QStringLiteral("frmPixel"))->isVisible());
-    // Disabled, Empty/Filled keeps its choice for the next rectangle or circle.
-    QVERIFY(!filled->isEnabled() && filled->isChecked());
-    click(option(bench, "optCircle"));
-    QVERIFY(filled->isEnabled() && filled->isChecked());
-}
 
 void tst_Coordinates::sendsEachShape_data() {
     QTest::addColumn<QStringList>("options");
@@ -93,17 +66,16 @@ void tst_Coordinates::sendsEachShape_data() {
                             << QString::fromLatin1(entries) << writes;
     };
     row("pixel", "optPixel", "txtPX 300 txtPY 10 txtColor 224", {"WP", bytes({1, 44, 10, 224})});
-    row("line", "", "txtX0 300 txtY0 5 txtX1 10 txtY1 200",
-        {"DL", bytes({1, 44, 5}), bytes({0, 10, 200, 255})});
     // With "Line" the Empty/Filled choice has no say.
-    row("line after filled", "optRectangle optFilled optLine", "txtX1 3 txtY1 4 txtColor 28",
-        {"DL", bytes({0, 0, 0}), bytes({0, 3, 4, 28})});
+    row("line", "optRectangle optFilled optLine", "txtX0 300 txtY0 5 txtX1 10 txtY1 200",
+        {"DL", bytes({1, 44, 5}), bytes({0, 10, 200, 255})});
     row("empty rectangle", "optRectangle", "txtX0 300 txtY0 0 txtX1 310 txtY1 239",
         {"DR", bytes({1, 44, 0}), bytes({1, 54, 239, 255})});
     row("filled rectangle", "optRectangle optFilled", "txtX1 319 txtY1 239 txtColor 3",
         {"FR", bytes({0, 0, 0}), bytes({1, 63, 239, 3})});
-    row("filled circle", "optCircle optFilled", "txtCX 160 txtCY 120 txtRadius 50 txtColor 0",
-        {"FC", bytes({0, 160, 120, 50, 0})});
+    // Disabled for a pixel, Empty/Filled keeps its choice for the next circle.
+    row("filled circle", "optCircle optFilled optPixel optCircle",
+        "txtCX 160 txtCY 120 txtRadius 50 txtColor 0", {"FC", bytes({0, 160, 120, 50, 0})});
     row("empty circle", "optCircle", "txtCX 300 txtCY 100 txtRadius 255 txtColor 224",
         {"DC", bytes({1, 44, 100, 255, 224})});
 }
@@ -122,10 +94,20 @@ void tst_Coordinates::sendsEachShape() {
     QCOMPARE(bench.line().takeWrites(), writes);
 }
 
-void tst_Coordinates::closedPortOrAnUploadSendsNothingAndReadsNoBox() {
+void tst_Coordinates::controlsAndClosedPortOrAnUploadSendNothing() {
     TestBench bench;
-    bench.open(Coordinates);
-    // Entries that would be refused if they were read.
+    QCOMPARE(bench.open(Coordinates)->windowTitle(), QStringLiteral(" Coordinates "));
+    QCOMPARE(bench.captionMismatches(
+                 Coordinates,
+                 {"Frame34:Line/Rectangle/Circle/Pixel", "optLine:Line", "optRectangle:Rectangle",
+                  "optCircle:Circle", "optPixel:Pixel", "Frame4:Color", "cmdColor:Pick Color",
+                  "optEmpty:Empty", "optFilled:Filled", "Command23:Send", "cmdCircle:Send",
+                  "cmdPixel:Send", "lblStart:Start", "lblEnd:End", "lblCenter:Center",
+                  "lblRadius:Radius", "lblPixel:Pixel"}),
+             QStringList());
+    QVERIFY(option(bench, "optLine")->isChecked() && !option(bench, "optFilled")->isEnabled());
+
+    // Closed port: nothing goes out and entries that would be refused are never read.
     for (const char* name : {"txtX0", "txtCX", "txtPX", "txtColor"})
         box(bench, QLatin1String(name))->setText(QStringLiteral("nonsense"));
     for (const char* shape : {"optLine", "optRectangle", "optCircle", "optPixel"})

@@ -3,7 +3,6 @@
 #include "graphic/frmgraphic.h"
 #include "testbench.h"
 
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -18,9 +17,8 @@ const QString Graphic = QStringLiteral("frmGraphic");
 
 // What the board should get for a picture on the white picture box, a write per pixel.
 QList<QByteArray> pixelWrites(const QImage& picture, int first, int count) {
-    const QByteArray pixels = screenPixels(ScreenCanvas(picture, Qt::white)).mid(first, count);
     QList<QByteArray> writes;
-    for (char pixel : pixels)
+    for (char pixel : screenPixels(ScreenCanvas(picture, Qt::white)).mid(first, count))
         writes.append(QByteArray(1, pixel));
     return writes;
 }
@@ -34,18 +32,19 @@ public:
         bench.line().takeWrites();
     }
 
-    template <typename T> T* child(const char* name) {
+    template <typename T = QPushButton> T* child(const char* name) {
         return bench.find<T>(Graphic, QLatin1String(name));
     }
-    QPushButton* button(const char* name) { return child<QPushButton>(name); }
-    QString write(const QString& name, const QImage& picture) {
-        const QString path = folder.filePath(name);
-        picture.save(path);
-        return path;
-    }
+    // Opens the file through the window's Open; an empty path cancels the dialog.
     void open(const QString& path) {
         bench.dialogs().fileAnswers.append(path);
-        click(button("cmdOpen"));
+        click(child("cmdOpen"));
+    }
+    QString open(const QImage& picture) {
+        const QString path = folder.filePath(QStringLiteral("picture.png"));
+        picture.save(path);
+        open(path);
+        return path;
     }
     QImage shown() { return child<QLabel>("picBox")->pixmap().toImage(); }
     QString messages() {
@@ -55,14 +54,12 @@ public:
             texts.append(message.text);
         return texts.join(QLatin1Char('\n'));
     }
-
-    Session& session() { return bench.main().session(); }
     int pollInterval() { return bench.main().receiveTimer().interval(); }
     QProgressBar& progress() { return bench.main().progressBar(); }
     // The receive poll and the progress bar as they are between transfers.
     bool idle() {
-        return !session().transferRunning() && pollInterval() == 250 && progress().value() == 0 &&
-               progress().maximum() == 100;
+        return !bench.main().session().transferRunning() && pollInterval() == 250 &&
+               progress().value() == 0 && progress().maximum() == 100;
     }
 
     TestBench bench;
@@ -79,32 +76,28 @@ private Q_SLOTS:
     void controlsAndClosedPort();
     void uploadSendsBlocksPacedByTheBoard_data();
     void uploadSendsBlocksPacedByTheBoard();
-    void loadAndOneTransferAtATime();
-    void closedWindowLostPortOrFailedWriteStopsTheTransfer();
+    void transferStopsCleanly_data();
+    void transferStopsCleanly();
     void openKeepsThePictureUnlessANewOneLoads();
 };
 
 void tst_frmGraphic::controlsAndClosedPort() {
     GraphicFixture f(false);
     QCOMPARE(f.window->windowTitle(), QStringLiteral(" Graphic "));
-    QCOMPARE(f.child<QGroupBox>("Frame2")->title(), QStringLiteral("File "));
-    QCOMPARE(f.child<QGroupBox>("Frame1")->title(), QStringLiteral("Picture"));
-    for (const char* name : {"cmdOpen", "cmdPreview", "cmdSave", "cmdLoad"})
-        QCOMPARE(f.button(name)->text(), QString::fromLatin1(name).mid(3));
+    QCOMPARE(
+        f.bench.captionMismatches(Graphic, {"Frame2:File ", "Frame1:Picture", "cmdOpen:Open",
+                                            "cmdPreview:Preview", "cmdSave:Save", "cmdLoad:Load"}),
+        QStringList());
     const QRect inside = f.child<QLabel>("picBox")->contentsRect();
     QVERIFY(inside.width() >= 320 && inside.height() >= 240);
-    // The screen number runs from 1 to 12; the read-only box shows it.
-    auto* number = f.child<UpDown>("udScreenNumber");
-    QCOMPARE(number->toolTip(), QStringLiteral("Change Screen Number"));
-    number->setValue(0);
-    QCOMPARE(f.child<QLineEdit>("txtScreenNumber")->text(), QStringLiteral("1"));
-    number->setValue(13);
+    // The read-only box shows the screen number, 1 to 12.
+    f.child<UpDown>("udScreenNumber")->setValue(13);
     QCOMPARE(f.child<QLineEdit>("txtScreenNumber")->text(), QStringLiteral("12"));
 
     // The port is closed: nothing goes out, the poll and the progress bar stay as they are.
-    f.open(f.write(QStringLiteral("small.png"), noisePicture(100, 100)));
+    f.open(noisePicture(100, 100));
     for (const char* name : {"cmdPreview", "cmdSave", "cmdLoad"})
-        click(f.button(name));
+        click(f.child(name));
     QVERIFY(f.bench.line().writes.isEmpty());
     QVERIFY(f.idle());
     QCOMPARE(f.messages(), QString());
@@ -135,18 +128,28 @@ void tst_frmGraphic::uploadSendsBlocksPacedByTheBoard() {
     QFETCH(QString, lastAnswer);
     GraphicFixture f;
     const QImage picture = noisePicture(size.width(), size.height());
-    f.open(f.write(QStringLiteral("picture.png"), picture));
+    f.open(picture);
     f.child<UpDown>("udScreenNumber")->setValue(12);
     const bool save = button == QLatin1String("cmdSave");
     const int blocks = 76800 / blockSize;
 
     // An answer read before the upload is no go-ahead for its first block.
     f.bench.poll("early");
-    click(f.button(qPrintable(button)));
+    click(f.child(qPrintable(button)));
     QCOMPARE(f.bench.line().takeWrites(),
              QList<QByteArray>{header} +
                  (save ? QList<QByteArray>() : pixelWrites(picture, 0, blockSize)));
-    QCOMPARE(f.session().controllerResponse(), QString());
+    QCOMPARE(f.bench.main().session().controllerResponse(), QString());
+    for (const char* name : {"cmdPreview", "cmdSave", "cmdLoad"})
+        QVERIFY2(!f.child(name)->isEnabled(), name);
+    // Reached without the buttons, the other transfer is refused and Load would land in the
+    // middle of the picture; the running one goes on undisturbed.
+    const auto other = save ? &frmGraphic::cmdPreview_Click : &frmGraphic::cmdSave_Click;
+    (f.window->*other)();
+    f.window->cmdLoad_Click();
+    QVERIFY(f.bench.line().writes.isEmpty());
+    QVERIFY(f.messages().contains(QStringLiteral(" is still running.")));
+    f.bench.dialogs().messages.clear();
     for (int block = save ? 0 : 1; block < blocks; ++block) {
         f.bench.poll();
         QVERIFY(f.bench.line().takeWrites().isEmpty());
@@ -157,92 +160,68 @@ void tst_frmGraphic::uploadSendsBlocksPacedByTheBoard() {
         QCOMPARE(f.progress().value(), qMax(0, block - 1));
         if (save)
             QCOMPARE(f.child<QLineEdit>("txtGraphic")->text(), QString::number(block));
-        QVERIFY(!f.button("cmdPreview")->isEnabled());
     }
     f.bench.poll("ok");
     QVERIFY(f.idle());
-    QCOMPARE(f.session().controllerResponse(), lastAnswer);
-    QVERIFY(f.button("cmdPreview")->isEnabled());
+    QCOMPARE(f.bench.main().session().controllerResponse(), lastAnswer);
     f.bench.poll("!");
     QVERIFY(f.bench.line().writes.isEmpty());
     QCOMPARE(f.messages(), QString());
+    click(f.child("cmdLoad"));
+    QCOMPARE(f.bench.line().takeWrites(), (QList<QByteArray>{"LP", bytes({12})}));
 }
 
-void tst_frmGraphic::loadAndOneTransferAtATime() {
+void tst_frmGraphic::transferStopsCleanly_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("window closed") << "cmdSave"
+                                   << "close"
+                                   << "Saving the picture stopped: the window was closed.";
+    // Nothing would ever answer a chunk that was not written.
+    QTest::newRow("write failed") << "cmdSave"
+                                  << "write"
+                                  << "Saving the picture stopped: the board could not be "
+                                     "written to (Write failed).";
+    QTest::newRow("adapter unplugged")
+        << "cmdPreview"
+        << "unplug"
+        << "The picture preview stopped: the connection to the board was closed.";
+}
+
+void tst_frmGraphic::transferStopsCleanly() {
+    QFETCH(QString, button);
+    QFETCH(QString, fault);
+    QFETCH(QString, message);
     GraphicFixture f;
-    click(f.button("cmdLoad"));
-    f.child<UpDown>("udScreenNumber")->setValue(12);
-    click(f.button("cmdLoad"));
-    QCOMPARE(f.bench.line().takeWrites(), (QList<QByteArray>{"LP", bytes({1}), "LP", bytes({12})}));
-    QVERIFY(f.idle());
-
-    click(f.button("cmdPreview"));
+    click(f.child(qPrintable(button)));
+    f.bench.poll("!");
     f.bench.line().takeWrites();
-    for (const char* name : {"cmdPreview", "cmdSave", "cmdLoad"})
-        QVERIFY2(!f.button(name)->isEnabled(), name);
-    // Reached without the buttons, a second transfer is refused and Load would land in the
-    // middle of the picture; the running preview goes on undisturbed.
-    f.window->cmdSave_Click();
-    f.window->cmdLoad_Click();
-    QVERIFY(f.bench.line().writes.isEmpty());
-    QVERIFY(f.messages().startsWith(QStringLiteral("The picture preview is still running.")));
-    QCOMPARE(f.progress().maximum(), 239);
-    QCOMPARE(f.pollInterval(), 50);
-    for (int row = 1; row <= 240; ++row)
-        f.bench.poll("!");
-    QVERIFY(f.idle());
-    QVERIFY(f.button("cmdLoad")->isEnabled());
-}
-
-void tst_frmGraphic::closedWindowLostPortOrFailedWriteStopsTheTransfer() {
-    {
-        // The board has answered the header and a chunk, then falls silent.
-        GraphicFixture f;
-        click(f.button("cmdSave"));
-        f.bench.poll("!");
-        f.bench.poll("!");
-        f.bench.poll();
-        f.bench.line().takeWrites();
+    if (fault == QLatin1String("close")) {
         f.window->parentWidget()->close();
         TestBench::settle();
         QVERIFY(!f.bench.window(Graphic));
-        QVERIFY(f.idle());
-        QCOMPARE(f.messages(),
-                 QStringLiteral("Saving the picture stopped: the window was closed."));
-        f.bench.poll("!");
-        QVERIFY(f.bench.line().writes.isEmpty());
-    }
-    {
-        // Nothing would ever answer a chunk that was not written.
-        GraphicFixture f;
-        click(f.button("cmdSave"));
+    } else if (fault == QLatin1String("write")) {
         f.bench.line().writesFail = true;
-        f.bench.poll("!");
-        QVERIFY(f.idle());
-        QCOMPARE(f.messages(), QStringLiteral("Saving the picture stopped: the board could not "
-                                              "be written to (Write failed)."));
-    }
-    {
-        // The adapter is pulled out while the preview's rows go out.
-        GraphicFixture f;
-        click(f.button("cmdPreview"));
-        f.bench.poll("!");
+    } else {
         f.bench.line().unplug({9, QStringLiteral("The device was removed")});
-        QVERIFY(f.idle());
-        QVERIFY(f.messages().contains(QStringLiteral(
-            "The picture preview stopped: the connection to the board was closed.")));
+    }
+    f.bench.poll("!");
+    QVERIFY(f.idle());
+    QVERIFY2(f.messages().contains(message), qPrintable(f.messages()));
+    f.bench.line().writesFail = false;
+    f.bench.poll("!");
+    QVERIFY(f.bench.line().writes.isEmpty());
+    if (f.bench.window(Graphic)) {
         for (const char* name : {"cmdOpen", "cmdPreview", "cmdSave", "cmdLoad"})
-            QVERIFY2(f.button(name)->isEnabled(), name);
+            QVERIFY2(f.child(name)->isEnabled(), name);
     }
 }
 
 void tst_frmGraphic::openKeepsThePictureUnlessANewOneLoads() {
     GraphicFixture f;
     const QImage picture = noisePicture(100, 100);
-    const QString path = f.write(QStringLiteral("picture.png"), picture);
-    f.open(path);
-    QVERIFY(f.bench.dialogs().fileRequests[0].filter.startsWith(
-        QStringLiteral("Image Files(*.BMP;*.JPG;*.GIF)|*.BMP;*.JPG;*.GIF|")));
+    const QString path = f.open(picture);
     const QImage shown = f.shown();
     QCOMPARE(shown.copy(0, 0, 100, 100).convertToFormat(QImage::Format_RGB32), picture);
     QCOMPARE(shown.pixel(100, 0), qRgb(255, 255, 255));
@@ -251,7 +230,6 @@ void tst_frmGraphic::openKeepsThePictureUnlessANewOneLoads() {
     f.open(QString());
     QCOMPARE(f.shown(), shown);
     QCOMPARE(f.bench.dialogs().fileRequests[1].initialFolder, QFileInfo(path).absolutePath());
-    QCOMPARE(f.messages(), QString());
 
     // Not a picture: the picture stays, no message box, and a note names the file.
     const QString notes = f.folder.filePath(QStringLiteral("notes.bmp"));
@@ -261,8 +239,7 @@ void tst_frmGraphic::openKeepsThePictureUnlessANewOneLoads() {
     f.open(notes);
     QCOMPARE(f.shown(), shown);
     QCOMPARE(f.messages(), QString());
-    const QString note = f.bench.main().statusNote();
-    QVERIFY2(note.contains(QDir::toNativeSeparators(notes)), qPrintable(note));
+    QVERIFY(f.bench.main().statusNote().contains(QDir::toNativeSeparators(notes)));
 }
 
 QTEST_MAIN(tst_frmGraphic)

@@ -118,8 +118,7 @@ private Q_SLOTS:
     void buildsTheCommandLine();
     void waitsForTheUpdaterThenNineSecondsBeforeReconnecting_data();
     void waitsForTheUpdaterThenNineSecondsBeforeReconnecting();
-    void keepsTheUsersAndTheProgramsOwnFiles();
-    void onlyCopiesAndDeletesWhileThePortIsClosed();
+    void keepsTheUsersAndTheProgramsOwnFilesAndOnlyCopiesWhileClosed();
     void reportsFailuresAndReconnects();
     void goesOnWhenTheWindowCloses();
     void runsTheRealUpdater();
@@ -180,7 +179,7 @@ void tst_FirmwareUpdate::waitsForTheUpdaterThenNineSecondsBeforeReconnecting() {
     QCOMPARE(update.bench.clock().pendingCount(), 0);
 }
 
-void tst_FirmwareUpdate::keepsTheUsersAndTheProgramsOwnFiles() {
+void tst_FirmwareUpdate::keepsTheUsersAndTheProgramsOwnFilesAndOnlyCopiesWhileClosed() {
     UpdateBench update;
     // A file in the program's folder is used in place: neither copied onto itself nor
     // deleted, with the port open or closed.
@@ -195,6 +194,16 @@ void tst_FirmwareUpdate::keepsTheUsersAndTheProgramsOwnFiles() {
     QCOMPARE(readFile(ownFile), QByteArray("my own build"));
     // After the first use the file dialog starts in the program's folder.
     QCOMPARE(update.bench.dialogs().fileRequests.last().initialFolder, update.folder);
+    // With the port closed: an older copy of that name is replaced and then removed;
+    // no updater runs and no port is opened.
+    QVERIFY(writeFile(update.workingCopy, "stale copy"));
+    const qsizetype opened = update.bench.line().openedPorts.size();
+    update.update(update.firmware);
+    QCOMPARE(update.log.size(), 1);
+    QVERIFY(!QFile::exists(update.workingCopy));
+    QCOMPARE(readFile(update.firmware), QByteArray("firmware 2.1"));
+    QCOMPARE(update.bench.line().openedPorts.size(), opened);
+    QVERIFY(update.bench.dialogs().messages.isEmpty());
 
     // A firmware file named as the updater does not replace it.
     update.bench.connectBoard();
@@ -205,19 +214,6 @@ void tst_FirmwareUpdate::keepsTheUsersAndTheProgramsOwnFiles() {
     QVERIFY(update.message().startsWith(QStringLiteral("Critical Error|")));
     QVERIFY(update.portOpen());
     QCOMPARE(update.log.size(), 1);
-}
-
-void tst_FirmwareUpdate::onlyCopiesAndDeletesWhileThePortIsClosed() {
-    UpdateBench update;
-    update.bench.main().connection().disconnect();
-    // An older copy of that name is replaced and then removed; no port is opened.
-    QVERIFY(writeFile(update.workingCopy, "stale copy"));
-    update.update(update.firmware);
-    QVERIFY(update.log.isEmpty());
-    QVERIFY(!QFile::exists(update.workingCopy));
-    QCOMPARE(readFile(update.firmware), QByteArray("firmware 2.1"));
-    QCOMPARE(update.bench.line().openedPorts.size(), 1);
-    QVERIFY(update.bench.dialogs().messages.isEmpty());
 }
 
 void tst_FirmwareUpdate::reportsFailuresAndReconnects() {

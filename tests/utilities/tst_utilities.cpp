@@ -2,9 +2,9 @@
 #include "serial/connectioncontroller.h"
 #include "testbench.h"
 #include "utilities/frmutilities.h"
+#include "utilities/touchreport.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -70,6 +70,8 @@ private Q_SLOTS:
     void displayTickShowsAndDecodesTheChunk_data();
     void displayTickShowsAndDecodesTheChunk();
     void reopensInItsDesignStateKeepingTheTouchMode();
+    void decodesOnlyWellFormedReports_data();
+    void decodesOnlyWellFormedReports();
 };
 
 void tst_Utilities::showsItsCaptions() {
@@ -94,15 +96,10 @@ void tst_Utilities::sendsOneCommandPerButton() {
     // Each command is a single write; Clear takes the colour chosen last (255 at start).
     // The mode buttons switch the display timer and the shared touch mode.
     const QList<std::tuple<const char*, QByteArray, const char*>> buttons{
-        {"cmdClear", command("CS", {255}), "off"},
-        {"cmdRotate", command("RS"), "off"},
-        {"cmdRotate", command("RS"), "off"},
-        {"cmdBeep", command("BP"), "off"},
-        {"cmdCal", command("TC"), "off"},
-        {"cmdRestore", command("RC"), "off"},
-        {"cmdCoordinates", command("TE"), "Coordinates"},
-        {"cmdKeypad", command("KP"), "Keypad"},
-        {"cmdOFF", command("TD"), "off"}};
+        {"cmdClear", command("CS", {255}), "off"}, {"cmdRotate", command("RS"), "off"},
+        {"cmdBeep", command("BP"), "off"},         {"cmdCal", command("TC"), "off"},
+        {"cmdRestore", command("RC"), "off"},      {"cmdCoordinates", command("TE"), "Coordinates"},
+        {"cmdKeypad", command("KP"), "Keypad"},    {"cmdOFF", command("TD"), "off"}};
     for (const auto& [name, expected, mode] : buttons) {
         click(utilities.child(name));
         QCOMPARE(utilities.writes(), QList<QByteArray>{expected});
@@ -207,9 +204,7 @@ void tst_Utilities::displayTickShowsAndDecodesTheChunk_data() {
     row("nothing arrived", "cmdCoordinates", "", "0,1,2$", "1,2");
     // Malformed chunks are shown as they came; the coordinates stay.
     row("end mark only", "cmdCoordinates", "$", "$", "1,2");
-    row("letters", "cmdCoordinates", "a,b,c$", "a,b,c$", "1,2");
     // In keypad mode nothing is decoded, even what looks like a touch report.
-    row("key", "cmdKeypad", "5", "5", "");
     row("key like a report", "cmdKeypad", "0,10,20$", "0,10,20$", "");
 }
 
@@ -229,17 +224,41 @@ void tst_Utilities::reopensInItsDesignStateKeepingTheTouchMode() {
     UtilitiesBench utilities;
     click(utilities.child("cmdKeypad"));
     utilities.clickThroughPause(utilities.child("cmdBL"));
-    utilities.clickThroughPause(utilities.beepOnTouch());
-    utilities.report("5");
     qobject_cast<QMdiSubWindow*>(utilities.window()->parentWidget())->close();
     TestBench::settle();
-    QVERIFY(!utilities.window());
     utilities.bench.open(Utilities);
+    // The touch mode is the board's, and stays; the window's display starts afresh.
     QCOMPARE(utilities.child("cmdBL")->text(), QStringLiteral("Backlight Off"));
-    QVERIFY(!utilities.beepOnTouch()->isChecked());
     QVERIFY(!utilities.displaying());
-    QVERIFY(utilities.text("txtControllerResponse").isEmpty());
     QCOMPARE(utilities.touchMode(), QStringLiteral("Keypad"));
+}
+
+void tst_Utilities::decodesOnlyWellFormedReports_data() {
+    QTest::addColumn<QString>("chunk");
+    QTest::addColumn<QString>("shown"); // empty when the chunk is no report
+    const auto row = [](const char* name, const char* chunk, const char* shown) {
+        QTest::newRow(name) << QString::fromUtf8(chunk) << QString::fromLatin1(shown);
+    };
+    row("extra fields ignored", "1,63,239,7$", "319,239");
+    row("line end after the mark", "0,0,0$\r\n", "0,0");
+    row("blanks around fields", " 1 , 4 ,200\r\n", "260,200");
+    row("largest X", "127,255,5$", "32767,5");
+    row("signed fields", "-1,0,+7$", "-256,7");
+    // Strictly numbers: garbage is no report rather than a 0.
+    row("end mark first", "$1,4,200", "");
+    row("two fields", "1,4$", "");
+    row("empty field", "1,,200$", "");
+    row("trailing garbage", "1,4,200x$", "");
+    row("other digits", "1,\u0664,200$", ""); // Arabic-Indic four
+    row("X just beyond", "128,0,5$", "");
+    row("Y beyond", "0,5,32768$", "");
+    row("huge number", "99999999999999999999,0,0$", "");
+}
+
+void tst_Utilities::decodesOnlyWellFormedReports() {
+    QFETCH(QString, chunk);
+    const auto point = TouchReport::decode(chunk);
+    QTEST(point ? TouchReport::format(*point) : QString(), "shown");
 }
 
 QTEST_MAIN(tst_Utilities)

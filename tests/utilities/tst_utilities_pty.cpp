@@ -48,9 +48,6 @@ void tst_UtilitiesPty::drivesTheBoardAndShowsItsTouchReports() {
     bench.clock().advance(251);
     QTRY_VERIFY(!emulator.backlight());
     QTRY_COMPARE(emulator.touchMode(), BoardEmulator::TouchMode::Coordinates);
-    click(button("cmdBL"));
-    bench.clock().advance(251);
-    QTRY_VERIFY(emulator.backlight());
 
     // A keypad press, shown as it came.
     click(button("cmdKeypad"));
