@@ -91,12 +91,15 @@ void BoardTransfer::finish(bool completed, Session::Notify notify) {
     disconnect(m_pollConnection);
     disconnect(m_portConnection);
     m_workbench.receiveTimer().setInterval(ReceivePollMs);
-    QProgressBar& progress = m_workbench.progressBar();
-    progress.setValue(0);
-    progress.setMaximum(m_savedProgressMaximum);
     m_workbench.session().endTransfer(this, notify);
+    QProgressBar& progress = m_workbench.progressBar();
+    const int savedMaximum = m_savedProgressMaximum;
+    // Whoever is told of the end (a "Done." message) sees the bar as the transfer left
+    // it; it empties afterwards. The transfer itself may be gone by then.
     if (notify == Session::Notify::Now)
         Q_EMIT finished(completed);
+    progress.setValue(0);
+    progress.setMaximum(savedMaximum);
 }
 
 void BoardTransfer::tellStopped(const QString& reason) {

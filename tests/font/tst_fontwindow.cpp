@@ -189,6 +189,15 @@ void tst_FontWindow::uploadsSizesThenEachGlyphAfterAnAnswer() {
     QVERIFY(upload.writes().isEmpty());
     upload.bench.poll("?");
 
+    // "Done." shows with the poll back at 250 ms and the bar still full; it empties after.
+    QString stateAtDone;
+    upload.bench.dialogs().onMessage = [&upload, &stateAtDone](const ScriptedDialogs::Message&) {
+        stateAtDone = QStringLiteral("%1 ms, %2 of %3")
+                          .arg(upload.pollInterval())
+                          .arg(upload.progress().value())
+                          .arg(upload.progress().maximum());
+    };
+
     // Each glyph: its size, then its bitmap a byte a write, then a wait for an answer.
     for (int i = 0; i < 94; ++i) {
         const CapturedGlyph& glyph = expected.glyphPass[i];
@@ -208,6 +217,7 @@ void tst_FontWindow::uploadsSizesThenEachGlyphAfterAnAnswer() {
     QVERIFY(upload.session().controllerResponse().isEmpty());
     QCOMPARE(upload.bench.dialogs().messages.value(0).icon, UserDialogs::Icon::None);
     QCOMPARE(upload.messages(), QStringList{QStringLiteral("|   Done.")});
+    QCOMPARE(stateAtDone, QStringLiteral("250 ms, 93 of 93"));
     QVERIFY(upload.child("cmdCapture")->isEnabled() && upload.child("cmdTest")->isEnabled());
     // The label keeps the last character.
     QCOMPARE(upload.child<QLabel>("lbl")->text(), QStringLiteral("~"));
