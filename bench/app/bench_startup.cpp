@@ -7,13 +7,13 @@
 // process connected to a pseudo-terminal that answers like a board and then stays
 // quiet, so only the 250 ms receive poll runs.
 
-#include "app/clock.h"
+#include "engine/clock.h"
 #include "app/frmmainmdi.h"
 #include "app/userdialogs.h"
 #include "pseudoterminal.h"
 #include "serial/connectioncontroller.h"
-#include "serial/portcatalog.h"
-#include "serial/qtseriallink.h"
+#include "engine/portcatalog.h"
+#include "engine/qtseriallink.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

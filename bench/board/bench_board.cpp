@@ -10,7 +10,7 @@
 // 76802 bytes.
 
 #include "board/boardemulator.h"
-#include "serial/commands.h"
+#include "engine/commands.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

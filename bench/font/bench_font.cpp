@@ -8,16 +8,16 @@
 // into lumaret-board --line-rate at 115200 bit/s; the glyphs go out one per answer
 // and the answers are seen by the 130 ms receive poll, so 94 x 130 ms is the floor.
 
-#include "app/clock.h"
+#include "engine/clock.h"
 #include "app/frmmainmdi.h"
 #include "app/session.h"
 #include "app/toolwindows.h"
 #include "app/userdialogs.h"
 #include "font/fontcapture.h"
-#include "serial/commands.h"
+#include "engine/commands.h"
 #include "serial/connectioncontroller.h"
-#include "serial/portcatalog.h"
-#include "serial/qtseriallink.h"
+#include "engine/portcatalog.h"
+#include "engine/qtseriallink.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

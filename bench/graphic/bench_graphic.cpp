@@ -11,19 +11,19 @@
 // line's own limit, with the CPU time they cost. The board's screen and picture slot
 // are checked against the canvas afterwards.
 
-#include "app/clock.h"
+#include "engine/clock.h"
 #include "app/frmmainmdi.h"
 #include "app/session.h"
 #include "app/toolwindows.h"
 #include "app/updown.h"
 #include "app/userdialogs.h"
 #include "graphic/screencanvas.h"
-#include "serial/colorvalue.h"
-#include "serial/commands.h"
+#include "engine/colorvalue.h"
+#include "engine/commands.h"
 #include "serial/connectioncontroller.h"
-#include "serial/msserial.h"
-#include "serial/portcatalog.h"
-#include "serial/qtseriallink.h"
+#include "engine/msserial.h"
+#include "engine/portcatalog.h"
+#include "engine/qtseriallink.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -1,6 +1,6 @@
 #include "app/artwork.h"
 
-#include "serial/colorvalue.h"
+#include "engine/colorvalue.h"
 
 #include <QFont>
 #include <QLinearGradient>

@@ -3,7 +3,7 @@
 #include "app/session.h"
 #include "app/userdialogs.h"
 #include "app/workbench.h"
-#include "serial/msserial.h"
+#include "engine/msserial.h"
 
 #include <QPointer>
 #include <QProgressBar>

@@ -1,14 +1,14 @@
 #include "app/frmmainmdi.h"
 
 #include "app/artwork.h"
-#include "app/clock.h"
+#include "engine/clock.h"
 #include "app/session.h"
 #include "app/toolregistry.h"
 #include "app/toolwindows.h"
 #include "app/userdialogs.h"
 #include "serial/connectioncontroller.h"
-#include "serial/msserial.h"
-#include "serial/portcatalog.h"
+#include "engine/msserial.h"
+#include "engine/portcatalog.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,7 +1,7 @@
 #include "app/workbench.h"
 
 #include "app/session.h"
-#include "serial/msserial.h"
+#include "engine/msserial.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 #include "board/boardemulator.h"
 
 #include "board/keypad.h"
-#include "serial/linesettings.h"
+#include "engine/linesettings.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "board/boardimage.h"
 
 #include "board/boardemulator.h"
-#include "serial/colorvalue.h"
+#include "engine/colorvalue.h"
 
 #include <array>
 

@@ -5,7 +5,7 @@
 #include "board/boardemulator.h"
 #include "board/frmboard.h"
 #include "board/simulatorlink.h"
-#include "serial/portcatalog.h"
+#include "engine/portcatalog.h"
 
 #include <QPointer>
 

@@ -1,7 +1,7 @@
 #include "board/commanddecoder.h"
 
 #include "board/boardgeometry.h"
-#include "serial/linesettings.h"
+#include "engine/linesettings.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "board/commandlog.h"
 
-#include "serial/linesettings.h"
+#include "engine/linesettings.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "board/frmboard.h"
 
-#include "app/clock.h"
+#include "engine/clock.h"
 #include "app/workbench.h"
 #include "board/boardemulator.h"
 #include "board/boardview.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "board/stalledcommandguard.h"
-#include "serial/seriallink.h"
+#include "engine/seriallink.h"
 
 #include <QPointer>
 

@@ -6,7 +6,7 @@
 #include "draw/paletteview.h"
 #include "app/twips.h"
 #include "app/updown.h"
-#include "serial/colorvalue.h"
+#include "engine/colorvalue.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -6,8 +6,8 @@
 #include "app/userdialogs.h"
 #include "app/workbench.h"
 #include "app/numberentry.h"
-#include "serial/commands.h"
-#include "serial/msserial.h"
+#include "engine/commands.h"
+#include "engine/msserial.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>

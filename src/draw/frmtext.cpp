@@ -5,8 +5,8 @@
 #include "app/twips.h"
 #include "app/updown.h"
 #include "app/workbench.h"
-#include "serial/commands.h"
-#include "serial/msserial.h"
+#include "engine/commands.h"
+#include "engine/msserial.h"
 
 #include <QGroupBox>
 #include <QInputMethodEvent>

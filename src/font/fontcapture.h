@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serial/commands.h"
+#include "engine/commands.h"
 
 #include <QByteArray>
 #include <QFont>

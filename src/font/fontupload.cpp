@@ -3,7 +3,7 @@
 #include "app/boardtransfer.h"
 #include "app/session.h"
 #include "app/workbench.h"
-#include "serial/msserial.h"
+#include "engine/msserial.h"
 
 #include <QProgressBar>
 #include <QTimer>

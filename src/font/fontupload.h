@@ -1,7 +1,7 @@
 #pragma once
 
 #include "font/fontcapture.h"
-#include "serial/commands.h"
+#include "engine/commands.h"
 
 #include <QObject>
 

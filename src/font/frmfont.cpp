@@ -6,8 +6,8 @@
 #include "font/fontcapture.h"
 #include "font/fontupload.h"
 #include "font/glyphcanvas.h"
-#include "serial/commands.h"
-#include "serial/msserial.h"
+#include "engine/commands.h"
+#include "engine/msserial.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

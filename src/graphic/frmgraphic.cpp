@@ -7,8 +7,8 @@
 #include "app/updown.h"
 #include "app/userdialogs.h"
 #include "app/workbench.h"
-#include "serial/commands.h"
-#include "serial/msserial.h"
+#include "engine/commands.h"
+#include "engine/msserial.h"
 
 #include <QDir>
 #include <QFileInfo>

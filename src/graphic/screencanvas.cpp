@@ -1,6 +1,6 @@
 #include "graphic/screencanvas.h"
 
-#include "serial/colorvalue.h"
+#include "engine/colorvalue.h"
 
 #include <QPainter>
 

@@ -1,12 +1,12 @@
 #include "serial/connectioncontroller.h"
 
-#include "app/clock.h"
+#include "engine/clock.h"
 #include "app/session.h"
 #include "app/userdialogs.h"
 #include "app/workbench.h"
-#include "serial/commands.h"
-#include "serial/linesettings.h"
-#include "serial/msserial.h"
+#include "engine/commands.h"
+#include "engine/linesettings.h"
+#include "engine/msserial.h"
 
 #include <QTimer>
 

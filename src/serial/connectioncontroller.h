@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serial/seriallink.h"
+#include "engine/seriallink.h"
 
 #include <QObject>
 #include <QString>

@@ -4,9 +4,9 @@
 #include "app/session.h"
 #include "app/userdialogs.h"
 #include "app/workbench.h"
-#include "serial/linesettings.h"
-#include "serial/msserial.h"
-#include "serial/portcatalog.h"
+#include "engine/linesettings.h"
+#include "engine/msserial.h"
+#include "engine/portcatalog.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,10 +1,10 @@
 #include "utilities/firmwareupdate.h"
 
-#include "app/clock.h"
+#include "engine/clock.h"
 #include "app/userdialogs.h"
 #include "app/workbench.h"
 #include "serial/connectioncontroller.h"
-#include "serial/msserial.h"
+#include "engine/msserial.h"
 #include "utilities/updatercommand.h"
 #include "utilities/updaterprocess.h"
 

@@ -1,12 +1,12 @@
 #include "utilities/frmutilities.h"
 
-#include "app/clock.h"
+#include "engine/clock.h"
 #include "app/named.h"
 #include "app/session.h"
 #include "app/userdialogs.h"
 #include "app/workbench.h"
-#include "serial/commands.h"
-#include "serial/msserial.h"
+#include "engine/commands.h"
+#include "engine/msserial.h"
 #include "utilities/touchreport.h"
 
 #include <QBoxLayout>

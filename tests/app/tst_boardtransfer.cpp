@@ -1,7 +1,7 @@
 #include "app/boardtransfer.h"
 #include "app/session.h"
 #include "serial/connectioncontroller.h"
-#include "serial/msserial.h"
+#include "engine/msserial.h"
 #include "testbench.h"
 
 #include <QProgressBar>

@@ -1,7 +1,7 @@
 #include "app/session.h"
 #include "app/toolwindows.h"
 #include "app/userdialogs.h"
-#include "serial/msserial.h"
+#include "engine/msserial.h"
 #include "testbench.h"
 
 #include <QAction>

@@ -1,8 +1,8 @@
 #include "board/stalledcommandguard.h"
 #include "pseudoterminalbench.h"
-#include "serial/commands.h"
-#include "serial/msserial.h"
-#include "serial/portcatalog.h"
+#include "engine/commands.h"
+#include "engine/msserial.h"
+#include "engine/portcatalog.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -1,7 +1,7 @@
 #include "board/boardconsole.h"
 #include "board/boardemulator.h"
-#include "serial/colorvalue.h"
-#include "serial/commands.h"
+#include "engine/colorvalue.h"
+#include "engine/commands.h"
 
 #include <QImage>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "board/boardemulator.h"
 #include "board/keypad.h"
-#include "serial/commands.h"
+#include "engine/commands.h"
 #include "testbench.h"
 
 #include <QTest>

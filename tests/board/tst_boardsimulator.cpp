@@ -2,8 +2,8 @@
 #include "board/boardemulator.h"
 #include "board/boardview.h"
 #include "board/frmboard.h"
-#include "serial/commands.h"
-#include "serial/msserial.h"
+#include "engine/commands.h"
+#include "engine/msserial.h"
 #include "testbench.h"
 
 #include <QComboBox>

@@ -1,5 +1,5 @@
-#include "serial/colorvalue.h"
-#include "serial/commands.h"
+#include "engine/colorvalue.h"
+#include "engine/commands.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 #include "app/boardtransfer.h"
-#include "serial/msserial.h"
+#include "engine/msserial.h"
 #include "testbench.h"
 
 #include <QLineEdit>

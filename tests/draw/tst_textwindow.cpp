@@ -1,7 +1,7 @@
 #include "app/boardtransfer.h"
 #include "app/session.h"
 #include "app/updown.h"
-#include "serial/msserial.h"
+#include "engine/msserial.h"
 #include "testbench.h"
 
 #include <QFocusEvent>

@@ -3,8 +3,8 @@
 #include "font/glyphscan.h"
 #include "fontfixture.h"
 #include "pseudoterminalbench.h"
-#include "serial/commands.h"
-#include "serial/msserial.h"
+#include "engine/commands.h"
+#include "engine/msserial.h"
 
 #include <QPushButton>
 #include <QRadioButton>

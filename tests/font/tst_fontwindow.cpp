@@ -3,7 +3,7 @@
 #include "font/fontcapture.h"
 #include "font/frmfont.h"
 #include "fontfixture.h"
-#include "serial/msserial.h"
+#include "engine/msserial.h"
 #include "testbench.h"
 
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "app/updown.h"
 #include "graphic/screencanvas.h"
 #include "pseudoterminalbench.h"
-#include "serial/commands.h"
-#include "serial/msserial.h"
+#include "engine/commands.h"
+#include "engine/msserial.h"
 
 #include <QPushButton>
 #include <QTemporaryDir>

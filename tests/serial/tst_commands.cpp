@@ -1,7 +1,7 @@
-#include "serial/colorvalue.h"
-#include "serial/commands.h"
-#include "serial/linesettings.h"
-#include "serial/portcatalog.h"
+#include "engine/colorvalue.h"
+#include "engine/commands.h"
+#include "engine/linesettings.h"
+#include "engine/portcatalog.h"
 #include "testbench.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "app/session.h"
 #include "serial/connectioncontroller.h"
-#include "serial/msserial.h"
+#include "engine/msserial.h"
 #include "testbench.h"
 
 #include <QComboBox>

@@ -1,9 +1,9 @@
 #include "app/session.h"
 #include "pseudoterminal.h"
 #include "pseudoterminalbench.h"
-#include "serial/commands.h"
-#include "serial/msserial.h"
-#include "serial/portcatalog.h"
+#include "engine/commands.h"
+#include "engine/msserial.h"
+#include "engine/portcatalog.h"
 
 #include <QComboBox>
 #include <QPushButton>

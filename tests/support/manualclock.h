@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/clock.h"
+#include "engine/clock.h"
 
 #include <QList>
 #include <QPointer>

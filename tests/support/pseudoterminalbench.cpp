@@ -1,8 +1,8 @@
 #include "pseudoterminalbench.h"
 
 #include "app/session.h"
-#include "serial/portcatalog.h"
-#include "serial/qtseriallink.h"
+#include "engine/portcatalog.h"
+#include "engine/qtseriallink.h"
 
 #include <QPushButton>
 #include <QTest>

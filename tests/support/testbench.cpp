@@ -1,7 +1,7 @@
 #include "testbench.h"
 
 #include "app/toolwindows.h"
-#include "serial/portcatalog.h"
+#include "engine/portcatalog.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>

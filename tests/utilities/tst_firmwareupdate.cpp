@@ -1,5 +1,5 @@
 #include "serial/connectioncontroller.h"
-#include "serial/msserial.h"
+#include "engine/msserial.h"
 #include "testbench.h"
 #include "utilities/frmutilities.h"
 #include "utilities/updatercommand.h"

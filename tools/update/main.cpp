@@ -7,7 +7,7 @@
 // would transfer, and exits with 0. It does not write to any board. On any failure it
 // explains on standard error and exits with a non-zero code.
 
-#include "serial/linesettings.h"
+#include "engine/linesettings.h"
 
 #include <QCoreApplication>
 #include <QDir>

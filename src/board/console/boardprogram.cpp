@@ -1,6 +1,6 @@
 #include "boardprogram.h"
 
-#include "serial/linesettings.h"
+#include "engine/linesettings.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "serial/linesettings.h"
+#include "engine/linesettings.h"
 
 #include <QStringList>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "serial/portcatalog.h"
-#include "serial/seriallink.h"
-#include "serial/writelist.h"
+#include "engine/portcatalog.h"
+#include "engine/seriallink.h"
+#include "engine/writelist.h"
 
 #include <QObject>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "serial/commands.h"
+#include "engine/commands.h"
 
 namespace Commands {
 namespace {

@@ -1,6 +1,6 @@
-#include "serial/msserial.h"
+#include "engine/msserial.h"
 
-#include "serial/linesettings.h"
+#include "engine/linesettings.h"
 
 #include <QSerialPort>
 

@@ -1,4 +1,4 @@
-#include "serial/writelist.h"
+#include "engine/writelist.h"
 
 #include <algorithm>
 

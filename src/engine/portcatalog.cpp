@@ -1,6 +1,6 @@
-#include "serial/portcatalog.h"
+#include "engine/portcatalog.h"
 
-#include "serial/qtseriallink.h"
+#include "engine/qtseriallink.h"
 
 #include <QDir>
 #include <QRegularExpression>

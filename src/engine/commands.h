@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serial/writelist.h"
+#include "engine/writelist.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

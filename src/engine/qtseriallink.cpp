@@ -1,4 +1,4 @@
-#include "serial/qtseriallink.h"
+#include "engine/qtseriallink.h"
 
 #include <QDeadlineTimer>
 

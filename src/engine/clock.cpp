@@ -1,4 +1,4 @@
-#include "app/clock.h"
+#include "engine/clock.h"
 
 #include <QTimer>
 
