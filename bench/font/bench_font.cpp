@@ -86,6 +86,7 @@ public:
         return Answer::Ok;
     }
     QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QWidget*, const QString&, const QString&) override { return {}; }
     std::optional<FontChoice> chooseFont(QWidget*, const QString&, const FontChoice&) override {
         return FontChoice{benchFont(), Qt::black};
     }

@@ -103,6 +103,7 @@ public:
         return Answer::Ok;
     }
     QString openFileName(QWidget*, const QString&, const QString&) override { return m_picture; }
+    QString saveFileName(QWidget*, const QString&, const QString&) override { return {}; }
     std::optional<FontChoice> chooseFont(QWidget*, const QString&, const FontChoice&) override {
         return std::nullopt;
     }

@@ -67,6 +67,11 @@ QString QtUserDialogs::openFileName(QWidget* parent, const QString& filter,
     return QFileDialog::getOpenFileName(parent, QString(), initialFolder, qtFilter(filter));
 }
 
+QString QtUserDialogs::saveFileName(QWidget* parent, const QString& filter,
+                                    const QString& suggestedPath) {
+    return QFileDialog::getSaveFileName(parent, QString(), suggestedPath, qtFilter(filter));
+}
+
 std::optional<UserDialogs::FontChoice>
 QtUserDialogs::chooseFont(QWidget* parent, const QString& title, const FontChoice& initial) {
     // Qt's font dialog has no colour; the board tools expect one, so it gets a colour list.

@@ -29,6 +29,10 @@ public:
     // ";". Returns the chosen path, or "" when the user cancelled.
     virtual QString openFileName(QWidget* parent, const QString& filter,
                                  const QString& initialFolder) = 0;
+    // The same filter form; suggestedPath names the folder and file offered first.
+    // Returns the chosen path, or "" when the user cancelled.
+    virtual QString saveFileName(QWidget* parent, const QString& filter,
+                                 const QString& suggestedPath) = 0;
     // Returns nothing when the user cancelled.
     virtual std::optional<FontChoice> chooseFont(QWidget* parent, const QString& title,
                                                  const FontChoice& initial) = 0;
@@ -41,6 +45,8 @@ public:
                    Buttons buttons) override;
     QString openFileName(QWidget* parent, const QString& filter,
                          const QString& initialFolder) override;
+    QString saveFileName(QWidget* parent, const QString& filter,
+                         const QString& suggestedPath) override;
     std::optional<FontChoice> chooseFont(QWidget* parent, const QString& title,
                                          const FontChoice& initial) override;
 

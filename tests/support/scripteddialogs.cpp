@@ -10,7 +10,13 @@ UserDialogs::Answer ScriptedDialogs::message(QWidget*, const QString& title, con
 
 QString ScriptedDialogs::openFileName(QWidget*, const QString& filter,
                                       const QString& initialFolder) {
-    fileRequests.append({filter, initialFolder});
+    fileRequests.append({filter, initialFolder, false});
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+}
+
+QString ScriptedDialogs::saveFileName(QWidget*, const QString& filter,
+                                      const QString& suggestedPath) {
+    fileRequests.append({filter, suggestedPath, true});
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }
 

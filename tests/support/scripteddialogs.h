@@ -17,17 +17,22 @@ public:
     };
     struct FileRequest {
         QString filter;
+        // The initial folder of an open dialog, the suggested path of a save dialog.
         QString initialFolder;
+        bool save = false;
     };
 
     Answer message(QWidget* parent, const QString& title, const QString& text, Icon icon,
                    Buttons buttons) override;
     QString openFileName(QWidget* parent, const QString& filter,
                          const QString& initialFolder) override;
+    QString saveFileName(QWidget* parent, const QString& filter,
+                         const QString& suggestedPath) override;
     std::optional<FontChoice> chooseFont(QWidget* parent, const QString& title,
                                          const FontChoice& initial) override;
 
     QList<Answer> messageAnswers;
+    // Answers to open and save dialogs alike, in the order they are asked.
     QStringList fileAnswers;
     QList<std::optional<FontChoice>> fontAnswers;
 
