@@ -7,11 +7,12 @@
 // process connected to a pseudo-terminal that answers like a board and then stays
 // quiet, so only the 250 ms receive poll runs.
 
+#include "engine/boardengine.h"
 #include "engine/clock.h"
 #include "app/frmmainmdi.h"
-#include "app/userdialogs.h"
+#include "workbench/userdialogs.h"
 #include "pseudoterminal.h"
-#include "serial/connectioncontroller.h"
+#include "engine/connectioncontroller.h"
 #include "engine/portcatalog.h"
 #include "engine/qtseriallink.h"
 
@@ -87,14 +88,14 @@ int idleWhileConnected(int argc, char** argv) {
     frmMainMDI window(frmMainMDI::Services{std::make_shared<SystemClock>(),
                                            std::make_shared<QtUserDialogs>(), catalog, false});
     window.show();
-    window.connection().connectTo(path, QStringLiteral("115200,N,8,1"));
+    window.engine().connection().connectTo(path, QStringLiteral("115200,N,8,1"));
 
     constexpr int SettleMs = 1000;
     constexpr int IdleMs = 5000;
     double cpuAtStart = 0;
     QElapsedTimer idle;
     QTimer::singleShot(SettleMs, [&] {
-        if (window.connection().state() != ConnectionController::State::Connected) {
+        if (window.engine().connection().state() != ConnectionController::State::Connected) {
             std::fprintf(stderr, "not connected: %s\n", qPrintable(window.statusText()));
             QCoreApplication::exit(1);
             return;

@@ -8,14 +8,15 @@
 // into lumaret-board --line-rate at 115200 bit/s; the glyphs go out one per answer
 // and the answers are seen by the 130 ms receive poll, so 94 x 130 ms is the floor.
 
+#include "engine/boardengine.h"
 #include "engine/clock.h"
 #include "app/frmmainmdi.h"
-#include "app/session.h"
-#include "app/toolwindows.h"
-#include "app/userdialogs.h"
+#include "engine/session.h"
+#include "workbench/toolwindows.h"
+#include "workbench/userdialogs.h"
 #include "font/fontcapture.h"
 #include "engine/commands.h"
-#include "serial/connectioncontroller.h"
+#include "engine/connectioncontroller.h"
 #include "engine/portcatalog.h"
 #include "engine/qtseriallink.h"
 
@@ -142,9 +143,9 @@ UploadFigures uploadToBoard() {
     frmMainMDI window(
         frmMainMDI::Services{std::make_shared<SystemClock>(), dialogs, catalog, false});
     window.show();
-    window.connection().connectTo(device, QStringLiteral("115200,N,8,1"));
+    window.engine().connection().connectTo(device, QStringLiteral("115200,N,8,1"));
     if (!waitFor(
-            [&] { return window.connection().state() == ConnectionController::State::Connected; },
+            [&] { return window.engine().connection().state() == ConnectionController::State::Connected; },
             5000)) {
         std::fprintf(stderr, "not connected: %s\n", qPrintable(window.statusText()));
         return figures;
@@ -157,20 +158,19 @@ UploadFigures uploadToBoard() {
     for (const CapturedGlyph& glyph : expected.glyphPass)
         figures.lineBytes += 2 + glyph.bitmap.size();
 
-    Session& session = window.session();
     QElapsedTimer clock;
     qint64 glyphsStartedNs = -1;
     const double cpuBefore = cpuSeconds();
     clock.start();
     capture->click();
     // Connected after the upload's own listener: the poll that saw the size table's answer.
-    QObject::connect(&session, &Session::polled, &window, [&] {
+    QObject::connect(&window.engine().connection(), &ConnectionController::polled, &window, [&] {
         if (glyphsStartedNs >= 0)
             ++figures.glyphPolls;
-        else if (window.receiveTimer().interval() == GlyphPollMs)
+        else if (window.engine().connection().receivePoll().interval() == GlyphPollMs)
             glyphsStartedNs = clock.nsecsElapsed();
     });
-    if (!waitFor([&] { return !session.transferRunning(); }, 60000) ||
+    if (!waitFor([&] { return !window.engine().uploader().isBusy(); }, 60000) ||
         !dialogs->messages.contains(QStringLiteral("   Done."))) {
         std::fprintf(stderr, "the upload did not finish: %s\n",
                      qPrintable(dialogs->messages.join(QLatin1Char(' '))));
@@ -180,7 +180,7 @@ UploadFigures uploadToBoard() {
     figures.cpuSeconds = cpuSeconds() - cpuBefore;
     figures.totalSeconds = double(endNs) / 1e9;
     figures.glyphSeconds = double(endNs - glyphsStartedNs) / 1e9;
-    window.connection().disconnect();
+    window.engine().connection().disconnect();
     board.terminate();
     board.waitForFinished(5000);
     return figures;

@@ -11,16 +11,17 @@
 // line's own limit, with the CPU time they cost. The board's screen and picture slot
 // are checked against the canvas afterwards.
 
+#include "engine/boardengine.h"
 #include "engine/clock.h"
 #include "app/frmmainmdi.h"
-#include "app/session.h"
-#include "app/toolwindows.h"
-#include "app/updown.h"
-#include "app/userdialogs.h"
+#include "engine/session.h"
+#include "workbench/toolwindows.h"
+#include "workbench/updown.h"
+#include "workbench/userdialogs.h"
 #include "graphic/screencanvas.h"
 #include "engine/colorvalue.h"
 #include "engine/commands.h"
-#include "serial/connectioncontroller.h"
+#include "engine/connectioncontroller.h"
 #include "engine/msserial.h"
 #include "engine/portcatalog.h"
 #include "engine/qtseriallink.h"
@@ -180,10 +181,10 @@ public:
         m_main = std::make_unique<frmMainMDI>(
             frmMainMDI::Services{std::make_shared<SystemClock>(), m_dialogs, ports, false});
         m_main->show();
-        m_main->connection().connectTo(device, QStringLiteral("115200,N,8,1"));
+        m_main->engine().connection().connectTo(device, QStringLiteral("115200,N,8,1"));
         if (!waitUntil(
                 [this] {
-                    return m_main->connection().state() == ConnectionController::State::Connected;
+                    return m_main->engine().connection().state() == ConnectionController::State::Connected;
                 },
                 5000)) {
             std::fprintf(stderr, "not connected: %s\n", qPrintable(m_main->statusText()));
@@ -200,7 +201,7 @@ public:
         const double cpuAtStart = processorSeconds();
         wall.start();
         button(buttonName)->click();
-        if (!waitUntil([this] { return !m_main->session().transferRunning(); }, 60000))
+        if (!waitUntil([this] { return !m_main->engine().uploader().isBusy(); }, 60000))
             return run;
         run.wallSeconds = double(wall.nsecsElapsed()) / 1e9;
         run.cpuSeconds = processorSeconds() - cpuAtStart;
@@ -223,7 +224,7 @@ public:
     }
     bool previewShown() { return screenShows(m_expected); }
     bool clearedAndLoaded() {
-        m_main->port().output(Commands::clearScreen(0));
+        m_main->engine().port().output(Commands::clearScreen(0));
         if (!screenShows(QByteArray(ScreenCanvas::PixelCount, char(0))))
             return false;
         button("cmdLoad")->click();

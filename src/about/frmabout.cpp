@@ -3,10 +3,11 @@
 #include "about/linklabel.h"
 #include "about/registry.h"
 #include "about/systeminformation.h"
-#include "app/named.h"
-#include "app/userdialogs.h"
-#include "app/workbench.h"
+#include "workbench/named.h"
+#include "workbench/userdialogs.h"
+#include "workbench/workbench.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFrame>
@@ -53,7 +54,7 @@ frmAbout::frmAbout(Workbench& workbench, QWidget* parent)
     , m_workbench(workbench)
     , m_services(Services::system()) {
     Picture1 = named(new QLabel(this), "Picture1");
-    Picture1->setPixmap(workbench.mainWindow()->windowIcon().pixmap(LogoSize, LogoSize));
+    Picture1->setPixmap(QApplication::windowIcon().pixmap(LogoSize, LogoSize));
     Picture1->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     lblTitle = named(new QLabel(tr("Application Title"), this), "lblTitle");
     QFont titleFont = lblTitle->font();

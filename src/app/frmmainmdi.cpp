@@ -1,18 +1,20 @@
 #include "app/frmmainmdi.h"
 
 #include "app/artwork.h"
-#include "engine/clock.h"
-#include "app/session.h"
 #include "app/toolregistry.h"
-#include "app/toolwindows.h"
-#include "app/userdialogs.h"
-#include "serial/connectioncontroller.h"
-#include "engine/msserial.h"
+#include "engine/boardengine.h"
+#include "engine/clock.h"
+#include "engine/connectioncontroller.h"
 #include "engine/portcatalog.h"
+#include "engine/session.h"
+#include "engine/uploadnotes.h"
+#include "serial/connectionmessages.h"
+#include "workbench/toolwindows.h"
+#include "workbench/userdialogs.h"
 
 #include <QAction>
 #include <QActionGroup>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDateTime>
 #include <QLabel>
 #include <QLayout>
@@ -64,12 +66,11 @@ frmMainMDI::frmMainMDI(Services services, QWidget* parent)
     : QMainWindow(parent)
     , m_services(std::move(services)) {
     setObjectName(QStringLiteral("frmMainMDI"));
-    setWindowIcon(Artwork::applicationIcon());
+    // Every window of the program, the tool windows' frames and the About box's logo.
+    QApplication::setWindowIcon(Artwork::applicationIcon());
+    setWindowIcon(QApplication::windowIcon());
 
-    m_session = new Session(this);
-    m_session->setObjectName(QStringLiteral("Session"));
-    m_port = new MSserial(*m_services.ports, this);
-    m_port->setObjectName(QStringLiteral("MSserial"));
+    m_engine = new BoardEngine(m_services.clock, m_services.ports, this);
 
     m_area = new QMdiArea(this);
     m_area->setObjectName(QStringLiteral("mdiArea"));
@@ -80,9 +81,8 @@ frmMainMDI::frmMainMDI(Services services, QWidget* parent)
     setCentralWidget(m_area);
     m_toolWindows = new ToolWindows(*m_area, *this, this);
 
-    createTimers();
-    m_connection = new ConnectionController(*this, {*Timer1, *Timer2, *Timer4}, this);
     createStatusBar();
+    followEngine();
     registerToolWindows(*m_toolWindows, *this, m_services.builtInSimulator);
     createMenus();
     createToolbar();
@@ -101,27 +101,7 @@ void frmMainMDI::MDIForm_Load() {
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    setStatusText(tr("Controller Disconnected"));
-}
-
-void frmMainMDI::createTimers() {
-    auto makeTimer = [this](const char* name, int intervalMs, bool singleShot) {
-        auto* timer = new QTimer(this);
-        timer->setObjectName(QLatin1String(name));
-        timer->setInterval(intervalMs);
-        timer->setSingleShot(singleShot);
-        // Transfers are paced by these ticks: a coarse timer would stray by 5%.
-        timer->setTimerType(Qt::PreciseTimer);
-        return timer;
-    };
-    Timer1 = makeTimer("Timer1", 1500, true);
-    Timer2 = makeTimer("Timer2", 250, false);
-    Timer4 = makeTimer("Timer4", 50, true);
-    connect(Timer1, &QTimer::timeout, this, &frmMainMDI::Timer1_Timer);
-    connect(Timer2, &QTimer::timeout, this, &frmMainMDI::Timer2_Timer);
-    connect(Timer4, &QTimer::timeout, this, &frmMainMDI::Timer4_Timer);
-    // Timer4 runs once at start and stops itself.
-    Timer4->start();
+    m_connectionPanel->setText(m_engine->connection().statusText());
 }
 
 void frmMainMDI::createStatusBar() {
@@ -145,10 +125,7 @@ void frmMainMDI::createStatusBar() {
     m_notePanel->hide();
     m_noteTimer = new QTimer(this);
     m_noteTimer->setSingleShot(true);
-    connect(m_noteTimer, &QTimer::timeout, this, [this] {
-        m_notePanel->clear();
-        m_notePanel->hide();
-    });
+    connect(m_noteTimer, &QTimer::timeout, this, &frmMainMDI::clearNote);
     StatusBar1->addWidget(m_connectionPanel, 1);
     StatusBar1->addWidget(m_notePanel);
     StatusBar1->addPermanentWidget(ProgressBar1);
@@ -191,10 +168,17 @@ void frmMainMDI::createMenus() {
 
     QMenu* mnuFile = addMenu("mnuFile", tr("File"));
     addToolAction(mnuFile, "mnuSettings", tr("Settings"), Settings);
+    // Uploads set off each block the moment the board answers, not at the next poll.
+    QAction* mnuFastTransfers = mnuFile->addAction(tr("Fast Transfers"));
+    mnuFastTransfers->setObjectName(QStringLiteral("mnuFastTransfers"));
+    mnuFastTransfers->setCheckable(true);
+    connect(mnuFastTransfers, &QAction::toggled, this, [this](bool fast) {
+        m_engine->uploader().setPacing(fast ? Pacing::AnswerDriven : Pacing::Poll);
+    });
     mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuBlanck"));
     QAction* mnuExit = mnuFile->addAction(tr("Exit"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
-    connect(mnuExit, &QAction::triggered, this, [] { QCoreApplication::quit(); });
+    connect(mnuExit, &QAction::triggered, this, [] { QApplication::quit(); });
 
     QMenu* mnuTools = addMenu("mnuTools", tr("Tools"));
     addToolAction(mnuTools, "mnuFont", tr("Font"), Font);
@@ -282,7 +266,7 @@ void frmMainMDI::Toolbar1_ButtonClick(const QString& key) {
 void frmMainMDI::openToolWindow(const QString& window) {
     // Opened from here, the colour picker hands its colour to no tool window.
     if (window == ColorPicker)
-        m_session->setColorRequester(QString());
+        m_engine->session().setColorRequester(Session::ColorRequester::None);
     m_toolWindows->show(window);
 }
 
@@ -290,28 +274,91 @@ QString frmMainMDI::statusText() const {
     return m_connectionPanel->text();
 }
 
-void frmMainMDI::setStatusText(const QString& text) {
-    m_connectionPanel->setText(text);
+void frmMainMDI::followEngine() {
+    ConnectionController& connection = m_engine->connection();
+    connect(&connection, &ConnectionController::statusTextChanged, m_connectionPanel,
+            &QLabel::setText);
+    connect(&connection, &ConnectionController::timedOut, this, [this] {
+        dialogs().message(this, ConnectionMessages::notFoundTitle(),
+                          ConnectionMessages::notFoundText(), UserDialogs::Icon::Information);
+    });
+    connect(&connection, &ConnectionController::failed, this, [this](const PortError& error) {
+        dialogs().message(this, ConnectionMessages::criticalTitle(),
+                          ConnectionMessages::cannotOpen(error), UserDialogs::Icon::Critical);
+    });
+    connect(&connection, &ConnectionController::lost, this,
+            [this](const QString& portName, const PortError& error) {
+                dialogs().message(this, ConnectionMessages::criticalTitle(),
+                                  ConnectionMessages::lostPort(portName, error),
+                                  UserDialogs::Icon::Critical);
+            });
+
+    Uploader& uploader = m_engine->uploader();
+    connect(&uploader, &Uploader::started, this, [this](const QString&, int progressMaximum) {
+        m_savedProgressMaximum = ProgressBar1->maximum();
+        ProgressBar1->setMaximum(progressMaximum);
+    });
+    connect(&uploader, &Uploader::progressValueChanged, ProgressBar1, &QProgressBar::setValue);
+    connect(&uploader, &Uploader::progress, this, [this](const UploadProgress& progress) {
+        showNote(UploadNotes::progress(m_engine->uploader().runningName(), progress), 0);
+    });
+    connect(&uploader, &Uploader::finishing, this,
+            [this](const QString& note) { showNote(note, 0); });
+    connect(&uploader, &Uploader::finished, this, &frmMainMDI::uploadFinished);
+    // Whoever is told of the end (a "Done." message) sees the bar as the upload left
+    // it; it empties afterwards.
+    connect(&uploader, &Uploader::ended, this, [this] {
+        ProgressBar1->setValue(0);
+        ProgressBar1->setMaximum(m_savedProgressMaximum);
+    });
+    connect(&uploader, &Uploader::refused, this, [this](const QString& running) {
+        dialogs().message(
+            this, tr("Warning"),
+            tr("%1 is still running. Wait until it has finished, or close its window to stop it.")
+                .arg(running),
+            UserDialogs::Icon::Warning);
+    });
+    connect(m_engine, &BoardEngine::commandHeldBack, this, [this](const QString& running) {
+        showStatusMessage(tr("%1 is still running: nothing was sent.").arg(running));
+    });
 }
 
-void frmMainMDI::Timer1_Timer() {
-    m_connection->connectTimedOut();
-}
-
-void frmMainMDI::Timer2_Timer() {
-    m_connection->poll();
-}
-
-void frmMainMDI::Timer4_Timer() {
-    Timer4->stop();
-    m_connection->handshakeStep();
+void frmMainMDI::uploadFinished(const UploadOutcome& outcome) {
+    if (outcome.completed()) {
+        constexpr int CompletedShownMs = 10000;
+        showNote(UploadNotes::completed(outcome), CompletedShownMs);
+        return;
+    }
+    clearNote();
+    // Told once the current event is done: the upload may have ended deep inside
+    // another handler (a lost port, a closed window).
+    const QString text = UploadNotes::stopped(outcome);
+    QMetaObject::invokeMethod(
+        this,
+        [this, text] {
+            dialogs().message(this, tr("Warning"), text, UserDialogs::Icon::Warning);
+        },
+        Qt::QueuedConnection);
 }
 
 void frmMainMDI::showStatusMessage(const QString& text) {
     constexpr int ShownMs = 5000;
+    showNote(text, ShownMs);
+}
+
+void frmMainMDI::showNote(const QString& text, int shownMs) {
     m_notePanel->setText(text);
     m_notePanel->show();
-    m_noteTimer->start(ShownMs);
+    if (shownMs > 0)
+        m_noteTimer->start(shownMs);
+    else
+        m_noteTimer->stop();
+}
+
+void frmMainMDI::clearNote() {
+    m_noteTimer->stop();
+    m_notePanel->clear();
+    m_notePanel->hide();
 }
 
 QString frmMainMDI::statusNote() const {

@@ -1,21 +1,26 @@
 #pragma once
 
-#include "app/workbench.h"
+#include "workbench/workbench.h"
 
 #include <QMainWindow>
 
 #include <memory>
 
+class Clock;
+class PortCatalog;
 class QAction;
 class QLabel;
 class QMdiArea;
 class QMenu;
-class QToolBar;
+class QProgressBar;
 class QStatusBar;
+class QTimer;
+class QToolBar;
+struct UploadOutcome;
 
-// The main window: menus, toolbar, status bar, the port object, the timers that
-// watch a connection attempt and poll the board's answers, and the area that holds
-// the tool windows.
+// The main window: menus, toolbar, the status bar with the connection state, the
+// progress bar and the area that holds the tool windows. It is the view of the board
+// engine it owns: the connection's state and messages, and the uploads' progress.
 class frmMainMDI : public QMainWindow, public Workbench {
     Q_OBJECT
 public:
@@ -34,58 +39,48 @@ public:
     ~frmMainMDI() override;
 
     // Workbench
-    MSserial& port() override { return *m_port; }
-    Session& session() override { return *m_session; }
-    ConnectionController& connection() override { return *m_connection; }
-    PortCatalog& portCatalog() override { return *m_services.ports; }
+    BoardEngine& engine() override { return *m_engine; }
     ToolWindows& toolWindows() override { return *m_toolWindows; }
-    Clock& clock() override { return *m_services.clock; }
     UserDialogs& dialogs() override { return *m_services.dialogs; }
-    QString statusText() const override;
-    void setStatusText(const QString& text) override;
     void showStatusMessage(const QString& text) override;
+
+    // Panel 1 of the status bar: the connection state.
+    QString statusText() const;
     // The note now in the status bar, if any.
     QString statusNote() const;
-    QProgressBar& progressBar() override { return *ProgressBar1; }
-    QTimer& receiveTimer() override { return *Timer2; }
-    QWidget* mainWindow() override { return this; }
 
     void Toolbar1_ButtonClick(const QString& key);
-    void Timer1_Timer();
-    void Timer2_Timer();
-    void Timer4_Timer();
 
 private:
     void MDIForm_Load();
     void createMenus();
     void createToolbar();
     void createStatusBar();
-    void createTimers();
+    void followEngine();
     QAction* addToolAction(QMenu* menu, const char* name, const QString& caption,
                            const QString& window);
     void openToolWindow(const QString& window);
     void fillWindowMenu();
     void tileHorizontally();
     void showTimeOfDay();
+    // A note that stays until the next one (0) or for a few seconds.
+    void showNote(const QString& text, int shownMs);
+    void clearNote();
+    void uploadFinished(const UploadOutcome& outcome);
 
     Services m_services;
-    Session* m_session;
+    BoardEngine* m_engine;
     QMdiArea* m_area;
     ToolWindows* m_toolWindows;
-    ConnectionController* m_connection = nullptr;
 
-    MSserial* m_port; // objectName "MSserial"
     QStatusBar* StatusBar1;
     QLabel* m_connectionPanel;
     QLabel* m_timePanel;
     QLabel* m_notePanel;
     QTimer* m_noteTimer;
     QProgressBar* ProgressBar1;
+    int m_savedProgressMaximum = 0;
     QToolBar* Toolbar1;
-    QTimer* Timer1;
-    QTimer* Timer2;
-    QTimer* Timer4;
     QTimer* m_clockTimer;
     QMenu* mnuWindow;
-    QList<QAction*> m_toolActions;
 };

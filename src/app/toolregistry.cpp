@@ -1,7 +1,7 @@
 #include "app/toolregistry.h"
 
 #include "about/frmabout.h"
-#include "app/toolwindows.h"
+#include "workbench/toolwindows.h"
 #include "board/boardsimulator.h"
 #include "draw/frmcolor.h"
 #include "draw/frmcoordinates.h"

@@ -1,10 +1,11 @@
 #include "board/boardsimulator.h"
 
-#include "app/toolwindows.h"
-#include "app/workbench.h"
+#include "workbench/toolwindows.h"
+#include "workbench/workbench.h"
 #include "board/boardemulator.h"
 #include "board/frmboard.h"
 #include "board/simulatorlink.h"
+#include "engine/boardengine.h"
 #include "engine/portcatalog.h"
 
 #include <QPointer>
@@ -17,14 +18,14 @@ const QString WindowName = QStringLiteral("frmBoard");
 } // namespace
 
 void installBoardSimulator(ToolWindows& windows, Workbench& workbench) {
-    auto* board = new BoardEmulator(workbench.mainWindow());
+    auto* board = new BoardEmulator(&workbench.engine());
     board->setObjectName(QStringLiteral("BoardEmulator"));
     // Nobody talks to it until the app opens its port.
     board->setLineBaudRate(0);
 
     const QPointer<BoardEmulator> alive(board);
     QPointer<ToolWindows> toolWindows(&windows);
-    workbench.portCatalog().addVirtualPort(
+    workbench.engine().ports().addVirtualPort(
         {PortName, PortName}, [alive, toolWindows](const QString&) -> std::unique_ptr<SerialLink> {
             if (!alive)
                 return nullptr;

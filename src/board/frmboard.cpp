@@ -1,7 +1,8 @@
 #include "board/frmboard.h"
 
+#include "engine/boardengine.h"
 #include "engine/clock.h"
-#include "app/workbench.h"
+#include "workbench/workbench.h"
 #include "board/boardemulator.h"
 #include "board/boardview.h"
 
@@ -91,7 +92,7 @@ void frmBoard::announceBeep() {
     QApplication::beep();
     lblBeep->setVisible(true);
     ++m_beepFlashes;
-    m_workbench.clock().callAfter(BeepShownMs, this, [this] {
+    m_workbench.engine().clock().callAfter(BeepShownMs, this, [this] {
         if (--m_beepFlashes == 0)
             lblBeep->setVisible(false);
     });

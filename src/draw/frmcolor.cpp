@@ -1,12 +1,12 @@
 #include "draw/frmcolor.h"
 
-#include "app/session.h"
-#include "app/toolwindows.h"
-#include "app/workbench.h"
 #include "draw/paletteview.h"
-#include "app/twips.h"
-#include "app/updown.h"
+#include "engine/boardengine.h"
 #include "engine/colorvalue.h"
+#include "engine/session.h"
+#include "workbench/twips.h"
+#include "workbench/updown.h"
+#include "workbench/workbench.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -36,14 +36,6 @@ UpDown* valueHolder(const char* name, QRect place, int value, QWidget* parent) {
     // They only hold values: stepping them could select a number that is no colour.
     holder->hide();
     return holder;
-}
-
-QString requesterWindow(const QString& requester) {
-    if (requester == QLatin1String("Coordinates"))
-        return QStringLiteral("frmCoordinates");
-    if (requester == QLatin1String("Text"))
-        return QStringLiteral("frmText");
-    return QString();
 }
 
 } // namespace
@@ -99,19 +91,9 @@ void frmColor::picBox_Click() {
 }
 
 void frmColor::cmdSetColor_Click() {
-    const int selected = UpDown2->value();
-    if (QLineEdit* box = requesterColorBox())
-        box->setText(QString::number(selected));
-    m_workbench.session().setSelectedColor(selected);
+    // The window that asked for the colour shows it in its colour box.
+    m_workbench.engine().session().pickColor(UpDown2->value());
     closeWindow();
-}
-
-QLineEdit* frmColor::requesterColorBox() const {
-    const QString window = requesterWindow(m_workbench.session().colorRequester());
-    if (window.isEmpty())
-        return nullptr;
-    QWidget* requester = m_workbench.toolWindows().find(window);
-    return requester ? requester->findChild<QLineEdit*>(QStringLiteral("txtColor")) : nullptr;
 }
 
 void frmColor::closeWindow() {

@@ -25,7 +25,6 @@ public:
 
 private:
     // The colour box of the window that asked for a colour, if that window is open.
-    QLineEdit* requesterColorBox() const;
     void closeWindow();
 
     Workbench& m_workbench;

@@ -1,13 +1,13 @@
 #include "draw/frmcoordinates.h"
 
-#include "app/named.h"
-#include "app/session.h"
-#include "app/toolwindows.h"
-#include "app/userdialogs.h"
-#include "app/workbench.h"
-#include "app/numberentry.h"
+#include "engine/boardengine.h"
 #include "engine/commands.h"
-#include "engine/msserial.h"
+#include "engine/session.h"
+#include "workbench/named.h"
+#include "workbench/numberentry.h"
+#include "workbench/toolwindows.h"
+#include "workbench/userdialogs.h"
+#include "workbench/workbench.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -169,6 +169,11 @@ frmCoordinates::frmCoordinates(Workbench& workbench, QWidget* parent)
     connect(cmdPixel, &QPushButton::clicked, this, &frmCoordinates::cmdPixel_Click);
     connect(Command23, &QPushButton::clicked, this, &frmCoordinates::Command23_Click);
     connect(cmdCircle, &QPushButton::clicked, this, &frmCoordinates::cmdCircle_Click);
+    connect(&workbench.engine().session(), &Session::colorPicked, this,
+            [this](Session::ColorRequester requester, int color) {
+                if (requester == Session::ColorRequester::Coordinates)
+                    txtColor->setText(QString::number(color));
+            });
 
     optLine_Click();
 }
@@ -198,27 +203,27 @@ void frmCoordinates::showFrame(QGroupBox* frame, bool emptyOrFilled) {
 }
 
 void frmCoordinates::cmdColor_Click() {
-    m_workbench.session().setColorRequester(QStringLiteral("Coordinates"));
+    m_workbench.engine().session().setColorRequester(Session::ColorRequester::Coordinates);
     m_workbench.toolWindows().show(QStringLiteral("frmColor"));
 }
 
 void frmCoordinates::cmdPixel_Click() {
-    if (!readyForCommand(m_workbench))
+    BoardEngine& engine = m_workbench.engine();
+    if (!engine.readyForCommand())
         return;
-    MSserial& port = m_workbench.port();
     const auto values = readFields({{txtPX, tr("Pixel X"), MaximumX},
                                     {txtPY, tr("Pixel Y"), MaximumByte},
                                     {txtColor, tr("Color"), MaximumByte}});
     if (!values)
         return;
     const QList<int>& v = *values;
-    port.output(Commands::drawPixel(point(v[0], v[1]), quint8(v[2])));
+    engine.send(Commands::drawPixel(point(v[0], v[1]), quint8(v[2])));
 }
 
 void frmCoordinates::Command23_Click() {
-    if (!readyForCommand(m_workbench))
+    BoardEngine& engine = m_workbench.engine();
+    if (!engine.readyForCommand())
         return;
-    MSserial& port = m_workbench.port();
     const bool line = optLine->isChecked();
     if (!line && !optRectangle->isChecked())
         return;
@@ -234,17 +239,17 @@ void frmCoordinates::Command23_Click() {
     const Commands::Point end = point(v[2], v[3]);
     const auto color = quint8(v[4]);
     if (line)
-        port.output(Commands::drawLine(start, end, color));
+        engine.send(Commands::drawLine(start, end, color));
     else if (optFilled->isChecked())
-        port.output(Commands::fillRectangle(start, end, color));
+        engine.send(Commands::fillRectangle(start, end, color));
     else
-        port.output(Commands::drawRectangle(start, end, color));
+        engine.send(Commands::drawRectangle(start, end, color));
 }
 
 void frmCoordinates::cmdCircle_Click() {
-    if (!readyForCommand(m_workbench))
+    BoardEngine& engine = m_workbench.engine();
+    if (!engine.readyForCommand())
         return;
-    MSserial& port = m_workbench.port();
     const auto values = readFields({{txtCX, tr("Center X"), MaximumX},
                                     {txtCY, tr("Center Y"), MaximumByte},
                                     {txtRadius, tr("Radius"), MaximumByte},
@@ -255,7 +260,7 @@ void frmCoordinates::cmdCircle_Click() {
     const Commands::Point center = point(v[0], v[1]);
     const auto radius = quint8(v[2]);
     const auto color = quint8(v[3]);
-    port.output(optFilled->isChecked() ? Commands::fillCircle(center, radius, color)
+    engine.send(optFilled->isChecked() ? Commands::fillCircle(center, radius, color)
                                        : Commands::drawCircle(center, radius, color));
 }
 

@@ -1,12 +1,13 @@
 #include "draw/frmtext.h"
 
-#include "app/session.h"
-#include "app/toolwindows.h"
-#include "app/twips.h"
-#include "app/updown.h"
-#include "app/workbench.h"
+#include "engine/boardengine.h"
 #include "engine/commands.h"
 #include "engine/msserial.h"
+#include "engine/session.h"
+#include "workbench/toolwindows.h"
+#include "workbench/twips.h"
+#include "workbench/updown.h"
+#include "workbench/workbench.h"
 
 #include <QGroupBox>
 #include <QInputMethodEvent>
@@ -109,17 +110,20 @@ frmText::frmText(Workbench& workbench, QWidget* parent)
 
     connect(cmdSet, &QPushButton::clicked, this, &frmText::cmdSet_Click);
     connect(cmdColor, &QPushButton::clicked, this, &frmText::cmdColor_Click);
+    connect(&workbench.engine().session(), &Session::colorPicked, this,
+            [this](Session::ColorRequester requester, int color) {
+                if (requester == Session::ColorRequester::Text)
+                    txtColor->setText(QString::number(color));
+            });
 }
 
 void frmText::cmdSet_Click() {
-    if (!readyForCommand(m_workbench))
-        return;
-    m_workbench.port().output(
+    m_workbench.engine().send(
         Commands::setTextCursor({quint16(udXCoordinate->value()), quint8(udYCoordinate->value())}));
 }
 
 void frmText::cmdColor_Click() {
-    m_workbench.session().setColorRequester(QStringLiteral("Text"));
+    m_workbench.engine().session().setColorRequester(Session::ColorRequester::Text);
     m_workbench.toolWindows().show(QStringLiteral("frmColor"));
 }
 
@@ -141,7 +145,7 @@ void frmText::Text2_InputMethod(const QInputMethodEvent& input) {
 
 void frmText::collectTyped(const QString& text, const QList<uint>& codes) {
     // Keys typed while the port is closed are never sent, not even later.
-    if (!m_workbench.port().portOpen())
+    if (!m_workbench.engine().port().portOpen())
         return;
     if (std::any_of(codes.begin(), codes.end(), [](uint code) { return code > LargestByte; })) {
         m_workbench.showStatusMessage(
@@ -158,13 +162,12 @@ void frmText::collect(quint8 code) {
         TextKeyBuffer.append(char(code));
         return;
     }
-    // Held back during an upload, the typed text goes out with a later Enter.
-    if (!readyForCommand(m_workbench))
-        return;
-    // Colour and font are those in force when Enter is pressed.
-    m_workbench.port().output(Commands::writeText(quint8(m_workbench.session().selectedColor()),
-                                                  quint8(fontNumber()), TextKeyBuffer));
-    TextKeyBuffer.clear();
+    BoardEngine& engine = m_workbench.engine();
+    // Colour and font are those in force when Enter is pressed. Held back during an
+    // upload, the typed text goes out with a later Enter.
+    if (engine.send(Commands::writeText(quint8(engine.session().selectedColor()),
+                                        quint8(fontNumber()), TextKeyBuffer)))
+        TextKeyBuffer.clear();
 }
 
 int frmText::fontNumber() const {

@@ -43,6 +43,7 @@ bool MSserial::open() {
         return false;
     }
     connect(m_link.get(), &SerialLink::lost, this, &MSserial::onLinkLost);
+    connect(m_link.get(), &SerialLink::readyRead, this, &MSserial::readyRead);
     m_lastError = {};
     Q_EMIT portOpenChanged(true);
     return true;

@@ -41,6 +41,8 @@ public:
 
 Q_SIGNALS:
     void portOpenChanged(bool open);
+    // Bytes arrived on the open port: input() has something to give.
+    void readyRead();
     // The line went away while open; the port is closed already.
     void portLost(const PortError& error);
 

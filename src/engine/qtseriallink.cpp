@@ -6,6 +6,7 @@ QtSerialLink::QtSerialLink(const QString& portName, QObject* parent)
     : SerialLink(parent) {
     m_port.setPortName(portName);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialLink::onError);
+    connect(&m_port, &QSerialPort::readyRead, this, &SerialLink::readyRead);
 }
 
 bool QtSerialLink::open(int baudRate) {

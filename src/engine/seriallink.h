@@ -32,6 +32,8 @@ public:
     virtual PortError error() const = 0;
 
 Q_SIGNALS:
+    // Bytes arrived: readAll() has something (or the line has news, such as a hang-up).
+    void readyRead();
     // The line went away while open (device unplugged, peer closed). The link is
     // closed by the time this is emitted.
     void lost(const PortError& error);

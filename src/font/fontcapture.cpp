@@ -80,3 +80,13 @@ QString FontCapture::charactersWithoutInk() const {
 QString FontCapture::charactersTooLarge() const {
     return characters(*this, [](const CapturedGlyph& glyph) { return glyph.tooLarge(); });
 }
+
+UploadPlan FontCapture::uploadPlan(Commands::FontSlot slot) const {
+    QList<Commands::GlyphSize> sizes;
+    for (const CapturedGlyph& glyph : sizePass)
+        sizes.append(glyph.size());
+    QList<UploadPlans::Glyph> glyphs;
+    for (const CapturedGlyph& glyph : glyphPass)
+        glyphs.append({glyph.size(), glyph.bitmap});
+    return UploadPlans::font(slot, sizes, glyphs);
+}

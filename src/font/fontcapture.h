@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/commands.h"
+#include "engine/uploadplan.h"
 
 #include <QByteArray>
 #include <QFont>
@@ -31,6 +32,10 @@ struct FontCapture {
 
     // measureFont sizes the canvas (the label's font), drawFont draws on it.
     static FontCapture capture(const QFont& measureFont, const QFont& drawFont);
+
+    // The upload into a font slot: the size table from the first pass, the glyphs
+    // from the second.
+    UploadPlan uploadPlan(Commands::FontSlot slot) const;
 
     // Whether every glyph of both passes fits the board.
     bool isSendable() const;

@@ -1,13 +1,14 @@
 #include "font/frmfont.h"
 
-#include "app/named.h"
-#include "app/session.h"
-#include "app/workbench.h"
-#include "font/fontcapture.h"
-#include "font/fontupload.h"
-#include "font/glyphcanvas.h"
+#include "engine/boardengine.h"
 #include "engine/commands.h"
 #include "engine/msserial.h"
+#include "engine/session.h"
+#include "engine/uploader.h"
+#include "font/fontcapture.h"
+#include "font/glyphcanvas.h"
+#include "workbench/named.h"
+#include "workbench/workbench.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -26,7 +26,6 @@ namespace {
 constexpr QSize WindowSize(470, 285);
 constexpr QSize EmptyCanvas(40, 40);
 constexpr int CaptureViewHeight = 80;
-constexpr int LastProgress = Commands::GlyphCount - 1;
 
 // The test line: "!" to "," in white, in whatever font the board uses for text.
 constexpr quint8 TestColor = 255;
@@ -49,8 +48,7 @@ bool isBlack(const QColor& color) {
 
 frmFont::frmFont(Workbench& workbench, QWidget* parent)
     : QWidget(parent)
-    , m_workbench(workbench)
-    , m_upload(new FontUpload(workbench, this)) {
+    , m_workbench(workbench) {
     setWindowTitle(tr(" Font "));
     setFixedSize(WindowSize);
 
@@ -114,8 +112,9 @@ frmFont::frmFont(Workbench& workbench, QWidget* parent)
     connect(cmdFont, &QPushButton::clicked, this, &frmFont::cmdFont_Click);
     connect(cmdCapture, &QPushButton::clicked, this, &frmFont::cmdCapture_Click);
     connect(cmdTest, &QPushButton::clicked, this, &frmFont::cmdTest_Click);
-    connect(m_upload, &FontUpload::finished, this, &frmFont::uploadFinished);
-    connect(&workbench.session(), &Session::transferRunningChanged, this, &frmFont::updateButtons);
+    Uploader& uploader = workbench.engine().uploader();
+    connect(&uploader, &Uploader::busyChanged, this, &frmFont::updateButtons);
+    connect(&uploader, &Uploader::finished, this, &frmFont::uploadFinished);
 
     m_dialogChoice.font = Picture1->font();
     updateButtons();
@@ -125,7 +124,7 @@ frmFont::frmFont(Workbench& workbench, QWidget* parent)
 void frmFont::cmdFont_Click() {
     UserDialogs& dialogs = m_workbench.dialogs();
     std::optional<UserDialogs::FontChoice> chosen =
-        dialogs.chooseFont(m_workbench.mainWindow(), tr("Select Font"), m_dialogChoice);
+        dialogs.chooseFont(this, tr("Select Font"), m_dialogChoice);
     if (!chosen)
         return;
     QFont& font = chosen->font;
@@ -137,12 +136,12 @@ void frmFont::cmdFont_Click() {
                                : tr("Strikeout effect is not supported with Italic font style.");
         font.setUnderline(false);
         font.setStrikeOut(false);
-        dialogs.message(m_workbench.mainWindow(), tr("Information"), text,
+        dialogs.message(this, tr("Information"), text,
                         UserDialogs::Icon::Information);
     }
     m_dialogChoice = *chosen;
     if (font.family().isEmpty()) {
-        dialogs.message(m_workbench.mainWindow(), tr("Warning"), tr("Plese select font."),
+        dialogs.message(this, tr("Warning"), tr("Plese select font."),
                         UserDialogs::Icon::Warning);
         txtInfo->clear();
         m_fontUsable = false;
@@ -161,7 +160,7 @@ void frmFont::applyFont(const UserDialogs::FontChoice& choice) {
                             isBlack(choice.color) ? QColor(Qt::black) : choice.color);
     txtInfo->setPalette(specimenColors);
     if (!isBlack(choice.color)) {
-        m_workbench.dialogs().message(m_workbench.mainWindow(), tr("Information"),
+        m_workbench.dialogs().message(this, tr("Information"),
                                       tr("Changing font color has no effeect on LCD font."),
                                       UserDialogs::Icon::Information);
     }
@@ -171,11 +170,10 @@ void frmFont::applyFont(const UserDialogs::FontChoice& choice) {
 }
 
 void frmFont::cmdCapture_Click() {
-    if (!m_workbench.port().portOpen()) {
-        m_workbench.progressBar().setMaximum(LastProgress);
-        m_workbench.session().clearControllerResponse();
+    BoardEngine& engine = m_workbench.engine();
+    engine.session().clearControllerResponse();
+    if (!engine.port().portOpen())
         return;
-    }
     const Commands::FontSlot slot =
         optFont1->isChecked() ? Commands::FontSlot::Font1 : Commands::FontSlot::Font2;
     // Both passes are measured before anything is sent: a font the board cannot take
@@ -186,7 +184,10 @@ void frmFont::cmdCapture_Click() {
         refuseUnsendable(capture);
         return;
     }
-    m_upload->start(slot, capture);
+    // Cleared again when the upload ends, which may happen before start() returns.
+    m_uploading = true;
+    if (engine.uploader().start(capture.uploadPlan(slot), this) != Uploader::Start::Started)
+        m_uploading = false;
 }
 
 void frmFont::showLastCharacter(const FontCapture& capture) {
@@ -212,30 +213,26 @@ void frmFont::refuseUnsendable(const FontCapture& capture) {
                             .arg(withoutInk));
     }
     problems.append(tr("Nothing was sent to the board."));
-    m_workbench.dialogs().message(m_workbench.mainWindow(), tr("Warning"),
+    m_workbench.dialogs().message(this, tr("Warning"),
                                   problems.join(QLatin1Char('\n')), UserDialogs::Icon::Warning);
 }
 
-void frmFont::uploadFinished(bool completed) {
-    if (!completed)
+void frmFont::uploadFinished(const UploadOutcome& outcome) {
+    if (!std::exchange(m_uploading, false) || !outcome.completed())
         return;
-    m_workbench.dialogs().message(m_workbench.mainWindow(), QString(), tr("   Done."),
+    m_workbench.dialogs().message(this, QString(), tr("   Done."),
                                   UserDialogs::Icon::None);
 }
 
 void frmFont::cmdTest_Click() {
-    if (!readyForCommand(m_workbench))
-        return;
     QByteArray characters;
     for (int code = TestFirstCode; code <= TestLastCode; ++code)
         characters.append(char(code));
-    m_workbench.port().output(Commands::writeText(TestColor, std::nullopt, characters));
-    // The shared loop counter ends one past the last character written.
-    m_workbench.session().setFontLoopIndex(TestLastCode + 1);
+    m_workbench.engine().send(Commands::writeText(TestColor, std::nullopt, characters));
 }
 
 void frmFont::updateButtons() {
-    const bool lineFree = !m_workbench.session().transferRunning();
+    const bool lineFree = !m_workbench.engine().uploader().isBusy();
     cmdCapture->setEnabled(m_fontUsable && lineFree);
     cmdTest->setEnabled(lineFree);
 }

@@ -1,17 +1,17 @@
 #pragma once
 
-#include "app/userdialogs.h"
+#include "workbench/userdialogs.h"
 
 #include <QWidget>
 
 struct FontCapture;
-class FontUpload;
 class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class Workbench;
+struct UploadOutcome;
 
 // The font tool: the user picks a desktop font and sees a specimen of it; Capture
 // turns the characters "!" to "~" into bitmaps and loads them into the chosen font
@@ -30,11 +30,12 @@ private:
     void applyFont(const UserDialogs::FontChoice& choice);
     void showLastCharacter(const FontCapture& capture);
     void refuseUnsendable(const FontCapture& capture);
-    void uploadFinished(bool completed);
+    void uploadFinished(const UploadOutcome& outcome);
     void updateButtons();
 
     Workbench& m_workbench;
-    FontUpload* m_upload;
+    // The running upload is this window's: its end is told here.
+    bool m_uploading = false;
     // What the font dialog shows next time: the last font accepted in it.
     UserDialogs::FontChoice m_dialogChoice;
     // Capture needs a font with a name.

@@ -1,14 +1,16 @@
 #include "graphic/frmgraphic.h"
 
-#include "app/boardtransfer.h"
-#include "app/named.h"
-#include "app/session.h"
-#include "app/twips.h"
-#include "app/updown.h"
-#include "app/userdialogs.h"
-#include "app/workbench.h"
+#include "engine/boardengine.h"
+#include "engine/colorvalue.h"
 #include "engine/commands.h"
 #include "engine/msserial.h"
+#include "engine/uploader.h"
+#include "engine/uploadplan.h"
+#include "workbench/named.h"
+#include "workbench/twips.h"
+#include "workbench/updown.h"
+#include "workbench/userdialogs.h"
+#include "workbench/workbench.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,22 +19,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QStringList>
-#include <QTimer>
 
 namespace {
 
 constexpr Qt::GlobalColor PictureBackground = Qt::white;
 
-// The board answers a screen write after each row and a picture save after each
-// chunk of 256 pixels; the receive poll runs faster while it does.
-constexpr int RowBytes = ScreenCanvas::Width;
-constexpr int ChunkBytes = 256;
-constexpr int ChunkCount = ScreenCanvas::PixelCount / ChunkBytes;
-constexpr int PreviewPollMs = 50;
-constexpr int SavePollMs = 70;
+// A stopped upload finishes the board's picture in the picture box's background.
+quint8 backgroundValue() {
+    return ColorValue::reduce(QColor(PictureBackground).rgb());
+}
 
 constexpr int FirstScreen = 1;
 constexpr int LastScreen = 12;
@@ -54,9 +51,7 @@ QString pictureFilter() {
 frmGraphic::frmGraphic(Workbench& workbench, QWidget* parent)
     : QWidget(parent)
     , m_workbench(workbench)
-    , m_canvas(PictureBackground)
-    , m_preview(new BoardTransfer(workbench, tr("The picture preview"), this))
-    , m_save(new BoardTransfer(workbench, tr("Saving the picture"), this)) {
+    , m_canvas(PictureBackground) {
     setWindowTitle(tr(" Graphic "));
     setFixedSize(Twips::size(9525, 4890));
 
@@ -103,12 +98,17 @@ frmGraphic::frmGraphic(Workbench& workbench, QWidget* parent)
     connect(cmdSave, &QPushButton::clicked, this, &frmGraphic::cmdSave_Click);
     connect(cmdLoad, &QPushButton::clicked, this, &frmGraphic::cmdLoad_Click);
     connect(udScreenNumber, &UpDown::valueChanged, this, &frmGraphic::udScreenNumber_Change);
-    connect(&workbench.session(), &Session::transferRunningChanged, this,
-            &frmGraphic::showTransferRunning);
+    Uploader& uploader = workbench.engine().uploader();
+    connect(&uploader, &Uploader::busyChanged, this, &frmGraphic::showTransferRunning);
+    // The chunk of the picture being saved (block 0 is the save's header).
+    connect(&uploader, &Uploader::blockSent, this, [this](int block) {
+        if (m_saving && block > 0)
+            txtGraphic->setText(QString::number(block - 1));
+    });
 
     udScreenNumber->setValue(FirstScreen);
     udScreenNumber_Change();
-    showTransferRunning(workbench.session().transferRunning());
+    showTransferRunning(uploader.isBusy());
     showCanvas();
 }
 
@@ -132,69 +132,31 @@ void frmGraphic::cmdOpen_Click() {
 }
 
 void frmGraphic::cmdPreview_Click() {
-    if (!m_workbench.port().portOpen())
+    BoardEngine& engine = m_workbench.engine();
+    if (!engine.port().portOpen())
         return;
-    const WriteList writes = Commands::writeScreen(screenPixels(m_canvas));
-    m_preview->start({ScreenCanvas::Height,
-                      [this, writes](int row) {
-                          if (row == 0) {
-                              // The header is not answered; the rows are.
-                              if (!send(*m_preview, writes.mid(0, 1)))
-                                  return;
-                              m_workbench.receiveTimer().setInterval(PreviewPollMs);
-                              m_workbench.progressBar().setMaximum(ScreenCanvas::Height - 1);
-                          }
-                          if (send(*m_preview, writes.mid(1 + row * RowBytes, RowBytes)))
-                              m_workbench.session().clearControllerResponse();
-                      },
-                      [this](int row) { m_workbench.progressBar().setValue(row); }});
+    engine.uploader().start(UploadPlans::preview(screenPixels(m_canvas), backgroundValue()), this);
 }
 
 void frmGraphic::cmdSave_Click() {
-    if (!m_workbench.port().portOpen())
+    BoardEngine& engine = m_workbench.engine();
+    if (!engine.port().portOpen())
         return;
     const auto screen = quint8(udScreenNumber->value());
-    const WriteList writes = Commands::saveScreenPicture(screen, screenPixels(m_canvas));
-    // Block 0 is the header: the board answers it when it is ready for the chunks.
-    m_save->start({1 + ChunkCount,
-                   [this, writes](int block) {
-                       if (block == 0) {
-                           m_workbench.progressBar().setMaximum(ChunkCount - 1);
-                           // An answer that came before the header is not the board's go-ahead.
-                           if (send(*m_save, writes.mid(0, 1)))
-                               m_workbench.session().clearControllerResponse();
-                           return;
-                       }
-                       const int chunk = block - 1;
-                       txtGraphic->setText(QString::number(chunk));
-                       send(*m_save, writes.mid(1 + chunk * ChunkBytes, ChunkBytes));
-                   },
-                   [this](int block) {
-                       m_workbench.session().clearControllerResponse();
-                       if (block == 0)
-                           m_workbench.receiveTimer().setInterval(SavePollMs);
-                       else
-                           m_workbench.progressBar().setValue(block - 1);
-                   }});
+    // Cleared again when the save ends, which may happen before start() returns.
+    m_saving = true;
+    if (engine.uploader().start(
+            UploadPlans::savePicture(screen, screenPixels(m_canvas), backgroundValue()), this) !=
+        Uploader::Start::Started)
+        m_saving = false;
 }
 
 void frmGraphic::cmdLoad_Click() {
-    if (!readyForCommand(m_workbench))
-        return;
-    m_workbench.port().output(Commands::showScreenPicture(quint8(udScreenNumber->value())));
+    m_workbench.engine().send(Commands::showScreenPicture(quint8(udScreenNumber->value())));
 }
 
 void frmGraphic::udScreenNumber_Change() {
     txtScreenNumber->setText(QString::number(udScreenNumber->value()));
-}
-
-bool frmGraphic::send(BoardTransfer& transfer, const WriteList& block) {
-    MSserial& port = m_workbench.port();
-    if (port.output(block))
-        return true;
-    // Unless the port is gone (which stops the transfer by itself), nothing would answer.
-    transfer.stop(tr("the board could not be written to (%1)").arg(port.lastError().description));
-    return false;
 }
 
 void frmGraphic::showCanvas() {
@@ -202,6 +164,8 @@ void frmGraphic::showCanvas() {
 }
 
 void frmGraphic::showTransferRunning(bool running) {
+    if (!running)
+        m_saving = false;
     for (QPushButton* button : {cmdPreview, cmdSave, cmdLoad})
         button->setEnabled(!running);
 }

@@ -5,13 +5,11 @@
 #include <QString>
 #include <QWidget>
 
-class BoardTransfer;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class UpDown;
-class WriteList;
 class Workbench;
 
 // The graphic window: open a picture, preview it on the board's screen, store it in
@@ -28,8 +26,6 @@ public:
     void udScreenNumber_Change();
 
 private:
-    // Writes a block of a transfer; a failed write stops the transfer.
-    bool send(BoardTransfer& transfer, const WriteList& block);
     void showCanvas();
     void showTransferRunning(bool running);
 
@@ -37,8 +33,8 @@ private:
     ScreenCanvas m_canvas;
     // Where the file dialog opens: the folder of the last picture opened here.
     QString m_pictureFolder;
-    BoardTransfer* m_preview;
-    BoardTransfer* m_save;
+    // The running upload is this window's save: the chunk being sent is shown.
+    bool m_saving = false;
 
     QLabel* picBox;
     QGroupBox* Frame2;

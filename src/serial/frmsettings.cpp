@@ -1,12 +1,13 @@
 #include "serial/frmsettings.h"
 
-#include "app/named.h"
-#include "app/session.h"
-#include "app/userdialogs.h"
-#include "app/workbench.h"
+#include "engine/boardengine.h"
 #include "engine/linesettings.h"
 #include "engine/msserial.h"
 #include "engine/portcatalog.h"
+#include "engine/session.h"
+#include "workbench/named.h"
+#include "workbench/userdialogs.h"
+#include "workbench/workbench.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -73,7 +74,7 @@ frmSettings::frmSettings(Workbench& workbench, QWidget* parent)
     connect(cmd_conecta, &QPushButton::clicked, this, &frmSettings::cmd_conecta_Click);
     connect(cmdBaudRate, &QPushButton::clicked, this, &frmSettings::cmdBaudRate_Click);
 
-    ConnectionController& connection = workbench.connection();
+    ConnectionController& connection = workbench.engine().connection();
     connect(&connection, &ConnectionController::stateChanged, this,
             &frmSettings::showConnectionState);
     connect(&connection, &ConnectionController::failed, this, [this] { setListsEnabled(true); });
@@ -92,24 +93,26 @@ frmSettings::frmSettings(Workbench& workbench, QWidget* parent)
 
 void frmSettings::Form_Load() {
     cbo_mostraporta->clear();
-    const QList<PortEntry> ports = m_workbench.portCatalog().ports();
+    BoardEngine& engine = m_workbench.engine();
+    const QList<PortEntry> ports = engine.ports().ports();
     for (const PortEntry& port : ports)
         cbo_mostraporta->addItem(port.label, port.name);
     // Looking for ports gives the shared drawing colour and touch mode their start values.
-    m_workbench.session().setSelectedColor(255);
-    m_workbench.session().setTouchMode(QStringLiteral("off"));
+    engine.session().setSelectedColor(255);
+    engine.session().setTouchMode(Session::TouchMode::Off);
     cbo_mostraporta->setCurrentIndex(ports.isEmpty() ? -1 : 0);
     cboBR->setCurrentIndex(6);
     cmbBoudRate->setCurrentIndex(6);
-    m_connectLocked = m_workbench.statusText().contains(QLatin1String("Connected:"));
-    showConnectionState(m_workbench.connection().state());
+    m_connectLocked = engine.connection().statusText().contains(QLatin1String("Connected:"));
+    showConnectionState(engine.connection().state());
 }
 
 void frmSettings::cmd_conecta_Click() {
     setListsEnabled(false);
-    ConnectionController& connection = m_workbench.connection();
+    BoardEngine& engine = m_workbench.engine();
     if (cmd_conecta->text() == DisconnectCaption) {
-        connection.disconnect();
+        // An upload still running first finishes the board's command.
+        engine.disconnect();
         return;
     }
     if (cbo_mostraporta->currentIndex() < 0) {
@@ -121,11 +124,13 @@ void frmSettings::cmd_conecta_Click() {
             UserDialogs::Icon::Warning);
         return;
     }
-    connection.connectTo(cbo_mostraporta->currentData().toString(), appliedBaudRate());
+    engine.connection().connectTo(cbo_mostraporta->currentData().toString(), appliedBaudRate());
 }
 
 void frmSettings::cmdBaudRate_Click() {
-    if (!m_workbench.port().portOpen())
+    BoardEngine& engine = m_workbench.engine();
+    // Nothing while the port is closed; held back while an upload owns the line.
+    if (!engine.readyForCommand())
         return;
     const int rateIndex = cmbBoudRate->findText(cmbBoudRate->currentText(), Qt::MatchExactly);
     if (rateIndex < 0) {
@@ -139,12 +144,12 @@ void frmSettings::cmdBaudRate_Click() {
             this, tr("Attention"), tr("Remove jumper 1 from J11 and click OK."),
             UserDialogs::Icon::Warning, UserDialogs::Buttons::OkCancel) != UserDialogs::Answer::Ok)
         return;
-    m_workbench.connection().changeBoardRate(rateIndex);
+    engine.connection().changeBoardRate(rateIndex);
 }
 
 QString frmSettings::appliedBaudRate() const {
     const QString settings = LineSettings::forIndex(cboBR->currentIndex());
-    return settings.isEmpty() ? m_workbench.port().settings() : settings;
+    return settings.isEmpty() ? m_workbench.engine().port().settings() : settings;
 }
 
 void frmSettings::setListsEnabled(bool enabled) {
@@ -163,7 +168,7 @@ void frmSettings::showConnectionState(ConnectionController::State state) {
 
 void frmSettings::updateConnectButton() {
     using State = ConnectionController::State;
-    const State state = m_workbench.connection().state();
+    const State state = m_workbench.engine().connection().state();
     cmd_conecta->setEnabled(!m_connectLocked && state != State::Probing &&
                             state != State::ChangingRate);
     if (cmd_conecta->isEnabled() && std::exchange(m_focusConnectWhenEnabled, false))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serial/connectioncontroller.h"
+#include "engine/connectioncontroller.h"
 
 #include <QWidget>
 

@@ -1,10 +1,11 @@
 #include "utilities/firmwareupdate.h"
 
+#include "engine/boardengine.h"
 #include "engine/clock.h"
-#include "app/userdialogs.h"
-#include "app/workbench.h"
-#include "serial/connectioncontroller.h"
+#include "engine/connectioncontroller.h"
 #include "engine/msserial.h"
+#include "workbench/userdialogs.h"
+#include "workbench/workbench.h"
 #include "utilities/updatercommand.h"
 #include "utilities/updaterprocess.h"
 
@@ -43,7 +44,7 @@ UpdaterSetup UpdaterSetup::system() {
 
 FirmwareUpdate::FirmwareUpdate(Workbench& workbench, const UpdaterSetup& setup,
                                const QString& chosenPath)
-    : QObject(workbench.mainWindow())
+    : QObject(&workbench.engine())
     , m_workbench(workbench)
     , m_setup(setup)
     , m_chosenPath(chosenPath) {}
@@ -52,7 +53,7 @@ FirmwareUpdate::~FirmwareUpdate() = default;
 
 FirmwareUpdate* FirmwareUpdate::running(Workbench& workbench) {
     const QList<FirmwareUpdate*> updates =
-        workbench.mainWindow()->findChildren<FirmwareUpdate*>(Qt::FindDirectChildrenOnly);
+        workbench.engine().findChildren<FirmwareUpdate*>(Qt::FindDirectChildrenOnly);
     for (FirmwareUpdate* update : updates) {
         if (!update->m_done)
             return update;
@@ -61,13 +62,15 @@ FirmwareUpdate* FirmwareUpdate::running(Workbench& workbench) {
 }
 
 void FirmwareUpdate::run() {
-    if (!placeWorkingCopy() || !m_workbench.port().portOpen()) {
+    BoardEngine& engine = m_workbench.engine();
+    // With the port closed there is nothing to update; during an upload it waits.
+    if (!placeWorkingCopy() || !engine.readyForCommand()) {
         finish();
         return;
     }
-    m_workbench.connection().disconnect();
+    engine.connection().disconnect();
     m_disconnected = true;
-    m_workbench.setStatusText(tr("Updating "));
+    engine.connection().setStatusText(tr("Updating "));
     startUpdater();
 }
 
@@ -113,7 +116,7 @@ void FirmwareUpdate::startUpdater() {
                       QLatin1Char('\n') + tr("Reason: ") + reason);
     });
     connect(m_process.get(), &UpdaterProcess::ended, this, &FirmwareUpdate::updaterEnded);
-    m_workbench.clock().callAfter(MinimumUpdaterMs, this, [this] { minimumWaitOver(); });
+    m_workbench.engine().clock().callAfter(MinimumUpdaterMs, this, [this] { minimumWaitOver(); });
     m_process->start(program, UpdaterCommand::arguments(m_fileName), m_setup.folder);
 }
 
@@ -140,18 +143,19 @@ void FirmwareUpdate::minimumWaitOver() {
 void FirmwareUpdate::waitForBoard() {
     if (m_done)
         return;
-    m_workbench.setStatusText(tr("Reconnecting... "));
-    m_workbench.clock().callAfter(BoardRestartMs, this, [this] { reconnect(); });
+    m_workbench.engine().connection().setStatusText(tr("Reconnecting... "));
+    m_workbench.engine().clock().callAfter(BoardRestartMs, this, [this] { reconnect(); });
 }
 
 void FirmwareUpdate::reconnect() {
     if (m_done)
         return;
-    ConnectionController& connection = m_workbench.connection();
+    BoardEngine& engine = m_workbench.engine();
+    ConnectionController& connection = engine.connection();
     // The user may have connected again in the meantime.
-    if (m_disconnected && !m_workbench.port().portOpen() &&
+    if (m_disconnected && !engine.port().portOpen() &&
         connection.state() == ConnectionController::State::Idle && !connection.reconnect())
-        m_workbench.setStatusText(tr("Controller Disconnected "));
+        connection.setStatusText(tr("Controller Disconnected "));
     finish();
 }
 
@@ -164,6 +168,7 @@ void FirmwareUpdate::finish() {
 }
 
 void FirmwareUpdate::showCritical(const QString& text) {
-    m_workbench.dialogs().message(m_workbench.mainWindow(), tr("Critical Error"), text,
+    // Outliving the window it was started from, it has no window of its own to tell from.
+    m_workbench.dialogs().message(nullptr, tr("Critical Error"), text,
                                   UserDialogs::Icon::Critical);
 }

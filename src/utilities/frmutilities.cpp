@@ -1,13 +1,14 @@
 #include "utilities/frmutilities.h"
 
+#include "engine/boardengine.h"
 #include "engine/clock.h"
-#include "app/named.h"
-#include "app/session.h"
-#include "app/userdialogs.h"
-#include "app/workbench.h"
 #include "engine/commands.h"
 #include "engine/msserial.h"
+#include "engine/session.h"
 #include "utilities/touchreport.h"
+#include "workbench/named.h"
+#include "workbench/userdialogs.h"
+#include "workbench/workbench.h"
 
 #include <QBoxLayout>
 #include <QCheckBox>
@@ -28,9 +29,6 @@ constexpr int BeepOnTouchPauseMs = 501;
 constexpr int DisplayTickMs = 80;
 constexpr int ReportBoxWidth = 160;
 
-const QString TouchOffMode = QStringLiteral("off");
-const QString CoordinatesMode = QStringLiteral("Coordinates");
-const QString KeypadMode = QStringLiteral("Keypad");
 const QString CommandAcknowledge = QStringLiteral("!");
 
 QLineEdit* reportBox(const char* name, QWidget* parent) {
@@ -126,97 +124,89 @@ frmUtilities::frmUtilities(Workbench& workbench, QWidget* parent)
 }
 
 void frmUtilities::cmdClear_Click() {
-    if (!readyForCommand(m_workbench))
-        return;
-    m_workbench.port().output(Commands::clearScreen(quint8(m_workbench.session().selectedColor())));
+    BoardEngine& engine = m_workbench.engine();
+    engine.send(Commands::clearScreen(quint8(engine.session().selectedColor())));
 }
 
 void frmUtilities::cmdRotate_Click() {
-    if (!readyForCommand(m_workbench))
-        return;
-    m_workbench.port().output(Commands::rotateScreen());
+    m_workbench.engine().send(Commands::rotateScreen());
 }
 
 void frmUtilities::cmdBL_Click() {
-    if (!readyForCommand(m_workbench))
+    if (!m_workbench.engine().readyForCommand())
         return;
     inTouchPause(BacklightPauseMs, [this] {
         // The caption names what the click does; it is the only record of the state.
         const bool switchOn = cmdBL->text() == tr("Backlight On");
-        if (m_workbench.port().output(Commands::setBacklight(switchOn)))
+        if (m_workbench.engine().send(Commands::setBacklight(switchOn)))
             cmdBL->setText(switchOn ? tr("Backlight Off") : tr("Backlight On"));
     });
 }
 
 void frmUtilities::cmdBeep_Click() {
-    if (!readyForCommand(m_workbench))
-        return;
-    m_workbench.port().output(Commands::beep());
+    m_workbench.engine().send(Commands::beep());
 }
 
 void frmUtilities::cmdCoordinates_Click() {
-    if (!readyForCommand(m_workbench))
-        return;
-    m_workbench.port().output(Commands::touchCoordinatesOn());
-    Timer1->start();
-    m_workbench.session().setTouchMode(CoordinatesMode);
+    switchTouchMode(Commands::touchCoordinatesOn(), Session::TouchMode::Coordinates);
 }
 
 void frmUtilities::cmdKeypad_Click() {
-    if (!readyForCommand(m_workbench))
-        return;
-    m_workbench.port().output(Commands::touchKeypadOn());
-    Timer1->start();
-    m_workbench.session().setTouchMode(KeypadMode);
+    switchTouchMode(Commands::touchKeypadOn(), Session::TouchMode::Keypad);
 }
 
 void frmUtilities::cmdOFF_Click() {
-    if (!readyForCommand(m_workbench))
+    switchTouchMode(Commands::touchOff(), Session::TouchMode::Off);
+}
+
+void frmUtilities::switchTouchMode(const WriteList& command, Session::TouchMode mode) {
+    BoardEngine& engine = m_workbench.engine();
+    if (!engine.send(command))
         return;
-    m_workbench.port().output(Commands::touchOff());
-    Timer1->stop();
-    m_workbench.session().setTouchMode(TouchOffMode);
+    // The reports are shown while reporting is on.
+    if (mode == Session::TouchMode::Off)
+        Timer1->stop();
+    else
+        Timer1->start();
+    engine.session().setTouchMode(mode);
 }
 
 void frmUtilities::chkBeep_Click() {
-    if (!readyForCommand(m_workbench))
+    if (!m_workbench.engine().readyForCommand())
         return;
     inTouchPause(BeepOnTouchPauseMs, [this] {
-        m_workbench.port().output(Commands::setBeepOnTouch(chkBeep->isChecked()));
+        m_workbench.engine().send(Commands::setBeepOnTouch(chkBeep->isChecked()));
     });
 }
 
 void frmUtilities::cmdCal_Click() {
-    if (!readyForCommand(m_workbench))
-        return;
-    m_workbench.port().output(Commands::touchCalibrate());
+    m_workbench.engine().send(Commands::touchCalibrate());
 }
 
 void frmUtilities::cmdRestore_Click() {
-    if (!readyForCommand(m_workbench))
-        return;
-    m_workbench.port().output(Commands::restoreCalibration());
+    m_workbench.engine().send(Commands::restoreCalibration());
 }
 
 void frmUtilities::inTouchPause(int pauseMs, std::function<void()> send) {
-    const QString savedMode = m_workbench.session().touchMode();
+    BoardEngine& engine = m_workbench.engine();
+    const Session::TouchMode savedMode = engine.session().touchMode();
     cmdOFF_Click();
     // One pause at a time: a second one would take "off" as the mode to restore.
     setTouchPauseRunning(true);
-    m_workbench.clock().callAfter(pauseMs, this, [this, savedMode, send = std::move(send)] {
+    engine.clock().callAfter(pauseMs, this, [this, savedMode, send = std::move(send)] {
         setTouchPauseRunning(false);
         // A port closed (or an upload started) during the pause takes nothing more.
-        if (!readyForCommand(m_workbench))
+        if (!m_workbench.engine().readyForCommand())
             return;
         send();
         restoreTouchMode(savedMode);
     });
 }
 
-void frmUtilities::restoreTouchMode(const QString& mode) {
-    if (mode == CoordinatesMode)
+void frmUtilities::restoreTouchMode(Session::TouchMode mode) {
+    if (mode == Session::TouchMode::Coordinates)
         cmdCoordinates_Click();
-    else if (mode == KeypadMode)
+    else if (mode == Session::TouchMode::Keypad)
         cmdKeypad_Click();
 }
 
@@ -226,13 +216,14 @@ void frmUtilities::setTouchPauseRunning(bool running) {
 }
 
 void frmUtilities::Timer1_Timer() {
-    const QString response = m_workbench.session().controllerResponse();
+    const Session& session = m_workbench.engine().session();
+    const QString response = session.controllerResponse();
     if (response.isEmpty() || response == CommandAcknowledge)
         return;
     // Set only when it changed, so that the user can select and copy the text.
     if (txtControllerResponse->text() != response)
         txtControllerResponse->setText(response);
-    if (m_workbench.session().touchMode() == KeypadMode) {
+    if (session.touchMode() == Session::TouchMode::Keypad) {
         // A key press is shown as it came; there is no position to show.
         txtCoordinates->clear();
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/session.h"
 #include "utilities/firmwareupdate.h"
 
 #include <QString>
@@ -13,6 +14,7 @@ class QLineEdit;
 class QPushButton;
 class QTimer;
 class Workbench;
+class WriteList;
 
 // The utilities window: clear and rotate the board's screen, its backlight and
 // beeper, the touch screen's reporting modes with the display of its reports, beep on
@@ -46,7 +48,9 @@ private:
     // touch changes: touch reporting goes off, and after the pause send() runs and
     // the mode that was on comes back.
     void inTouchPause(int pauseMs, std::function<void()> send);
-    void restoreTouchMode(const QString& mode);
+    void restoreTouchMode(Session::TouchMode mode);
+    // Sends the touch mode's command and, once sent, shows the reports while it is on.
+    void switchTouchMode(const WriteList& command, Session::TouchMode mode);
     void setTouchPauseRunning(bool running);
     void followUpdate(FirmwareUpdate* update);
 

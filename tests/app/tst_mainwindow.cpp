@@ -1,6 +1,6 @@
-#include "app/session.h"
-#include "app/toolwindows.h"
-#include "app/userdialogs.h"
+#include "engine/session.h"
+#include "workbench/toolwindows.h"
+#include "workbench/userdialogs.h"
 #include "engine/msserial.h"
 #include "testbench.h"
 
@@ -69,8 +69,9 @@ void tst_MainWindow::menusAsDesigned() {
     TestBench bench;
     frmMainMDI& main = bench.main();
     auto menu = [&](const char* name) { return main.findChild<QMenu*>(QLatin1String(name)); };
-    QCOMPARE(captions(menu("mnuFile")), (QStringList{QStringLiteral("Settings"),
-                                                     QStringLiteral("-"), QStringLiteral("Exit")}));
+    QCOMPARE(captions(menu("mnuFile")),
+             (QStringList{QStringLiteral("Settings"), QStringLiteral("Fast Transfers"),
+                          QStringLiteral("-"), QStringLiteral("Exit")}));
     QCOMPARE(captions(menu("mnuTools")),
              (QStringList{QStringLiteral("Font"), QStringLiteral("Graphic"),
                           QStringLiteral("Color Picker"), QStringLiteral("Text"),
@@ -105,7 +106,7 @@ void tst_MainWindow::timersStartAsDesigned() {
     TestBench bench;
     frmMainMDI& main = bench.main();
     auto timer = [&](const char* name) {
-        return main.findChild<QTimer*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+        return main.findChild<QTimer*>(QLatin1String(name));
     };
     for (const auto& [name, interval, active] :
          {std::tuple{"Timer1", 1500, false}, {"Timer2", 250, false}, {"Timer4", 50, true}}) {
@@ -114,7 +115,7 @@ void tst_MainWindow::timersStartAsDesigned() {
     }
 
     // Timer4's tick at start only stops it.
-    main.Timer4_Timer();
+    bench.engine().connection().Timer4_Timer();
     QVERIFY(!timer("Timer4")->isActive());
     QCOMPARE(main.statusText(), QStringLiteral("Controller Disconnected"));
     QVERIFY(bench.line().writes.isEmpty());
@@ -207,9 +208,10 @@ void tst_MainWindow::windowMenuListsAndArrangesChildren() {
 
 void tst_MainWindow::receivePollReplacesTheResponse() {
     TestBench bench;
-    Session& session = bench.main().session();
+    Session& session = bench.engine().session();
     int polls = 0;
-    QObject::connect(&session, &Session::polled, [&polls] { ++polls; });
+    QObject::connect(&bench.engine().connection(), &ConnectionController::polled,
+                     [&polls] { ++polls; });
 
     // Closed port: the tick changes nothing.
     session.setControllerResponse(QStringLiteral("old"));

@@ -1,4 +1,4 @@
-#include "app/numberentry.h"
+#include "workbench/numberentry.h"
 
 #include <QTest>
 

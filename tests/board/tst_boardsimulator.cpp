@@ -1,4 +1,4 @@
-#include "app/session.h"
+#include "engine/session.h"
 #include "board/boardemulator.h"
 #include "board/boardview.h"
 #include "board/frmboard.h"
@@ -30,7 +30,7 @@ void connectSimulator(TestBench& bench) {
     bench.open(Settings);
     portList(bench)->setCurrentIndex(portList(bench)->findText(QStringLiteral("Simulator")));
     click(bench.find<QPushButton>(Settings, QStringLiteral("cmd_conecta")));
-    bench.main().Timer4_Timer();
+    bench.engine().connection().Timer4_Timer();
 }
 
 // The middle of a panel pixel, as a point of the view.
@@ -42,8 +42,8 @@ QPoint viewPoint(const BoardView& view, QPoint panel) {
 }
 
 QString polledAnswer(TestBench& bench) {
-    bench.main().Timer2_Timer();
-    return bench.main().session().controllerResponse();
+    bench.engine().connection().Timer2_Timer();
+    return bench.engine().session().controllerResponse();
 }
 
 } // namespace
@@ -83,7 +83,7 @@ void tst_BoardSimulator::connectsDrawsAndKeepsTheBoard() {
     QCOMPARE(window->windowTitle(), QStringLiteral(" Board "));
     QCOMPARE(&window->board(), board);
 
-    MSserial& port = bench.main().port();
+    MSserial& port = bench.engine().port();
     // A full-screen write answers each row; the receive poll brings the answers in.
     const QByteArray pixels(BoardGeometry::PixelCount, char(3));
     port.output(Commands::writeScreen(pixels));
@@ -103,7 +103,7 @@ void tst_BoardSimulator::connectsDrawsAndKeepsTheBoard() {
 
     // The board outlives the connection; connecting opens its window again.
     click(bench.find<QPushButton>(Settings, QStringLiteral("cmd_conecta")));
-    bench.main().Timer4_Timer();
+    bench.engine().connection().Timer4_Timer();
     QCOMPARE(bench.main().statusText(), Connected);
     QVERIFY(bench.window(Board));
     QCOMPARE(board->screen(), pixels);
@@ -118,7 +118,7 @@ void tst_BoardSimulator::takesTouchesAndKeysFromTheBoardWindow() {
     QCOMPARE(view->sizeHint(), QSize(2 * BoardGeometry::Width, 2 * BoardGeometry::Height));
     bench.window(Board)->parentWidget()->resize(900, 700);
     QCOMPARE(view->panelRect().size(), QSize(2 * BoardGeometry::Width, 2 * BoardGeometry::Height));
-    MSserial& port = bench.main().port();
+    MSserial& port = bench.engine().port();
 
     port.output(Commands::touchCoordinatesOn());
     QTest::mouseClick(view, Qt::LeftButton, {}, viewPoint(*view, {260, 200}));
@@ -142,7 +142,7 @@ void tst_BoardSimulator::answersOnlyAtItsOwnSpeed() {
     connectSimulator(bench);
     QCOMPARE(bench.main().statusText(), QStringLiteral("Connecting"));
     QVERIFY(emulatorOf(bench)->ignoredByteCount() > 0);
-    bench.main().Timer1_Timer(); // the connect time-out
+    bench.engine().connection().Timer1_Timer(); // the connect time-out
     QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected"));
     QCOMPARE(bench.dialogs().messages.last().text, QStringLiteral("Controller not found"));
 }
@@ -151,7 +151,7 @@ void tst_BoardSimulator::showsRotationBacklightAndBeeps() {
     TestBench bench(QStringList{}, true);
     connectSimulator(bench);
     auto* view = bench.find<BoardView>(Board, QStringLiteral("picScreen"));
-    MSserial& port = bench.main().port();
+    MSserial& port = bench.engine().port();
     port.output(Commands::fillRectangle({0, 0}, {9, 9}, 224)); // red, top-left
     const auto shown = [view](QPoint panel) {
         return view->grab().toImage().pixelColor(viewPoint(*view, panel));

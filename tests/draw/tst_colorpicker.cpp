@@ -1,4 +1,4 @@
-#include "app/session.h"
+#include "engine/session.h"
 #include "testbench.h"
 
 #include <QAction>
@@ -105,7 +105,7 @@ void tst_ColorPicker::clickSelectsAndCloseHandsNothingOver() {
     QCOMPARE(readouts(bench), QStringLiteral("0:134:162 0:4:2 18"));
     press(bench, 383, 143, Qt::RightButton);
     setColor(bench);
-    QCOMPARE(bench.main().session().selectedColor(), 224);
+    QCOMPARE(bench.engine().session().selectedColor(), 224);
     QCOMPARE(boxText(bench, Text, "txtColor"), QStringLiteral("224"));
     QVERIFY(!bench.window(Picker));
 
@@ -115,7 +115,7 @@ void tst_ColorPicker::clickSelectsAndCloseHandsNothingOver() {
     bench.window(Picker)->parentWidget()->close();
     TestBench::settle();
     QVERIFY(!bench.window(Picker));
-    QCOMPARE(bench.main().session().selectedColor(), 224);
+    QCOMPARE(bench.engine().session().selectedColor(), 224);
     QCOMPARE(boxText(bench, Coordinates, "txtColor"), QStringLiteral("255"));
     pickColor(bench, Coordinates);
     QCOMPARE(readouts(bench), QStringLiteral("  "));
@@ -141,7 +141,7 @@ void tst_ColorPicker::setColorWithoutAClickHandsOver255() {
         bench.open(name);
         bench.find<QLineEdit>(name, QStringLiteral("txtColor"))->setText(QStringLiteral("7"));
     }
-    bench.main().session().setSelectedColor(3);
+    bench.engine().session().setSelectedColor(3);
     if (openedBy == QLatin1String("menu")) {
         pickColor(bench, Coordinates);
         bench.main().findChild<QAction*>(QStringLiteral("mnuColorPic"))->trigger();
@@ -153,7 +153,7 @@ void tst_ColorPicker::setColorWithoutAClickHandsOver255() {
         pickColor(bench, openedBy);
     }
     setColor(bench);
-    QCOMPARE(bench.main().session().selectedColor(), 255);
+    QCOMPARE(bench.engine().session().selectedColor(), 255);
     QVERIFY(!bench.window(Picker));
     QCOMPARE(boxText(bench, Text, "txtColor") + QLatin1Char(' ') +
                  boxText(bench, Coordinates, "txtColor"),

@@ -1,4 +1,4 @@
-#include "app/boardtransfer.h"
+#include "engine/uploader.h"
 #include "engine/msserial.h"
 #include "testbench.h"
 
@@ -117,9 +117,7 @@ void tst_Coordinates::controlsAndClosedPortOrAnUploadSendNothing() {
 
     // A shape drawn during an upload would land in the middle of the font going out.
     bench.connectBoard();
-    QObject owner;
-    BoardTransfer font(bench.main(), QStringLiteral("The font upload"), &owner);
-    QVERIFY(font.start({1, [&bench](int) { bench.main().port().output("SF1"); }, {}}));
+    QVERIFY(bench.startUpload(QStringLiteral("The font upload"), "SF1"));
     bench.line().takeWrites();
     for (const char* shape : {"optLine", "optRectangle", "optCircle", "optPixel"})
         send(bench, {QLatin1String(shape)});

@@ -1,4 +1,4 @@
-#include "app/session.h"
+#include "engine/session.h"
 #include "pseudoterminalbench.h"
 
 #include <QLineEdit>
@@ -94,7 +94,7 @@ void tst_DrawPty::writesALineOfTextAtTheCursor() {
     QTRY_COMPARE(screen.textCursor(), QPoint(20, 100));
 
     // A typing slip taken back with Backspace leaves "Hi" on the board.
-    bench.main().session().setSelectedColor(224);
+    bench.engine().session().setSelectedColor(224);
     auto* text = bench.find<QPlainTextEdit>(Text, QStringLiteral("Text2"));
     QTest::keyClicks(text, QStringLiteral("Hx"));
     QTest::keyClick(text, Qt::Key_Backspace);

@@ -1,6 +1,6 @@
-#include "app/boardtransfer.h"
-#include "app/session.h"
-#include "app/updown.h"
+#include "engine/uploader.h"
+#include "engine/session.h"
+#include "workbench/updown.h"
 #include "engine/msserial.h"
 #include "testbench.h"
 
@@ -114,7 +114,7 @@ void tst_TextWindow::setSendsTheCursorFromTheUpDowns() {
 void tst_TextWindow::enterSendsTheKeysAsTheirCharacterCodes() {
     TestBench bench;
     QPlainTextEdit* text = openText(bench);
-    bench.main().session().setSelectedColor(224);
+    bench.engine().session().setSelectedColor(224);
     chooseFont(bench, 2);
     QTest::keyClicks(text, QStringLiteral("Hi"));
     QVERIFY(bench.line().takeWrites().isEmpty());
@@ -135,7 +135,7 @@ void tst_TextWindow::enterSendsTheKeysAsTheirCharacterCodes() {
     // Colour and font are those in force at Enter.
     chooseFont(bench, 1);
     QTest::keyClicks(text, QStringLiteral("ok"));
-    bench.main().session().setSelectedColor(3);
+    bench.engine().session().setSelectedColor(3);
     chooseFont(bench, 2);
     press(text, Qt::Key_M, QStringLiteral("\r")); // Ctrl+M: a carriage return too
     QCOMPARE(bench.line().takeWrites(), (Writes{header(3, 2), "o", "k", "\r"}));
@@ -173,9 +173,7 @@ void tst_TextWindow::closedPortOrAnUploadHoldsTheCommandsBack() {
     QTest::keyClicks(text, QStringLiteral("more"));
 
     bench.connectBoard();
-    QObject owner;
-    BoardTransfer picture(bench.main(), QStringLiteral("The picture preview"), &owner);
-    QVERIFY(picture.start({1, [&bench](int) { bench.main().port().output("WS"); }, {}}));
+    QVERIFY(bench.startUpload(QStringLiteral("The picture preview"), "WS"));
     bench.line().takeWrites();
     // Neither the cursor nor the typed line cuts into the picture; the user is told.
     setCursor(bench);
@@ -187,7 +185,7 @@ void tst_TextWindow::closedPortOrAnUploadHoldsTheCommandsBack() {
 
     // Once the board has the picture, the held line goes out with the next Enter.
     bench.poll("!");
-    QVERIFY(!picture.isRunning());
+    QVERIFY(!bench.engine().uploader().isBusy());
     QTest::keyClick(text, Qt::Key_Return);
     QCOMPARE(bench.line().takeWrites(), (Writes{header(255, 1), "H", "i", "\r"}));
 }

@@ -52,7 +52,7 @@ void tst_FontPty::capturedFontShowsOnTheBoard() {
     // Text in font 2: each glyph stands on the bottom line of the text line, one blank
     // column after the other, and shows the ink of the character as it was drawn.
     const QByteArray text("Ag&~");
-    MSserial& port = bench.main().port();
+    MSserial& port = bench.engine().port();
     port.output(Commands::clearScreen(0));
     port.output(Commands::setTextCursor({10, 30}));
     port.output(Commands::writeText(224, 2, text));

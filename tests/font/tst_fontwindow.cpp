@@ -1,5 +1,5 @@
-#include "app/boardtransfer.h"
-#include "app/session.h"
+#include "engine/uploader.h"
+#include "engine/session.h"
 #include "font/fontcapture.h"
 #include "font/frmfont.h"
 #include "fontfixture.h"
@@ -46,9 +46,10 @@ struct FontBench {
         bench.dialogs().messages.clear();
         return texts;
     }
-    Session& session() { return bench.main().session(); }
-    QProgressBar& progress() { return bench.main().progressBar(); }
-    int pollInterval() { return bench.main().receiveTimer().interval(); }
+    Session& session() { return bench.engine().session(); }
+    Uploader& uploader() { return bench.engine().uploader(); }
+    QProgressBar& progress() { return bench.progressBar(); }
+    int pollInterval() { return bench.engine().connection().receivePoll().interval(); }
     QList<QByteArray> writes() { return bench.line().takeWrites(); }
 
     TestBench bench;
@@ -79,7 +80,7 @@ private Q_SLOTS:
     void refusesAFontTheBoardCannotTake_data();
     void refusesAFontTheBoardCannotTake();
     void waitsForAnotherTransfer();
-    void closingTheWindowStopsTheUpload();
+    void closingTheWindowFinishesTheBoardsFont();
     void closedPortSendsNothingAndTestWritesTwelveCharacters();
 };
 
@@ -171,7 +172,7 @@ void tst_FontWindow::uploadsSizesThenEachGlyphAfterAnAnswer() {
     upload.child<QRadioButton>("optFont2")->setChecked(true);
     upload.session().setControllerResponse(QStringLiteral("stale"));
     click(upload.child("cmdCapture"));
-    QVERIFY(upload.session().transferRunning());
+    QVERIFY(upload.uploader().isBusy());
     // The line belongs to the upload: neither Capture nor Test can be clicked meanwhile.
     QVERIFY(!upload.child("cmdCapture")->isEnabled());
     QVERIFY(!upload.child("cmdTest")->isEnabled());
@@ -211,7 +212,7 @@ void tst_FontWindow::uploadsSizesThenEachGlyphAfterAnAnswer() {
         QVERIFY(upload.writes().isEmpty());
         upload.bench.poll("!");
     }
-    QVERIFY(!upload.session().transferRunning());
+    QVERIFY(!upload.uploader().isBusy());
     QCOMPARE(upload.pollInterval(), 250);
     QCOMPARE(upload.progress().value(), 0);
     QVERIFY(upload.session().controllerResponse().isEmpty());
@@ -238,7 +239,7 @@ void tst_FontWindow::refusesAFontTheBoardCannotTake() {
     FontBench upload(fontChoice(font));
     click(upload.child("cmdCapture"));
     QVERIFY(upload.writes().isEmpty());
-    QVERIFY(!upload.session().transferRunning());
+    QVERIFY(!upload.uploader().isBusy());
     const QString warning = upload.messages().value(0);
     QVERIFY2(warning.startsWith(QStringLiteral("Warning|")) && warning.contains(reason) &&
                  warning.contains(QStringLiteral("Nothing was sent")),
@@ -249,33 +250,39 @@ void tst_FontWindow::refusesAFontTheBoardCannotTake() {
 
 void tst_FontWindow::waitsForAnotherTransfer() {
     FontBench upload(fontChoice(dejaVuSans(12)));
-    QObject owner;
-    BoardTransfer picture(upload.bench.main(), QStringLiteral("The picture preview"), &owner);
-    QVERIFY(picture.start({1, [&upload](int) { upload.bench.main().port().output("WS"); }, {}}));
+    QVERIFY(upload.bench.startUpload(QStringLiteral("The picture preview"), "WS"));
     upload.writes();
     QVERIFY(!upload.child("cmdCapture")->isEnabled() && !upload.child("cmdTest")->isEnabled());
     // Called all the same, Test does not write into the other transfer.
     qobject_cast<frmFont*>(upload.bench.window(Font))->cmdTest_Click();
     QVERIFY(upload.writes().isEmpty());
     upload.bench.poll("!");
-    QVERIFY(!picture.isRunning());
+    QVERIFY(!upload.bench.engine().uploader().isBusy());
     click(upload.child("cmdCapture"));
     QCOMPARE(upload.writes().value(0), QByteArray("SF1"));
 }
 
-void tst_FontWindow::closingTheWindowStopsTheUpload() {
+void tst_FontWindow::closingTheWindowFinishesTheBoardsFont() {
     FontBench upload(fontChoice(dejaVuSans(12)));
     click(upload.child("cmdCapture"));
     upload.bench.poll("!");
     upload.bench.poll("!");
+    upload.writes();
     qobject_cast<QMdiSubWindow*>(upload.bench.window(Font)->parentWidget())->close();
     TestBench::settle();
-    QVERIFY(!upload.session().transferRunning());
+    // The board has two glyphs of 94 and takes the next bytes as the rest of its font: the
+    // 92 others go out as empty glyphs, each the moment the board answered the one before.
+    QVERIFY(upload.uploader().isBusy());
+    QCOMPARE(upload.bench.main().statusNote(), QStringLiteral("Finishing the board's font..."));
+    for (int answer = 0; answer < 93; ++answer)
+        upload.bench.line().answer("!");
+    QCOMPARE(upload.writes(), QList<QByteArray>(92, bytes({0, 0})));
+    QVERIFY(!upload.uploader().isBusy());
     QCOMPARE(upload.pollInterval(), 250);
     QCOMPARE(upload.progress().value(), 0);
+    TestBench::settle();
     QCOMPARE(upload.messages(), QStringList{QStringLiteral(
                                     "Warning|The font upload stopped: the window was closed.")});
-    upload.writes();
     upload.bench.poll("!");
     QVERIFY(upload.writes().isEmpty());
 }
@@ -286,10 +293,9 @@ void tst_FontWindow::closedPortSendsNothingAndTestWritesTwelveCharacters() {
     click(window.child("cmdCapture"));
     click(window.child("cmdTest"));
     QVERIFY(window.writes().isEmpty());
-    QCOMPARE(window.progress().maximum(), 93);
     QCOMPARE(window.progress().value(), 0);
     QVERIFY(window.session().controllerResponse().isEmpty());
-    QVERIFY(!window.session().transferRunning());
+    QVERIFY(!window.uploader().isBusy());
     QVERIFY(window.messages().isEmpty());
 
     // Test: "W" "T" 255, "!" to "," a write each, then CR: 16 bytes in 14 writes.
@@ -302,7 +308,6 @@ void tst_FontWindow::closedPortSendsNothingAndTestWritesTwelveCharacters() {
         expected.append(QByteArray(1, c));
     expected.append(QByteArray("\r"));
     QCOMPARE(window.writes(), expected);
-    QCOMPARE(window.session().fontLoopIndex(), 45);
     // No answer is awaited or cleared.
     QCOMPARE(window.session().controllerResponse(), QStringLiteral("!"));
 }

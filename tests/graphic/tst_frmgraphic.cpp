@@ -1,5 +1,5 @@
-#include "app/session.h"
-#include "app/updown.h"
+#include "engine/session.h"
+#include "workbench/updown.h"
 #include "graphic/frmgraphic.h"
 #include "testbench.h"
 
@@ -54,11 +54,11 @@ public:
             texts.append(message.text);
         return texts.join(QLatin1Char('\n'));
     }
-    int pollInterval() { return bench.main().receiveTimer().interval(); }
-    QProgressBar& progress() { return bench.main().progressBar(); }
+    int pollInterval() { return bench.engine().connection().receivePoll().interval(); }
+    QProgressBar& progress() { return bench.progressBar(); }
     // The receive poll and the progress bar as they are between transfers.
     bool idle() {
-        return !bench.main().session().transferRunning() && pollInterval() == 250 &&
+        return !bench.engine().uploader().isBusy() && pollInterval() == 250 &&
                progress().value() == 0 && progress().maximum() == 100;
     }
 
@@ -78,6 +78,8 @@ private Q_SLOTS:
     void uploadSendsBlocksPacedByTheBoard();
     void transferStopsCleanly_data();
     void transferStopsCleanly();
+    void closingTheWindowFinishesTheBoardsPicture();
+    void aBoardSilentWhileFinishingIsGivenUpAfterTwoSeconds();
     void openKeepsThePictureUnlessANewOneLoads();
 };
 
@@ -139,7 +141,7 @@ void tst_frmGraphic::uploadSendsBlocksPacedByTheBoard() {
     QCOMPARE(f.bench.line().takeWrites(),
              QList<QByteArray>{header} +
                  (save ? QList<QByteArray>() : pixelWrites(picture, 0, blockSize)));
-    QCOMPARE(f.bench.main().session().controllerResponse(), QString());
+    QCOMPARE(f.bench.engine().session().controllerResponse(), QString());
     for (const char* name : {"cmdPreview", "cmdSave", "cmdLoad"})
         QVERIFY2(!f.child(name)->isEnabled(), name);
     // Reached without the buttons, the other transfer is refused and Load would land in the
@@ -163,7 +165,7 @@ void tst_frmGraphic::uploadSendsBlocksPacedByTheBoard() {
     }
     f.bench.poll("ok");
     QVERIFY(f.idle());
-    QCOMPARE(f.bench.main().session().controllerResponse(), lastAnswer);
+    QCOMPARE(f.bench.engine().session().controllerResponse(), lastAnswer);
     f.bench.poll("!");
     QVERIFY(f.bench.line().writes.isEmpty());
     QCOMPARE(f.messages(), QString());
@@ -175,9 +177,6 @@ void tst_frmGraphic::transferStopsCleanly_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("message");
-    QTest::newRow("window closed") << "cmdSave"
-                                   << "close"
-                                   << "Saving the picture stopped: the window was closed.";
     // Nothing would ever answer a chunk that was not written.
     QTest::newRow("write failed") << "cmdSave"
                                   << "write"
@@ -186,7 +185,7 @@ void tst_frmGraphic::transferStopsCleanly_data() {
     QTest::newRow("adapter unplugged")
         << "cmdPreview"
         << "unplug"
-        << "The picture preview stopped: the connection to the board was closed.";
+        << "The picture preview stopped: the connection to the board was lost.";
 }
 
 void tst_frmGraphic::transferStopsCleanly() {
@@ -197,11 +196,7 @@ void tst_frmGraphic::transferStopsCleanly() {
     click(f.child(qPrintable(button)));
     f.bench.poll("!");
     f.bench.line().takeWrites();
-    if (fault == QLatin1String("close")) {
-        f.window->parentWidget()->close();
-        TestBench::settle();
-        QVERIFY(!f.bench.window(Graphic));
-    } else if (fault == QLatin1String("write")) {
+    if (fault == QLatin1String("write")) {
         f.bench.line().writesFail = true;
     } else {
         f.bench.line().unplug({9, QStringLiteral("The device was removed")});
@@ -212,10 +207,50 @@ void tst_frmGraphic::transferStopsCleanly() {
     f.bench.line().writesFail = false;
     f.bench.poll("!");
     QVERIFY(f.bench.line().writes.isEmpty());
-    if (f.bench.window(Graphic)) {
-        for (const char* name : {"cmdOpen", "cmdPreview", "cmdSave", "cmdLoad"})
-            QVERIFY2(f.child(name)->isEnabled(), name);
-    }
+    for (const char* name : {"cmdOpen", "cmdPreview", "cmdSave", "cmdLoad"})
+        QVERIFY2(f.child(name)->isEnabled(), name);
+}
+
+void tst_frmGraphic::closingTheWindowFinishesTheBoardsPicture() {
+    GraphicFixture f;
+    f.open(noisePicture(320, 240));
+    click(f.child("cmdSave"));
+    f.bench.poll("!");
+    f.bench.line().takeWrites();
+    f.window->parentWidget()->close();
+    TestBench::settle();
+    QVERIFY(!f.bench.window(Graphic));
+    // The board has one chunk of 300: the rest of its picture goes out in the box's white,
+    // a chunk each time the board answers, and the line is free after the last answer.
+    QCOMPARE(f.bench.main().statusNote(), QStringLiteral("Finishing the board's picture..."));
+    for (int answer = 0; answer < 299; ++answer)
+        f.bench.line().answer("!");
+    QVERIFY(f.bench.engine().uploader().isBusy());
+    QCOMPARE(f.bench.line().takeWrites(), QList<QByteArray>(299 * 256, bytes({255})));
+    f.bench.line().answer("!");
+    QVERIFY(f.idle());
+    QCOMPARE(f.messages(), QStringLiteral("Saving the picture stopped: the window was closed."));
+    QCOMPARE(f.bench.main().statusNote(), QString());
+}
+
+void tst_frmGraphic::aBoardSilentWhileFinishingIsGivenUpAfterTwoSeconds() {
+    GraphicFixture f;
+    click(f.child("cmdPreview"));
+    f.bench.poll("!");
+    f.bench.line().takeWrites();
+    f.window->parentWidget()->close();
+    TestBench::settle();
+    f.bench.line().answer("!");
+    QCOMPARE(f.bench.line().takeWrites().size(), 320);
+    // Answers keep it going; silence for 2 s ends it.
+    f.bench.clock().advance(1999);
+    f.bench.line().answer("!");
+    f.bench.clock().advance(1999);
+    QVERIFY(f.bench.engine().uploader().isBusy());
+    f.bench.clock().advance(1);
+    QVERIFY(f.idle());
+    QCOMPARE(f.bench.line().takeWrites().size(), 320);
+    QVERIFY2(f.messages().contains(QStringLiteral("reset the board")), qPrintable(f.messages()));
 }
 
 void tst_frmGraphic::openKeepsThePictureUnlessANewOneLoads() {

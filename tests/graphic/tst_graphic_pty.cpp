@@ -1,4 +1,4 @@
-#include "app/updown.h"
+#include "workbench/updown.h"
 #include "graphic/screencanvas.h"
 #include "pseudoterminalbench.h"
 #include "engine/commands.h"
@@ -46,7 +46,7 @@ void tst_GraphicPty::previewSaveAndLoadReachTheBoard() {
     QVERIFY(line.finishTransfer());
     QTRY_COMPARE(board.picture(12), expected);
 
-    bench.main().port().output(Commands::clearScreen(0));
+    bench.engine().port().output(Commands::clearScreen(0));
     QTRY_COMPARE(board.screen(), QByteArray(76800, char(0)));
     click(button("cmdLoad"));
     QTRY_COMPARE(board.screen(), expected);

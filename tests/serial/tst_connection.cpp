@@ -1,5 +1,5 @@
-#include "app/session.h"
-#include "serial/connectioncontroller.h"
+#include "engine/session.h"
+#include "engine/connectioncontroller.h"
 #include "engine/msserial.h"
 #include "testbench.h"
 
@@ -37,7 +37,7 @@ private:
         return bench.find<QPushButton>(Settings, QLatin1String(name));
     }
     QTimer* timer(TestBench& bench, const char* name) {
-        return bench.main().findChild<QTimer*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+        return bench.main().findChild<QTimer*>(QLatin1String(name));
     }
     // The settings window offers a new attempt: "Connect" enabled, port and speed choosable.
     bool readyToConnect(TestBench& bench) {
@@ -49,9 +49,9 @@ private:
 
 void tst_Connection::eachLoadResetsSharedStateAndListsPorts() {
     TestBench bench;
-    Session& session = bench.main().session();
+    Session& session = bench.engine().session();
     QCOMPARE(session.selectedColor(), 0);
-    QCOMPARE(session.touchMode(), QString());
+    QCOMPARE(session.touchMode(), Session::TouchMode::Unset);
 
     bench.open(Settings);
     QCOMPARE(bench.window(Settings)->windowTitle(), QStringLiteral("Settings "));
@@ -66,16 +66,16 @@ void tst_Connection::eachLoadResetsSharedStateAndListsPorts() {
     QCOMPARE(combo(bench, "cmbBoudRate")->currentIndex(), 6);
     QVERIFY(readyToConnect(bench));
     QCOMPARE(session.selectedColor(), 255);
-    QCOMPARE(session.touchMode(), QStringLiteral("off"));
+    QCOMPARE(session.touchMode(), Session::TouchMode::Off);
 
     // Reopened while connected: the reset again, and no second connection offered.
     bench.connectBoard();
     session.setSelectedColor(28);
-    session.setTouchMode(QStringLiteral("Keypad"));
+    session.setTouchMode(Session::TouchMode::Keypad);
     bench.window(Settings)->parentWidget()->close();
     bench.open(Settings);
     QCOMPARE(session.selectedColor(), 255);
-    QCOMPARE(session.touchMode(), QStringLiteral("off"));
+    QCOMPARE(session.touchMode(), Session::TouchMode::Off);
     QVERIFY(!button(bench, "cmd_conecta")->isEnabled());
     QVERIFY(bench.line().isOpen());
 }
@@ -108,8 +108,8 @@ void tst_Connection::connectsOnlyWhenOneReadHoldsTheAnswer() {
         bench.line().answer(read);
         // Nothing is read before the 50 ms step has passed.
         QCOMPARE(bench.line().pending, read);
-        bench.main().Timer4_Timer();
-        QCOMPARE(bench.main().session().controllerResponse(), QString::fromLatin1(read));
+        bench.engine().connection().Timer4_Timer();
+        QCOMPARE(bench.engine().session().controllerResponse(), QString::fromLatin1(read));
     }
 
     QCOMPARE(timer(bench, "Timer1")->isActive(), !connects);
@@ -135,10 +135,10 @@ void tst_Connection::silentBoardTimesOutOnce() {
     TestBench bench;
     bench.open(Settings);
     click(button(bench, "cmd_conecta"));
-    bench.main().Timer4_Timer();
+    bench.engine().connection().Timer4_Timer();
     if (windowClosed)
         bench.window(Settings)->parentWidget()->close();
-    bench.main().Timer1_Timer();
+    bench.engine().connection().Timer1_Timer();
 
     QVERIFY(!bench.line().isOpen());
     QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected"));
@@ -149,7 +149,7 @@ void tst_Connection::silentBoardTimesOutOnce() {
 
     // The handshake's pending step sees the closed port and ends quietly.
     bench.line().answer("100");
-    bench.main().Timer4_Timer();
+    bench.engine().connection().Timer4_Timer();
     QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected"));
     QCOMPARE(bench.dialogs().messages.size(), 1);
     if (windowClosed)
@@ -157,7 +157,7 @@ void tst_Connection::silentBoardTimesOutOnce() {
 
     QVERIFY(readyToConnect(bench));
     click(button(bench, "cmd_conecta"));
-    bench.main().Timer4_Timer();
+    bench.engine().connection().Timer4_Timer();
     QCOMPARE(bench.main().statusText(), QStringLiteral("Connected: COM1 115200,N,8,1"));
 }
 
@@ -166,7 +166,7 @@ void tst_Connection::disconnectEndsAProbeOrAConnection() {
     bench.open(Settings);
     click(button(bench, "cmd_conecta"));
     // Mid-probe, as the firmware update does when started right after Connect.
-    bench.main().connection().disconnect();
+    bench.engine().connection().disconnect();
     QVERIFY(!timer(bench, "Timer1")->isActive());
     QVERIFY(!timer(bench, "Timer4")->isActive());
     QVERIFY(!bench.line().isOpen());
@@ -186,7 +186,7 @@ void tst_Connection::disconnectEndsAProbeOrAConnection() {
     combo(bench, "cboBR")->setCurrentIndex(0);
     click(button(bench, "cmd_conecta"));
     bench.line().answer("100");
-    bench.main().Timer4_Timer();
+    bench.engine().connection().Timer4_Timer();
     QCOMPARE(bench.line().openedBaudRates.last(), 9600);
     QCOMPARE(bench.main().statusText(), QStringLiteral("Connected: COM3 9600,N,8,1"));
 }
@@ -217,7 +217,7 @@ void tst_Connection::lostPortEndsTheConnection() {
     QCOMPARE(bench.dialogs().messages.size(), 1);
     QVERIFY(bench.dialogs().messages[0].text.contains(QStringLiteral("COM1")));
     QVERIFY(bench.dialogs().messages[0].text.contains(QStringLiteral("The device was removed")));
-    QVERIFY(!bench.main().port().portOpen());
+    QVERIFY(!bench.engine().port().portOpen());
     QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected"));
     QVERIFY(!timer(bench, "Timer2")->isActive());
     QVERIFY(readyToConnect(bench));
@@ -235,7 +235,7 @@ void tst_Connection::failedIdentificationWriteLeavesTheTimeOutRunning() {
     QCOMPARE(bench.main().statusText(), QStringLiteral("Connecting"));
     QVERIFY(timer(bench, "Timer1")->isActive());
 
-    bench.main().Timer1_Timer();
+    bench.engine().connection().Timer1_Timer();
     QCOMPARE(bench.dialogs().messages.size(), 2);
     QCOMPARE(bench.dialogs().messages[1].text, QStringLiteral("Controller not found"));
     QVERIFY(!bench.line().isOpen());
@@ -287,7 +287,7 @@ void tst_Connection::baudRateChangeReconnectsAtNewSpeed() {
     QCOMPARE(bench.line().takeWrites(), QList<QByteArray>{"ID"});
 
     bench.line().answer("100");
-    bench.main().Timer4_Timer();
+    bench.engine().connection().Timer4_Timer();
     QCOMPARE(bench.main().statusText(), QStringLiteral("Connected: COM1 28800,N,8,1"));
     QCOMPARE(button(bench, "cmd_conecta")->text(), QStringLiteral("Disconnect"));
     QVERIFY(button(bench, "cmd_conecta")->isEnabled());

@@ -1,4 +1,4 @@
-#include "app/session.h"
+#include "engine/session.h"
 #include "pseudoterminal.h"
 #include "pseudoterminalbench.h"
 #include "engine/commands.h"
@@ -41,8 +41,8 @@ void tst_ConnectionPty::connectTalkAndDisconnect() {
                  QStringLiteral("Connected: ") + path + QStringLiteral(" 115200,N,8,1"));
 
     // Bytes above 127 and control codes cross the line untouched.
-    bench.main().port().output(Commands::clearScreen(200));
-    bench.main().port().output(Commands::writeText(255, 1, QByteArray("\r\n\b", 3)));
+    bench.engine().port().output(Commands::clearScreen(200));
+    bench.engine().port().output(Commands::writeText(255, 1, QByteArray("\r\n\b", 3)));
     const QByteArray expected =
         QByteArray("CS") + bytes({200}) + QByteArray("WT") + bytes({255, 1, 13, 10, 8, 13});
     received.clear();
@@ -50,11 +50,11 @@ void tst_ConnectionPty::connectTalkAndDisconnect() {
 
     // The receive poll brings the board's answers in.
     QVERIFY(board.write("!"));
-    QTRY_COMPARE(bench.main().session().controllerResponse(), QStringLiteral("!"));
+    QTRY_COMPARE(bench.engine().session().controllerResponse(), QStringLiteral("!"));
 
     click(connectButton);
     QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected "));
-    QVERIFY(!bench.main().port().portOpen());
+    QVERIFY(!bench.engine().port().portOpen());
 }
 
 void tst_ConnectionPty::changeTheBoardsSpeed() {

@@ -1,6 +1,7 @@
 #include "pseudoterminalbench.h"
 
-#include "app/session.h"
+#include "engine/connectioncontroller.h"
+#include "engine/uploader.h"
 #include "engine/portcatalog.h"
 #include "engine/qtseriallink.h"
 
@@ -26,11 +27,11 @@ bool PseudoTerminalBench::connectBoard() {
 }
 
 bool PseudoTerminalBench::finishTransfer(int pollLimit) {
-    Session& session = m_bench.main().session();
+    BoardEngine& engine = m_bench.engine();
     // The serial data needs only a moment each time, far less than the real poll's interval.
-    for (int poll = 0; poll < pollLimit && session.transferRunning(); ++poll) {
+    for (int poll = 0; poll < pollLimit && engine.uploader().isBusy(); ++poll) {
         QTest::qWait(1);
-        m_bench.main().Timer2_Timer();
+        engine.connection().Timer2_Timer();
     }
-    return !session.transferRunning();
+    return !engine.uploader().isBusy();
 }

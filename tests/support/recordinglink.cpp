@@ -6,6 +6,12 @@ QList<QByteArray> TestLine::takeWrites() {
     return taken;
 }
 
+void TestLine::answer(const QByteArray& bytes) {
+    pending.append(bytes);
+    if (!bytes.isEmpty() && isOpen())
+        link->arrived();
+}
+
 bool TestLine::isOpen() const {
     return link && link->isOpen();
 }
@@ -54,4 +60,8 @@ QByteArray RecordingLink::readAll() {
 void RecordingLink::lose(const PortError& error) {
     m_open = false;
     Q_EMIT lost(error);
+}
+
+void RecordingLink::arrived() {
+    Q_EMIT readyRead();
 }

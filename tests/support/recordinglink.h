@@ -19,7 +19,8 @@ public:
     std::optional<PortError> openFailure;
     bool writesFail = false;
 
-    void answer(const QByteArray& bytes) { pending.append(bytes); }
+    // The board's answer waits to be read; the open link tells that it arrived.
+    void answer(const QByteArray& bytes);
     // Writes since the last call.
     QList<QByteArray> takeWrites();
     bool isOpen() const;
@@ -42,6 +43,7 @@ public:
     PortError error() const override { return m_error; }
 
     void lose(const PortError& error);
+    void arrived();
 
 private:
     TestLine& m_line;

@@ -1,11 +1,13 @@
 #include "testbench.h"
 
-#include "app/toolwindows.h"
+#include "engine/connectioncontroller.h"
+#include "workbench/toolwindows.h"
 #include "engine/portcatalog.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QProgressBar>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QTimer>
@@ -32,6 +34,10 @@ TestBench::TestBench(std::shared_ptr<PortCatalog> catalog, bool builtInSimulator
 }
 
 TestBench::~TestBench() = default;
+
+QProgressBar& TestBench::progressBar() {
+    return *m_main->findChild<QProgressBar*>(QStringLiteral("ProgressBar1"));
+}
 
 QWidget* TestBench::open(const QString& windowName) {
     return m_main->toolWindows().show(windowName);
@@ -61,17 +67,24 @@ QStringList TestBench::captionMismatches(const QString& windowName,
     return mismatches;
 }
 
+bool TestBench::startUpload(const QString& description, const QByteArray& write) {
+    UploadPlan plan;
+    plan.name = plan.description = description;
+    plan.blocks.push_back({WriteList{write}, WriteList{write}});
+    return engine().uploader().start(std::move(plan), nullptr) == Uploader::Start::Started;
+}
+
 void TestBench::connectBoard() {
     open(QStringLiteral("frmSettings"));
     click(find<QAbstractButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
     m_line.takeWrites();
     m_line.answer("100");
-    m_main->Timer4_Timer();
+    engine().connection().Timer4_Timer();
 }
 
 void TestBench::poll(const QByteArray& arrived) {
     m_line.answer(arrived);
-    m_main->Timer2_Timer();
+    engine().connection().Timer2_Timer();
 }
 
 void TestBench::settle() {

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "app/frmmainmdi.h"
+#include "engine/boardengine.h"
+#include "engine/connectioncontroller.h"
+#include "engine/session.h"
 #include "manualclock.h"
 #include "recordinglink.h"
 #include "scripteddialogs.h"
@@ -13,6 +16,7 @@
 
 class PortCatalog;
 class QAbstractButton;
+class QProgressBar;
 
 // The whole program with its seams replaced: a clock the test moves, dialogs the
 // test answers, and ports ("1", "3", "4" by default, opening COM1, COM3, COM4)
@@ -27,6 +31,8 @@ public:
     ~TestBench();
 
     frmMainMDI& main() { return *m_main; }
+    BoardEngine& engine() { return m_main->engine(); }
+    QProgressBar& progressBar();
     ManualClock& clock() { return *m_clock; }
     ScriptedDialogs& dialogs() { return *m_dialogs; }
     TestLine& line() { return m_line; }
@@ -43,6 +49,8 @@ public:
     QStringList captionMismatches(const QString& windowName,
                                   std::initializer_list<const char*> namesAndCaptions);
 
+    // Starts an upload of one block that owns the line until the board answers it.
+    bool startUpload(const QString& description, const QByteArray& write);
     // Connects through the settings window to the first port; the board answers "100".
     void connectBoard();
     // One receive poll that finds these bytes waiting.

@@ -1,4 +1,4 @@
-#include "serial/connectioncontroller.h"
+#include "engine/connectioncontroller.h"
 #include "engine/msserial.h"
 #include "testbench.h"
 #include "utilities/frmutilities.h"
@@ -87,7 +87,7 @@ struct UpdateBench {
         click(updateButton());
     }
     QString status() { return bench.main().statusText(); }
-    bool portOpen() { return bench.main().port().portOpen(); }
+    bool portOpen() { return bench.engine().port().portOpen(); }
     // The reconnect opened COM3 again and identified the board, which answers; the
     // update is over and its working copy gone.
     bool reconnected() {
@@ -95,7 +95,7 @@ struct UpdateBench {
             bench.line().takeWrites() != QList<QByteArray>{QByteArray("ID")})
             return false;
         bench.line().answer("100");
-        bench.main().Timer4_Timer();
+        bench.engine().connection().Timer4_Timer();
         return status().startsWith(QStringLiteral("Connected: COM3")) &&
                updateButton()->isEnabled() && !QFile::exists(workingCopy);
     }
@@ -189,7 +189,7 @@ void tst_FirmwareUpdate::keepsTheUsersAndTheProgramsOwnFilesAndOnlyCopiesWhileCl
     QVERIFY(update.log.value(0).endsWith(QStringLiteral(": my own build")));
     update.bench.clock().advance(5001 + 9001);
     QVERIFY(update.reconnected());
-    update.bench.main().connection().disconnect();
+    update.bench.engine().connection().disconnect();
     update.update(ownFile);
     QCOMPARE(readFile(ownFile), QByteArray("my own build"));
     // After the first use the file dialog starts in the program's folder.

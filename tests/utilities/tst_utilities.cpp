@@ -1,5 +1,5 @@
-#include "app/session.h"
-#include "serial/connectioncontroller.h"
+#include "engine/session.h"
+#include "engine/connectioncontroller.h"
 #include "testbench.h"
 #include "utilities/frmutilities.h"
 #include "utilities/touchreport.h"
@@ -32,10 +32,23 @@ struct UtilitiesBench {
     QCheckBox* beepOnTouch() { return child<QCheckBox>("chkBeep"); }
     QString text(const char* box) { return child<QLineEdit>(box)->text(); }
     bool displaying() { return child<QTimer>("Timer1")->isActive(); }
-    QString touchMode() { return bench.main().session().touchMode(); }
+    // The touch mode by the names the buttons give it.
+    QString touchMode() {
+        switch (bench.engine().session().touchMode()) {
+        case Session::TouchMode::Off:
+            return QStringLiteral("off");
+        case Session::TouchMode::Coordinates:
+            return QStringLiteral("Coordinates");
+        case Session::TouchMode::Keypad:
+            return QStringLiteral("Keypad");
+        case Session::TouchMode::Unset:
+            break;
+        }
+        return {};
+    }
     QList<QByteArray> writes() { return bench.line().takeWrites(); }
     void disconnect() {
-        bench.main().connection().disconnect();
+        bench.engine().connection().disconnect();
         writes();
     }
     // Clicks the button of a touch pause and lets the pause run out.
@@ -106,7 +119,7 @@ void tst_Utilities::sendsOneCommandPerButton() {
         QCOMPARE(utilities.touchMode(), QLatin1String(mode));
         QCOMPARE(utilities.displaying(), qstrcmp(mode, "off") != 0);
     }
-    utilities.bench.main().session().setSelectedColor(224);
+    utilities.bench.engine().session().setSelectedColor(224);
     click(utilities.child("cmdClear"));
     QCOMPARE(utilities.writes(), QList<QByteArray>{command("CS", {224})});
 }

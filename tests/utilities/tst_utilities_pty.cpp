@@ -1,4 +1,4 @@
-#include "app/session.h"
+#include "engine/session.h"
 #include "pseudoterminalbench.h"
 
 #include <QLineEdit>
@@ -28,7 +28,7 @@ void tst_UtilitiesPty::drivesTheBoardAndShowsItsTouchReports() {
     };
     BoardEmulator& emulator = line.board();
 
-    bench.main().session().setSelectedColor(224);
+    bench.engine().session().setSelectedColor(224);
     click(button("cmdClear"));
     QTRY_COMPARE(emulator.pixel(10, 20), quint8(224));
     QCOMPARE(emulator.pixel(319, 239), quint8(224));

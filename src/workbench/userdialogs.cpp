@@ -1,5 +1,6 @@
-#include "app/userdialogs.h"
+#include "workbench/userdialogs.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -51,6 +52,11 @@ const QList<QPair<QString, QColor>>& fontColors() {
     return colors;
 }
 
+// A box asked for by no window in particular belongs to the one the user works in.
+QWidget* ownerOf(QWidget* parent) {
+    return parent ? parent : QApplication::activeWindow();
+}
+
 } // namespace
 
 UserDialogs::Answer QtUserDialogs::message(QWidget* parent, const QString& title,
@@ -58,7 +64,7 @@ UserDialogs::Answer QtUserDialogs::message(QWidget* parent, const QString& title
     QMessageBox box(messageIcon(icon), title, text,
                     buttons == Buttons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
                                                  : QMessageBox::Ok,
-                    parent);
+                    ownerOf(parent));
     return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
 }
 

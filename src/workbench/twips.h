@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/named.h"
+#include "workbench/named.h"
 
 #include <QRect>
 #include <QSize>

@@ -1,4 +1,4 @@
-#include "app/toolwindows.h"
+#include "workbench/toolwindows.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "app/updown.h"
+#include "workbench/updown.h"
 
-#include "app/numberentry.h"
+#include "workbench/numberentry.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

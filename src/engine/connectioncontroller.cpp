@@ -1,0 +1,165 @@
+#include "engine/connectioncontroller.h"
+
+#include "engine/clock.h"
+#include "engine/commands.h"
+#include "engine/linesettings.h"
+#include "engine/msserial.h"
+#include "engine/session.h"
+
+#include <QTimer>
+
+namespace {
+// The board needs this long after the baud-rate command before it listens again;
+// the pause must last more than 2.8 s.
+constexpr int BoardRateSwitchMs = 2801;
+constexpr int LineDrainMs = 50;
+const QString IdentifyAnswer = QStringLiteral("100");
+} // namespace
+
+ConnectionController::ConnectionController(MSserial& port, Session& session, Clock& clock,
+                                           QObject* parent)
+    : QObject(parent)
+    , m_port(port)
+    , m_session(session)
+    , m_clock(clock)
+    , m_timer1(makeTimer("Timer1", ConnectTimeoutMs, true))
+    , m_timer2(makeTimer("Timer2", ReceivePollMs, false))
+    , m_timer4(makeTimer("Timer4", HandshakeStepMs, true))
+    , m_settings(port.settings())
+    , m_statusText(tr("Controller Disconnected")) {
+    connect(m_timer1, &QTimer::timeout, this, &ConnectionController::Timer1_Timer);
+    connect(m_timer2, &QTimer::timeout, this, &ConnectionController::Timer2_Timer);
+    connect(m_timer4, &QTimer::timeout, this, &ConnectionController::Timer4_Timer);
+    connect(&port, &MSserial::portLost, this, &ConnectionController::onPortLost);
+    // The handshake step runs once at start and stops itself.
+    m_timer4->start();
+}
+
+QTimer* ConnectionController::makeTimer(const char* name, int intervalMs, bool singleShot) {
+    auto* timer = new QTimer(this);
+    timer->setObjectName(QLatin1String(name));
+    timer->setInterval(intervalMs);
+    timer->setSingleShot(singleShot);
+    // Transfers are paced by these ticks: a coarse timer would stray by 5%.
+    timer->setTimerType(Qt::PreciseTimer);
+    return timer;
+}
+
+void ConnectionController::setStatusText(const QString& text) {
+    if (m_statusText == text)
+        return;
+    m_statusText = text;
+    Q_EMIT statusTextChanged(text);
+}
+
+bool ConnectionController::connectTo(const QString& portName, const QString& settings) {
+    m_portName = portName;
+    m_settings = settings;
+    m_port.setCommPort(portName);
+    if (!m_port.portOpen()) {
+        m_port.setSettings(settings);
+        if (!m_port.open()) {
+            Q_EMIT failed(m_port.lastError());
+            return false;
+        }
+    }
+    setStatusText(tr("Connecting"));
+    m_timer1->start();
+    setState(State::Probing);
+    if (!m_port.output(Commands::identifyController())) {
+        // The time-out that is running now ends the attempt.
+        Q_EMIT failed(m_port.lastError());
+        return false;
+    }
+    // The first read comes only after one 50 ms step.
+    m_timer4->start();
+    return true;
+}
+
+void ConnectionController::stopTimers() {
+    m_timer1->stop();
+    m_timer4->stop();
+    m_timer2->stop();
+}
+
+void ConnectionController::disconnect() {
+    // Also ends a probe still running, so its time-out cannot report on a closed port.
+    stopTimers();
+    m_port.close();
+    setState(State::Idle);
+    setStatusText(tr("Controller Disconnected "));
+}
+
+void ConnectionController::changeBoardRate(int rateIndex) {
+    if (!m_port.portOpen() || LineSettings::forIndex(rateIndex).isEmpty())
+        return;
+    m_port.output(Commands::setControllerBaudRate(quint8(rateIndex)));
+    stopTimers();
+    m_settings = LineSettings::forIndex(rateIndex);
+    setState(State::ChangingRate);
+    Q_EMIT rateChangeStarted(rateIndex);
+    setStatusText(tr("Connecting "));
+    // Closing puts the port's earlier line settings back at once: the command gets a
+    // moment to leave at the speed the board listens at.
+    m_clock.callAfter(LineDrainMs, this, [this] {
+        if (m_state != State::ChangingRate)
+            return;
+        m_port.close();
+        m_clock.callAfter(BoardRateSwitchMs, this, [this] { finishRateChange(); });
+    });
+}
+
+void ConnectionController::finishRateChange() {
+    if (m_state != State::ChangingRate)
+        return;
+    setState(State::Idle);
+    connectTo(m_portName, m_settings);
+    Q_EMIT rateChangeFinished();
+}
+
+void ConnectionController::Timer1_Timer() {
+    m_timer1->stop();
+    m_timer2->stop();
+    m_port.close();
+    setState(State::Idle);
+    setStatusText(tr("Controller Disconnected"));
+    Q_EMIT timedOut();
+}
+
+void ConnectionController::Timer4_Timer() {
+    m_timer4->stop();
+    if (m_state != State::Probing || !m_port.portOpen())
+        return;
+    m_session.setControllerResponse(QString::fromLatin1(m_port.input()));
+    if (!m_session.controllerResponse().contains(IdentifyAnswer) || !m_timer1->isActive()) {
+        m_timer4->start();
+        return;
+    }
+    m_timer1->stop();
+    setState(State::Connected);
+    setStatusText(tr("Connected: ") + m_port.commPort() + QLatin1Char(' ') + m_port.settings());
+    m_timer2->start();
+}
+
+void ConnectionController::Timer2_Timer() {
+    if (!m_port.portOpen())
+        return;
+    m_session.setControllerResponse(QString::fromLatin1(m_port.input()));
+    Q_EMIT polled();
+}
+
+void ConnectionController::setState(State state) {
+    if (m_state == state)
+        return;
+    m_state = state;
+    Q_EMIT stateChanged(state);
+}
+
+void ConnectionController::onPortLost(const PortError& error) {
+    if (m_state != State::Probing && m_state != State::Connected)
+        return;
+    stopTimers();
+    setState(State::Idle);
+    setStatusText(tr("Controller Disconnected"));
+    Q_EMIT lost(m_portName, error);
+}

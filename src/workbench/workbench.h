@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+class BoardEngine;
+class ToolWindows;
+class UserDialogs;
+
+// What the tool windows share through the one main window: the board engine (port,
+// session, connection, uploads), the other tool windows, the dialogs seam, and the
+// status bar's note.
+class Workbench {
+public:
+    virtual ~Workbench() = default;
+
+    virtual BoardEngine& engine() = 0;
+    virtual ToolWindows& toolWindows() = 0;
+    virtual UserDialogs& dialogs() = 0;
+    // A note in the status bar for a few seconds; the connection state stays in view.
+    virtual void showStatusMessage(const QString& text) = 0;
+};
