@@ -9,16 +9,21 @@
 #include "app/workbench.h"
 #include "engine/commands.h"
 #include "engine/msserial.h"
+#include "graphic/pictureloading.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStringList>
 #include <QTimer>
 
@@ -54,11 +59,11 @@ QString pictureFilter() {
 frmGraphic::frmGraphic(Workbench& workbench, QWidget* parent)
     : QWidget(parent)
     , m_workbench(workbench)
-    , m_canvas(PictureBackground)
+    , m_placed(PictureBackground)
     , m_preview(new BoardTransfer(workbench, tr("The picture preview"), this))
     , m_save(new BoardTransfer(workbench, tr("Saving the picture"), this)) {
     setWindowTitle(tr(" Graphic "));
-    setFixedSize(Twips::size(9525, 4890));
+    setFixedSize(Twips::size(11655, 4890));
 
     picBox = named(new QLabel(this), "picBox");
     picBox->setGeometry(Twips::rect(360, 600, 4875, 3675));
@@ -98,18 +103,44 @@ frmGraphic::frmGraphic(Workbench& workbench, QWidget* parent)
     txtGraphic->setReadOnly(true);
     txtGraphic->setToolTip(tr("Block of the picture being saved"));
 
+    // How the picture meets the screen, beside the other frames.
+    Frame3 = named(new QGroupBox(tr("Fit"), this), "Frame3");
+    Frame3->setGeometry(Twips::rect(8760, 600, 2535, 3615));
+    lblSize = named(new QLabel(tr("Size"), Frame3), "lblSize");
+    lblSize->setGeometry(Twips::rect(120, 330, 2295, 255));
+    cboSize = named(new QComboBox(Frame3), "cboSize");
+    cboSize->setGeometry(Twips::rect(120, 585, 2295, 345));
+    cboSize->addItems({tr("As is"), tr("Fit"), tr("Fill"), tr("Stretch")});
+    cboSize->setToolTip(tr("How the picture is sized onto the 320 x 240 screen"));
+    lblDither = named(new QLabel(tr("Dither"), Frame3), "lblDither");
+    lblDither->setGeometry(Twips::rect(120, 1050, 2295, 255));
+    cboDither = named(new QComboBox(Frame3), "cboDither");
+    cboDither->setGeometry(Twips::rect(120, 1305, 2295, 345));
+    cboDither->addItems({tr("None"), tr("Error diffusion"), tr("Ordered")});
+    cboDither->setToolTip(tr("How the colours are brought down to the board's 256"));
+    chkBoardColors = named(new QCheckBox(tr("Board colours"), Frame3), "chkBoardColors");
+    chkBoardColors->setGeometry(Twips::rect(120, 1800, 2295, 315));
+    chkBoardColors->setToolTip(tr("Show the picture as the board will show it"));
+    cmdSavePng = named(new QPushButton(tr("Save as PNG..."), Frame3), "cmdSavePng");
+    cmdSavePng->setGeometry(Twips::rect(120, 2970, 2295, 375));
+    cmdSavePng->setToolTip(tr("Save the picture as the board will show it"));
+
     connect(cmdOpen, &QPushButton::clicked, this, &frmGraphic::cmdOpen_Click);
     connect(cmdPreview, &QPushButton::clicked, this, &frmGraphic::cmdPreview_Click);
     connect(cmdSave, &QPushButton::clicked, this, &frmGraphic::cmdSave_Click);
     connect(cmdLoad, &QPushButton::clicked, this, &frmGraphic::cmdLoad_Click);
     connect(udScreenNumber, &UpDown::valueChanged, this, &frmGraphic::udScreenNumber_Change);
+    connect(cboSize, &QComboBox::currentIndexChanged, this, &frmGraphic::cboSize_Click);
+    connect(cboDither, &QComboBox::currentIndexChanged, this, &frmGraphic::cboDither_Click);
+    connect(chkBoardColors, &QCheckBox::toggled, this, &frmGraphic::chkBoardColors_Click);
+    connect(cmdSavePng, &QPushButton::clicked, this, &frmGraphic::cmdSavePng_Click);
     connect(&workbench.session(), &Session::transferRunningChanged, this,
             &frmGraphic::showTransferRunning);
 
     udScreenNumber->setValue(FirstScreen);
     udScreenNumber_Change();
     showTransferRunning(workbench.session().transferRunning());
-    showCanvas();
+    showPicture();
 }
 
 void frmGraphic::cmdOpen_Click() {
@@ -118,23 +149,26 @@ void frmGraphic::cmdOpen_Click() {
     if (path.isEmpty())
         return;
     m_pictureFolder = QFileInfo(path).absolutePath();
-    QImageReader reader(path);
-    const QImage picture = reader.read();
-    // No message box for a file that is no picture: the picture box keeps what it
-    // showed, and a note in the status bar says why.
-    if (picture.isNull()) {
-        m_workbench.showStatusMessage(
-            tr("Not opened: %1 (%2)").arg(QDir::toNativeSeparators(path), reader.errorString()));
+    const PictureFit fit = pictureOptions().fit;
+    const LoadedPicture loaded = loadPicture(path, fit);
+    // The picture box keeps what it showed.
+    if (loaded.outcome != LoadedPicture::Outcome::Loaded) {
+        reportUnread(loaded);
         return;
     }
-    m_canvas = ScreenCanvas(picture, PictureBackground);
-    showCanvas();
+    m_picturePath = path;
+    m_naturalPicture = m_scalingPicture = QImage();
+    if (loaded.servesEveryFit)
+        m_naturalPicture = m_scalingPicture = loaded.image;
+    else
+        pictureFor(fit) = loaded.image;
+    placePicture();
 }
 
 void frmGraphic::cmdPreview_Click() {
     if (!m_workbench.port().portOpen())
         return;
-    const WriteList writes = Commands::writeScreen(screenPixels(m_canvas));
+    const WriteList writes = Commands::writeScreen(boardPixels(picture(), pictureOptions()));
     m_preview->start({ScreenCanvas::Height,
                       [this, writes](int row) {
                           if (row == 0) {
@@ -154,7 +188,7 @@ void frmGraphic::cmdSave_Click() {
     if (!m_workbench.port().portOpen())
         return;
     const auto screen = quint8(udScreenNumber->value());
-    const WriteList writes = Commands::saveScreenPicture(screen, screenPixels(m_canvas));
+    const WriteList writes = Commands::saveScreenPicture(screen, boardPixels(picture(), pictureOptions()));
     // Block 0 is the header: the board answers it when it is ready for the chunks.
     m_save->start({1 + ChunkCount,
                    [this, writes](int block) {
@@ -197,8 +231,82 @@ bool frmGraphic::send(BoardTransfer& transfer, const WriteList& block) {
     return false;
 }
 
-void frmGraphic::showCanvas() {
-    picBox->setPixmap(QPixmap::fromImage(m_canvas.image()));
+void frmGraphic::cboSize_Click() {
+    const PictureFit fit = pictureOptions().fit;
+    QImage& picture = pictureFor(fit);
+    if (picture.isNull() && !m_picturePath.isEmpty()) {
+        const LoadedPicture loaded = loadPicture(m_picturePath, fit);
+        if (loaded.outcome != LoadedPicture::Outcome::Loaded) {
+            // The file is gone or changed: the fit stays as it was, with its picture.
+            const QSignalBlocker quiet(cboSize);
+            cboSize->setCurrentIndex(int(m_placedFit));
+            reportUnread(loaded);
+            return;
+        }
+        picture = loaded.image;
+    }
+    placePicture();
+}
+
+void frmGraphic::cboDither_Click() {
+    showPicture();
+}
+
+void frmGraphic::chkBoardColors_Click() {
+    showPicture();
+}
+
+void frmGraphic::cmdSavePng_Click() {
+    const QString name = m_picturePath.isEmpty() ? QStringLiteral("screen")
+                                                 : QFileInfo(m_picturePath).completeBaseName();
+    const QString path = m_workbench.dialogs().saveFileName(
+        this, tr("PNG Files(*.PNG)|*.PNG|"),
+        QDir(m_pictureFolder).filePath(tr("%1 on the board.png").arg(name)));
+    if (path.isEmpty())
+        return;
+    QImageWriter writer(path, "png");
+    if (!writer.write(boardColours(boardPixels(picture(), pictureOptions())))) {
+        m_workbench.dialogs().message(
+            this, tr("Warning"),
+            tr("Not saved: %1 (%2)").arg(QDir::toNativeSeparators(path), writer.errorString()),
+            UserDialogs::Icon::Warning);
+        return;
+    }
+    m_workbench.showStatusMessage(tr("Saved %1").arg(QDir::toNativeSeparators(path)));
+}
+
+PictureOptions frmGraphic::pictureOptions() const {
+    return {PictureFit(cboSize->currentIndex()), PictureDither(cboDither->currentIndex()),
+            PictureBackground};
+}
+
+const QImage& frmGraphic::picture() const {
+    return m_placedFit == PictureFit::AsIs ? m_naturalPicture : m_scalingPicture;
+}
+
+QImage& frmGraphic::pictureFor(PictureFit fit) {
+    return fit == PictureFit::AsIs ? m_naturalPicture : m_scalingPicture;
+}
+
+void frmGraphic::reportUnread(const LoadedPicture& unread) {
+    if (unread.outcome == LoadedPicture::Outcome::TooLarge)
+        m_workbench.dialogs().message(this, tr("Warning"), unread.error, UserDialogs::Icon::Warning);
+    else
+        m_workbench.showStatusMessage(unread.error);
+}
+
+void frmGraphic::placePicture() {
+    m_placedFit = pictureOptions().fit;
+    m_placed = placedPicture(picture(), m_placedFit, PictureBackground);
+    showPicture();
+}
+
+// The placed picture in full colour, or exactly the colours the board will show.
+void frmGraphic::showPicture() {
+    const QImage shown = chkBoardColors->isChecked()
+                             ? boardColours(reducedPixels(m_placed, pictureOptions().dither))
+                             : m_placed.image();
+    picBox->setPixmap(QPixmap::fromImage(shown));
 }
 
 void frmGraphic::showTransferRunning(bool running) {
