@@ -1,80 +1,14 @@
 #include "graphic/pictureloading.h"
+#include "picturefiles.h"
 #include "testbench.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
 
 namespace {
-
-QByteArray jpegBytes(const QImage& picture) {
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "JPG", 95);
-    return data;
-}
-
-// A JPEG whose EXIF block tells the viewer to turn it (6: a quarter turn clockwise).
-QByteArray turnedJpeg(const QImage& stored, quint16 orientation) {
-    QByteArray exif("\xFF\xE1\x00\x22"
-                    "Exif\x00\x00"
-                    "MM\x00\x2A\x00\x00\x00\x08"
-                    "\x00\x01"
-                    "\x01\x12\x00\x03\x00\x00\x00\x01\x00\x00\x00\x00"
-                    "\x00\x00\x00\x00",
-                    36);
-    qToBigEndian(orientation, exif.data() + 28);
-    return jpegBytes(stored).insert(2, exif);
-}
-
-quint32 crc32(const QByteArray& data) {
-    quint32 crc = 0xFFFFFFFFu;
-    for (char byte : data) {
-        crc ^= quint8(byte);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-    }
-    return ~crc;
-}
-
-QByteArray pngChunk(const QByteArray& type, const QByteArray& data) {
-    QByteArray chunk(4, '\0');
-    qToBigEndian(quint32(data.size()), chunk.data());
-    const QByteArray body = type + data;
-    QByteArray crc(4, '\0');
-    qToBigEndian(crc32(body), crc.data());
-    return chunk + body + crc;
-}
-
-// A PNG that declares its size (8-bit RGB) and holds hardly any pixel data: enough to
-// ask its size.
-QByteArray pngDeclaring(quint32 width, quint32 height) {
-    QByteArray header(13, '\0');
-    qToBigEndian(width, header.data());
-    qToBigEndian(height, header.data() + 4);
-    header[8] = 8;
-    header[9] = 2;
-    return QByteArray("\x89PNG\r\n\x1A\n", 8) + pngChunk("IHDR", header) +
-           pngChunk("IDAT", QByteArray("\x78\x9C\x03\x00\x00\x00\x00\x01", 8)) +
-           pngChunk("IEND", {});
-}
-
-// A 1 x 1 animation of two frames: red, then blue.
-QByteArray twoFrameGif() {
-    const QByteArray frame = QByteArray("\x21\xF9\x04\x00\x0A\x00\x00\x00"
-                                        "\x2C\x00\x00\x00\x00\x01\x00\x01\x00\x00"
-                                        "\x02\x02",
-                                        20);
-    return QByteArray("GIF89a\x01\x00\x01\x00\x80\x00\x00"
-                      "\xFF\x00\x00\x00\x00\xFF",
-                      19) +
-           frame + QByteArray("\x44\x01\x00", 3) + frame + QByteArray("\x4C\x01\x00\x3B", 4);
-}
 
 QImage halves(int width, int height, QRgb left, QRgb right) {
     QImage picture(width, height, QImage::Format_ARGB32);
@@ -94,8 +28,7 @@ class Files {
 public:
     QString write(const QString& name, const QByteArray& data) {
         const QString path = folder.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
+        if (!writeFile(path, data))
             qFatal("cannot write %s", qPrintable(path));
         return path;
     }
@@ -147,14 +80,14 @@ void tst_PictureLoading::largeJpegsDecodeSmallerForTheScalingFits() {
         bool servesEveryFit;
     } cases[] = {
         // An eighth is still the whole screen.
-        {"photo.jpg", jpegBytes(photo), PictureFit::Fit, {320, 240}, {2560, 1920}, false},
-        {"photo.jpg", jpegBytes(photo), PictureFit::AsIs, {2560, 1920}, {2560, 1920}, false},
+        {"photo.jpg", jpegData(photo), PictureFit::Fit, {320, 240}, {2560, 1920}, false},
+        {"photo.jpg", jpegData(photo), PictureFit::AsIs, {2560, 1920}, {2560, 1920}, false},
         // Upright it is 1920 x 2560: filling the screen takes 320 x 427 of it, so a
         // quarter, 480 x 640.
         {"turned.jpg", turnedJpeg(photo, 6), PictureFit::Stretch, {480, 640}, {1920, 2560}, false},
         {"turned.jpg", turnedJpeg(photo, 6), PictureFit::AsIs, {1920, 2560}, {1920, 2560}, false},
         // Too small to shrink, and PNG has no smaller decode.
-        {"small.jpg", jpegBytes(photo.copy(0, 0, 400, 300)), PictureFit::Fill, {400, 300},
+        {"small.jpg", jpegData(photo.copy(0, 0, 400, 300)), PictureFit::Fill, {400, 300},
          {400, 300}, true},
         {"photo.png", QByteArray(), PictureFit::Fit, {2560, 1920}, {2560, 1920}, true},
     };
@@ -197,7 +130,7 @@ void tst_PictureLoading::framesAndTransparency() {
 
 void tst_PictureLoading::badFilesAreRefusedWithAReason() {
     Files files;
-    const QByteArray photo = jpegBytes(noisePicture(200, 150));
+    const QByteArray photo = jpegData(noisePicture(200, 150));
     const struct {
         const char* name;
         QByteArray data;
@@ -229,7 +162,7 @@ void tst_PictureLoading::badFilesAreRefusedWithAReason() {
 }
 
 void tst_PictureLoading::jpegCompleteness() {
-    const QByteArray photo = jpegBytes(noisePicture(64, 48));
+    const QByteArray photo = jpegData(noisePicture(64, 48));
     QVERIFY(jpegIsComplete(photo));
     // Data after the end marker, as phones append a video or a maker's trailer.
     QVERIFY(jpegIsComplete(QByteArray(photo + QByteArray(5000, '\xFF') + "ftypmp42")));
