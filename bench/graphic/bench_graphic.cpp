@@ -322,11 +322,11 @@ void reportOptionChanges(QTemporaryDir& folder) {
     photo(4000, 3000).save(png);
     for (const QString& file : {folder.filePath(QStringLiteral("photo.jpg")), png}) {
         auto dialogs = std::make_shared<BenchDialogs>(file);
-        auto ports = std::make_shared<PortCatalog>([] { return QList<PortEntry>(); },
-                                                   [](const QString& name) {
-                                                       return std::make_unique<QtSerialLink>(name);
-                                                   });
-        frmMainMDI main(frmMainMDI::Services{std::make_shared<SystemClock>(), dialogs, ports, false});
+        auto ports = std::make_shared<PortCatalog>(
+            [] { return QList<PortEntry>(); },
+            [](const QString& name) { return std::make_unique<QtSerialLink>(name); });
+        frmMainMDI main(
+            frmMainMDI::Services{std::make_shared<SystemClock>(), dialogs, ports, false});
         main.show();
         QWidget* window = main.toolWindows().show(QStringLiteral("frmGraphic"));
         auto* size = window->findChild<QComboBox*>(QStringLiteral("cboSize"));
@@ -343,16 +343,16 @@ void reportOptionChanges(QTemporaryDir& folder) {
         double worst = 0;
         for (int fit = 0; fit < 4; ++fit) {
             worst = std::max(worst, medianMs(9, [&] {
-                                 size->setCurrentIndex(fit);
-                                 size->setCurrentIndex((fit + 1) % 4);
-                             }) / 2);
+                                        size->setCurrentIndex(fit);
+                                        size->setCurrentIndex((fit + 1) % 4);
+                                    }) / 2);
         }
         size->setCurrentIndex(int(PictureFit::Fill));
         for (int kind = 0; kind < 3; ++kind) {
             worst = std::max(worst, medianMs(9, [&] {
-                                 dither->setCurrentIndex(kind);
-                                 dither->setCurrentIndex((kind + 1) % 3);
-                             }) / 2);
+                                        dither->setCurrentIndex(kind);
+                                        dither->setCurrentIndex((kind + 1) % 3);
+                                    }) / 2);
         }
         worst = std::max(worst, medianMs(9, [&] { boardColours->toggle(); }));
         std::printf("Option change with a 4000 x 3000 %s loaded: %.1f ms (worst; target < %.0f "

@@ -188,7 +188,8 @@ void frmGraphic::cmdSave_Click() {
     if (!m_workbench.port().portOpen())
         return;
     const auto screen = quint8(udScreenNumber->value());
-    const WriteList writes = Commands::saveScreenPicture(screen, boardPixels(picture(), pictureOptions()));
+    const WriteList writes =
+        Commands::saveScreenPicture(screen, boardPixels(picture(), pictureOptions()));
     // Block 0 is the header: the board answers it when it is ready for the chunks.
     m_save->start({1 + ChunkCount,
                    [this, writes](int block) {
@@ -290,7 +291,8 @@ QImage& frmGraphic::pictureFor(PictureFit fit) {
 
 void frmGraphic::reportUnread(const LoadedPicture& unread) {
     if (unread.outcome == LoadedPicture::Outcome::TooLarge)
-        m_workbench.dialogs().message(this, tr("Warning"), unread.error, UserDialogs::Icon::Warning);
+        m_workbench.dialogs().message(this, tr("Warning"), unread.error,
+                                      UserDialogs::Icon::Warning);
     else
         m_workbench.showStatusMessage(unread.error);
 }

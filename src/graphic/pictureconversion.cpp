@@ -26,9 +26,8 @@ bool widerThanScreen(QSize picture) {
 // 32-bit pixels (a part of the picture is cut out of them in place), premultiplied
 // where there is transparency, the form the smooth scaling works in.
 QImage scalable(const QImage& picture) {
-    const QImage::Format format = picture.hasAlphaChannel()
-                                      ? QImage::Format_ARGB32_Premultiplied
-                                      : QImage::Format_RGB32;
+    const QImage::Format format =
+        picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
     return picture.format() == format ? picture : picture.convertToFormat(format);
 }
 
@@ -139,10 +138,10 @@ QByteArray diffused(const QImage& screen) {
 }
 
 // The threshold order of an 8 x 8 Bayer matrix.
-constexpr int Bayer[8][8] = {{0, 32, 8, 40, 2, 34, 10, 42},     {48, 16, 56, 24, 50, 18, 58, 26},
-                             {12, 44, 4, 36, 14, 46, 6, 38},    {60, 28, 52, 20, 62, 30, 54, 22},
-                             {3, 35, 11, 43, 1, 33, 9, 41},     {51, 19, 59, 27, 49, 17, 57, 25},
-                             {15, 47, 7, 39, 13, 45, 5, 37},    {63, 31, 55, 23, 61, 29, 53, 21}};
+constexpr int Bayer[8][8] = {{0, 32, 8, 40, 2, 34, 10, 42},  {48, 16, 56, 24, 50, 18, 58, 26},
+                             {12, 44, 4, 36, 14, 46, 6, 38}, {60, 28, 52, 20, 62, 30, 54, 22},
+                             {3, 35, 11, 43, 1, 33, 9, 41},  {51, 19, 59, 27, 49, 17, 57, 25},
+                             {15, 47, 7, 39, 13, 45, 5, 37}, {63, 31, 55, 23, 61, 29, 53, 21}};
 
 QByteArray ordered(const QImage& screen) {
     const Channels& channels = boardChannels();

@@ -55,9 +55,8 @@ LoadedPicture loadPicture(const QString& path, PictureFit fit) {
     const QSize stored = reader.size();
     const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
     const bool jpeg = reader.format() == "jpeg";
-    const int reduction = jpeg && stored.isValid() ? jpegReduction(turned ? stored.transposed()
-                                                                          : stored)
-                                                   : 1;
+    const int reduction =
+        jpeg && stored.isValid() ? jpegReduction(turned ? stored.transposed() : stored) : 1;
     result.servesEveryFit = reduction == 1;
     QSize decoded = stored;
     if (fit != PictureFit::AsIs && reduction > 1) {
@@ -80,9 +79,8 @@ LoadedPicture loadPicture(const QString& path, PictureFit fit) {
     const QImage image = reader.read();
     if (image.isNull())
         return unreadable(reader.errorString());
-    result.image = image.convertToFormat(image.hasAlphaChannel()
-                                             ? QImage::Format_ARGB32_Premultiplied
-                                             : QImage::Format_RGB32);
+    result.image = image.convertToFormat(
+        image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     result.fullSize = !stored.isValid() ? image.size() : turned ? stored.transposed() : stored;
     result.outcome = LoadedPicture::Outcome::Loaded;
     return result;

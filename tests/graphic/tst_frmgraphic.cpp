@@ -349,7 +349,8 @@ void tst_frmGraphic::fitOptionsShapeWhatIsShownAndSent() {
     // The options apply to pictures opened later too.
     f.size()->setCurrentIndex(3);
     f.open(noisePicture(100, 400));
-    QCOMPARE(f.shown(), placedPicture(noisePicture(100, 400), PictureFit::Stretch, Qt::white).image());
+    QCOMPARE(f.shown(),
+             placedPicture(noisePicture(100, 400), PictureFit::Stretch, Qt::white).image());
 }
 
 void tst_frmGraphic::largePhotoDecodesAgainForAsIs() {
@@ -360,9 +361,9 @@ void tst_frmGraphic::largePhotoDecodesAgainForAsIs() {
     QVERIFY(photo.save(path, "JPG", 90));
     f.size()->setCurrentIndex(1);
     f.open(path);
-    QCOMPARE(f.shown(), placedPicture(loadPicture(path, PictureFit::Fit).image, PictureFit::Fit,
-                                      Qt::white)
-                            .image());
+    QCOMPARE(f.shown(),
+             placedPicture(loadPicture(path, PictureFit::Fit).image, PictureFit::Fit, Qt::white)
+                 .image());
     // "As is" shows the photo's own top-left pixels, not the reduced decode's.
     f.size()->setCurrentIndex(0);
     const QImage natural = QImageReader(path).read().convertToFormat(QImage::Format_RGB32);

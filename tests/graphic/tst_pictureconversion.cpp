@@ -19,11 +19,11 @@ QImage framedQuadrants(int width, int height) {
             const bool border = x < width / 8 || x >= width - width / 8 || y < height / 8 ||
                                 y >= height - height / 8;
             const bool right = x >= width / 2, bottom = y >= height / 2;
-            row[x] = border             ? qRgb(255, 255, 0)
-                     : bottom && right  ? qRgb(0, 0, 0)
-                     : bottom           ? qRgb(0, 0, 255)
-                     : right            ? qRgb(0, 255, 0)
-                                        : qRgb(255, 0, 0);
+            row[x] = border            ? qRgb(255, 255, 0)
+                     : bottom && right ? qRgb(0, 0, 0)
+                     : bottom          ? qRgb(0, 0, 255)
+                     : right           ? qRgb(0, 255, 0)
+                                       : qRgb(255, 0, 0);
         }
     }
     return picture;
@@ -83,9 +83,9 @@ void tst_PictureConversion::fitsPlacePicturesWhereTheyBelong() {
     };
     // 640 x 480 and 4000 x 3000 halve or shrink to the whole screen, whatever the fit.
     const std::initializer_list<Check> whole = {
-        {0, 0, Yellow},  {319, 239, Yellow}, {39, 100, Yellow}, {41, 100, Red},
-        {220, 100, Green}, {100, 140, Blue}, {220, 140, Black}, {100, 209, Blue},
-        {100, 211, Yellow}};
+        {0, 0, Yellow},    {319, 239, Yellow}, {39, 100, Yellow},
+        {41, 100, Red},    {220, 100, Green},  {100, 140, Blue},
+        {220, 140, Black}, {100, 209, Blue},   {100, 211, Yellow}};
     const struct {
         PictureFit fit;
         QSize size;
@@ -99,18 +99,33 @@ void tst_PictureConversion::fitsPlacePicturesWhereTheyBelong() {
         // 100 x 400 fits as 60 x 240 in the middle, white on either side.
         {PictureFit::Fit,
          {100, 400},
-         {{129, 0, White}, {130, 0, Yellow}, {189, 239, Yellow}, {190, 239, White},
-          {145, 60, Red}, {175, 60, Green}, {145, 180, Blue}, {175, 180, Black}}},
+         {{129, 0, White},
+          {130, 0, Yellow},
+          {189, 239, Yellow},
+          {190, 239, White},
+          {145, 60, Red},
+          {175, 60, Green},
+          {145, 180, Blue},
+          {175, 180, Black}}},
         // Filling, it shows its middle: the side borders, not the top and bottom ones.
         {PictureFit::Fill,
          {100, 400},
-         {{0, 120, Yellow}, {319, 120, Yellow}, {100, 0, Red}, {220, 0, Green},
-          {100, 239, Blue}, {220, 239, Black}}},
+         {{0, 120, Yellow},
+          {319, 120, Yellow},
+          {100, 0, Red},
+          {220, 0, Green},
+          {100, 239, Blue},
+          {220, 239, Black}}},
         // Stretched, all of it: the top border is 30 rows high.
         {PictureFit::Stretch,
          {100, 400},
-         {{100, 0, Yellow}, {100, 28, Yellow}, {100, 32, Red}, {220, 32, Green},
-          {100, 208, Blue}, {220, 208, Black}, {100, 239, Yellow}}},
+         {{100, 0, Yellow},
+          {100, 28, Yellow},
+          {100, 32, Red},
+          {220, 32, Green},
+          {100, 208, Blue},
+          {220, 208, Black},
+          {100, 239, Yellow}}},
     };
     for (const auto& place : cases) {
         const QByteArray pixels =
@@ -157,22 +172,22 @@ void tst_PictureConversion::anyPictureGivesAFullScreen() {
 
 void tst_PictureConversion::diffusionKeepsTheAverageColour() {
     for (const QRgb color : {qRgb(128, 128, 128), qRgb(64, 64, 64), qRgb(200, 120, 40)}) {
-        const QByteArray pixels = boardPixels(
-            flat(color), {PictureFit::AsIs, PictureDither::Diffusion, Qt::white});
+        const QByteArray pixels =
+            boardPixels(flat(color), {PictureFit::AsIs, PictureDither::Diffusion, Qt::white});
         // The board's levels are 36 or 85 apart: only a mix of two of them comes within
         // 1 % of full scale (2.55) of the wanted intensity.
         for (const int shift : {16, 8, 0}) {
             const double wanted = (color >> shift) & 0xFF;
-            QVERIFY2(qAbs(shownMean(pixels, shift) - wanted) < 2.55,
-                     qPrintable(QStringLiteral("%1 shows as %2")
-                                    .arg(wanted)
-                                    .arg(shownMean(pixels, shift))));
+            QVERIFY2(
+                qAbs(shownMean(pixels, shift) - wanted) < 2.55,
+                qPrintable(
+                    QStringLiteral("%1 shows as %2").arg(wanted).arg(shownMean(pixels, shift))));
         }
     }
     // What the board shows exactly stays undisturbed.
     for (const QRgb color : {qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(36, 218, 85)}) {
-        const QByteArray pixels = boardPixels(
-            flat(color), {PictureFit::AsIs, PictureDither::Diffusion, Qt::white});
+        const QByteArray pixels =
+            boardPixels(flat(color), {PictureFit::AsIs, PictureDither::Diffusion, Qt::white});
         QCOMPARE(QSet<char>(pixels.begin(), pixels.end()).size(), 1);
     }
 }
@@ -191,8 +206,8 @@ void tst_PictureConversion::orderedDitherRepeatsEveryEightPixels() {
         for (const int shift : {16, 8, 0})
             QVERIFY(qAbs(shownMean(pixels, shift) - ((color >> shift) & 0xFF)) < 2.55);
     }
-    const QByteArray white =
-        boardPixels(flat(qRgb(255, 255, 255)), {PictureFit::AsIs, PictureDither::Ordered, Qt::white});
+    const QByteArray white = boardPixels(flat(qRgb(255, 255, 255)),
+                                         {PictureFit::AsIs, PictureDither::Ordered, Qt::white});
     QCOMPARE(white, QByteArray(76800, char(White)));
 }
 

@@ -52,18 +52,16 @@ void tst_PictureLoading::photosStandUpright() {
     Files files;
     const QImage stored = halves(40, 20, qRgb(255, 0, 0), qRgb(0, 0, 255));
     // A quarter turn clockwise brings the stored left half to the top.
-    const LoadedPicture turned =
-        loadPicture(files.write(QStringLiteral("turned.jpg"), turnedJpeg(stored, 6)),
-                    PictureFit::AsIs);
+    const LoadedPicture turned = loadPicture(
+        files.write(QStringLiteral("turned.jpg"), turnedJpeg(stored, 6)), PictureFit::AsIs);
     QCOMPARE(turned.outcome, LoadedPicture::Outcome::Loaded);
     QCOMPARE(turned.image.size(), QSize(20, 40));
     QCOMPARE(turned.fullSize, QSize(20, 40));
     QVERIFY(reddish(turned.image.pixel(10, 5)));
     QVERIFY(!reddish(turned.image.pixel(10, 35)));
     // Orientation 1 is upright already.
-    const LoadedPicture upright =
-        loadPicture(files.write(QStringLiteral("upright.jpg"), turnedJpeg(stored, 1)),
-                    PictureFit::AsIs);
+    const LoadedPicture upright = loadPicture(
+        files.write(QStringLiteral("upright.jpg"), turnedJpeg(stored, 1)), PictureFit::AsIs);
     QCOMPARE(upright.image.size(), QSize(40, 20));
     QVERIFY(reddish(upright.image.pixel(5, 10)));
 }
@@ -87,8 +85,12 @@ void tst_PictureLoading::largeJpegsDecodeSmallerForTheScalingFits() {
         {"turned.jpg", turnedJpeg(photo, 6), PictureFit::Stretch, {480, 640}, {1920, 2560}, false},
         {"turned.jpg", turnedJpeg(photo, 6), PictureFit::AsIs, {1920, 2560}, {1920, 2560}, false},
         // Too small to shrink, and PNG has no smaller decode.
-        {"small.jpg", jpegData(photo.copy(0, 0, 400, 300)), PictureFit::Fill, {400, 300},
-         {400, 300}, true},
+        {"small.jpg",
+         jpegData(photo.copy(0, 0, 400, 300)),
+         PictureFit::Fill,
+         {400, 300},
+         {400, 300},
+         true},
         {"photo.png", QByteArray(), PictureFit::Fit, {2560, 1920}, {2560, 1920}, true},
     };
     QVERIFY(photo.save(files.folder.filePath(QStringLiteral("photo.png"))));
@@ -156,9 +158,9 @@ void tst_PictureLoading::badFilesAreRefusedWithAReason() {
                      qPrintable(loaded.error));
         }
     }
-    QCOMPARE(loadPicture(files.folder.filePath(QStringLiteral("missing.png")), PictureFit::AsIs)
-                 .outcome,
-             LoadedPicture::Outcome::Unreadable);
+    QCOMPARE(
+        loadPicture(files.folder.filePath(QStringLiteral("missing.png")), PictureFit::AsIs).outcome,
+        LoadedPicture::Outcome::Unreadable);
 }
 
 void tst_PictureLoading::jpegCompleteness() {
