@@ -3,7 +3,10 @@
 //   bench_graphic            runs the measurements and prints them
 //   bench_graphic --no-line  leaves out the 33 s of line-rate transfers
 //
-// First the reduction of a 320 x 240 canvas to its 76800-byte stream. Then the whole
+// First the reduction of a 320 x 240 canvas to its 76800-byte stream, the two dithers
+// alone, a 4000 x 3000 JPEG from disk to its values (Fit, error diffusion), and how long
+// the graphic window takes to show a change of option with a 4000 x 3000 JPEG or PNG
+// loaded. Then the whole
 // program (main window, graphic window, a real serial port) against lumaret-board
 // --line-rate at 115200 bit/s with the real receive poll: a Preview and a Save, each
 // timed against the floor the poll sets (the board answers every block well within
@@ -15,6 +18,8 @@
 #include "engine/clock.h"
 #include "app/frmmainmdi.h"
 #include "engine/session.h"
+#include "graphic/pictureconversion.h"
+#include "graphic/pictureloading.h"
 #include "workbench/toolwindows.h"
 #include "workbench/updown.h"
 #include "workbench/userdialogs.h"
@@ -27,6 +32,8 @@
 #include "engine/qtseriallink.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -45,6 +52,9 @@
 namespace {
 
 constexpr double ReductionTargetMs = 2;
+constexpr double DitherTargetMs = 5;
+constexpr double PhotoTargetMs = 250;
+constexpr double OptionChangeTargetMs = 50;
 constexpr double FloorTolerance = 0.03;
 constexpr double CpuShareTarget = 0.10;
 constexpr int BaudRate = 115200;
@@ -89,6 +99,60 @@ double reductionMs() {
     if (checksum == 0)
         std::fprintf(stderr, "unexpected all-black stream\n");
     return runs.at(runs.size() / 2);
+}
+
+// Median milliseconds of a step over a number of runs.
+double medianMs(int runs, const std::function<void()>& step) {
+    QList<double> times;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer clock;
+        clock.start();
+        step();
+        times.append(double(clock.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times.at(times.size() / 2);
+}
+
+// A photo's kind of content: smooth shading with fine grain, which JPEG does not
+// compress away.
+QImage photo(int width, int height) {
+    QRandomGenerator random(5);
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const int grain = int(random.bounded(24));
+            row[x] = qRgb((x * 230 / width + grain) & 0xFF, (y * 230 / height + grain) & 0xFF,
+                          ((x + y) * 115 / (width + height) + 2 * grain) & 0xFF);
+        }
+    }
+    return image;
+}
+
+void reportConversion(QTemporaryDir& folder) {
+    const ScreenCanvas canvas(photo(ScreenCanvas::Width, ScreenCanvas::Height), Qt::white);
+    for (const auto dither : {PictureDither::Diffusion, PictureDither::Ordered}) {
+        qint64 checksum = 0;
+        const double ms =
+            medianMs(101, [&] { checksum += quint8(reducedPixels(canvas, dither).at(7)); });
+        std::printf("%s dither of 320 x 240: %.3f ms (median of 101; target < %.0f ms)  %s\n",
+                    dither == PictureDither::Diffusion ? "Error-diffusion" : "Ordered", ms,
+                    DitherTargetMs, verdict(ms < DitherTargetMs && checksum > 0));
+    }
+    const QString jpeg = folder.filePath(QStringLiteral("photo.jpg"));
+    photo(4000, 3000).save(jpeg, "JPG", 90);
+    bool complete = true;
+    const double ms = medianMs(11, [&] {
+        const LoadedPicture loaded = loadPicture(jpeg, PictureFit::Fit);
+        complete = complete &&
+                   boardPixels(loaded.image, {PictureFit::Fit, PictureDither::Diffusion}).size() ==
+                       ScreenCanvas::PixelCount;
+    });
+    std::printf("4000 x 3000 JPEG (%.1f MB) from disk to its values, Fit + error diffusion: "
+                "%.1f ms (median of 11; target < %.0f ms)  %s\n",
+                double(QFileInfo(jpeg).size()) / 1e6, ms, PhotoTargetMs,
+                verdict(ms < PhotoTargetMs && complete));
 }
 
 // Dialogs that need nobody: the file dialog picks the bench picture; messages are printed
@@ -252,6 +316,56 @@ private:
     QWidget* m_window = nullptr;
 };
 
+// The graphic window with a large picture loaded: how long each change of option takes
+// to show in the picture box (the worst change, each the median of its runs).
+void reportOptionChanges(QTemporaryDir& folder) {
+    const QString png = folder.filePath(QStringLiteral("photo.png"));
+    photo(4000, 3000).save(png);
+    for (const QString& file : {folder.filePath(QStringLiteral("photo.jpg")), png}) {
+        auto dialogs = std::make_shared<BenchDialogs>(file);
+        auto ports = std::make_shared<PortCatalog>(
+            [] { return QList<PortEntry>(); },
+            [](const QString& name) { return std::make_unique<QtSerialLink>(name); });
+        frmMainMDI main(
+            frmMainMDI::Services{std::make_shared<SystemClock>(), dialogs, ports, false});
+        main.show();
+        QWidget* window = main.toolWindows().show(QStringLiteral("frmGraphic"));
+        auto* size = window->findChild<QComboBox*>(QStringLiteral("cboSize"));
+        auto* dither = window->findChild<QComboBox*>(QStringLiteral("cboDither"));
+        auto* boardColours = window->findChild<QCheckBox*>(QStringLiteral("chkBoardColors"));
+        size->setCurrentIndex(int(PictureFit::Fit));
+        window->findChild<QPushButton*>(QStringLiteral("cmdOpen"))->click();
+        boardColours->setChecked(true);
+        // Each picture read once for every fit, as a user's first change would.
+        QElapsedTimer firstAsIs;
+        firstAsIs.start();
+        size->setCurrentIndex(int(PictureFit::AsIs));
+        const double firstAsIsMs = double(firstAsIs.nsecsElapsed()) / 1e6;
+        double worst = 0;
+        for (int fit = 0; fit < 4; ++fit) {
+            worst = std::max(worst, medianMs(9, [&] {
+                                        size->setCurrentIndex(fit);
+                                        size->setCurrentIndex((fit + 1) % 4);
+                                    }) / 2);
+        }
+        size->setCurrentIndex(int(PictureFit::Fill));
+        for (int kind = 0; kind < 3; ++kind) {
+            worst = std::max(worst, medianMs(9, [&] {
+                                        dither->setCurrentIndex(kind);
+                                        dither->setCurrentIndex((kind + 1) % 3);
+                                    }) / 2);
+        }
+        worst = std::max(worst, medianMs(9, [&] { boardColours->toggle(); }));
+        std::printf("Option change with a 4000 x 3000 %s loaded: %.1f ms (worst; target < %.0f "
+                    "ms)  %s\n",
+                    file.endsWith(QLatin1String(".png")) ? "PNG" : "JPEG", worst,
+                    OptionChangeTargetMs, verdict(worst < OptionChangeTargetMs));
+        std::printf("  the first \"As is\" (a full decode where the picture was read smaller): "
+                    "%.1f ms\n",
+                    firstAsIsMs);
+    }
+}
+
 void report(const char* name, const Run& run, int blocks, double pollSeconds) {
     if (run.wallSeconds < 0) {
         std::printf("%s: did not finish\n", name);
@@ -283,6 +397,10 @@ int main(int argc, char** argv) {
     std::printf("320 x 240 canvas to its 76800-byte stream: %.3f ms (median of 201; target < "
                 "%.0f ms)  %s\n",
                 reduction, ReductionTargetMs, verdict(reduction < ReductionTargetMs));
+
+    QTemporaryDir pictures;
+    reportConversion(pictures);
+    reportOptionChanges(pictures);
 
     if (QCoreApplication::arguments().contains(QStringLiteral("--no-line")))
         return 0;

@@ -335,9 +335,7 @@ void frmMainMDI::uploadFinished(const UploadOutcome& outcome) {
     const QString text = UploadNotes::stopped(outcome);
     QMetaObject::invokeMethod(
         this,
-        [this, text] {
-            dialogs().message(this, tr("Warning"), text, UserDialogs::Icon::Warning);
-        },
+        [this, text] { dialogs().message(this, tr("Warning"), text, UserDialogs::Icon::Warning); },
         Qt::QueuedConnection);
 }
 

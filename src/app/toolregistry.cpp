@@ -1,7 +1,6 @@
 #include "app/toolregistry.h"
 
 #include "about/frmabout.h"
-#include "workbench/toolwindows.h"
 #include "board/boardsimulator.h"
 #include "draw/frmcolor.h"
 #include "draw/frmcoordinates.h"
@@ -10,6 +9,7 @@
 #include "graphic/frmgraphic.h"
 #include "serial/frmsettings.h"
 #include "utilities/frmutilities.h"
+#include "workbench/toolwindows.h"
 
 void registerToolWindows(ToolWindows& windows, Workbench& workbench, bool builtInSimulator) {
     windows.add(QStringLiteral("frmSettings"),

@@ -28,8 +28,7 @@ public:
     static constexpr int ReceivePollMs = 250;
     static constexpr int HandshakeStepMs = 50;
 
-    ConnectionController(MSserial& port, Session& session, Clock& clock,
-                         QObject* parent = nullptr);
+    ConnectionController(MSserial& port, Session& session, Clock& clock, QObject* parent = nullptr);
 
     State state() const { return m_state; }
     // The port and settings of the current or the last connection attempt.

@@ -7,8 +7,8 @@
 
 #include <QTimer>
 
-Uploader::Uploader(MSserial& port, Session& session, ConnectionController& connection,
-                   Clock& clock, QObject* parent)
+Uploader::Uploader(MSserial& port, Session& session, ConnectionController& connection, Clock& clock,
+                   QObject* parent)
     : QObject(parent)
     , m_port(port)
     , m_session(session)
@@ -167,8 +167,9 @@ void Uploader::checkFinishingLimit() {
 }
 
 void Uploader::end(UploadOutcome::Cause cause, bool boardReady, const PortError& error) {
-    UploadOutcome outcome{m_plan.name, m_plan.description, cause, error, boardReady,
-                          m_bytesSent, m_bytesTotal, m_clock.elapsedMs() - m_startedMs};
+    UploadOutcome outcome{
+        m_plan.name, m_plan.description, cause,        error,
+        boardReady,  m_bytesSent,        m_bytesTotal, m_clock.elapsedMs() - m_startedMs};
     m_state = State::Idle;
     m_awaiting = false;
     m_answerWhileSending = false;

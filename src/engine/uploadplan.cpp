@@ -25,7 +25,6 @@ QByteArray screenBytes(QByteArrayView pixels, quint8 filler) {
     return screen;
 }
 
-
 } // namespace
 
 qint64 UploadPlan::byteCount() const {
@@ -38,8 +37,12 @@ qint64 UploadPlan::byteCount() const {
 namespace UploadPlans {
 
 UploadPlan preview(QByteArrayView pixels, quint8 filler) {
-    UploadPlan plan{tr("Preview"), tr("The picture preview"),
-                    tr("Finishing the board's picture..."), ScreenHeight - 1, true, {}};
+    UploadPlan plan{tr("Preview"),
+                    tr("The picture preview"),
+                    tr("Finishing the board's picture..."),
+                    ScreenHeight - 1,
+                    true,
+                    {}};
     const WriteList writes = Commands::writeScreen(screenBytes(pixels, filler));
     const WriteList fillers = Commands::writeScreen(QByteArray(PixelCount, char(filler)));
     plan.blocks.reserve(ScreenHeight);
@@ -54,8 +57,12 @@ UploadPlan preview(QByteArrayView pixels, quint8 filler) {
 }
 
 UploadPlan savePicture(quint8 screen, QByteArrayView pixels, quint8 filler) {
-    UploadPlan plan{tr("Save"), tr("Saving the picture"),
-                    tr("Finishing the board's picture..."), ChunkCount - 1, false, {}};
+    UploadPlan plan{tr("Save"),
+                    tr("Saving the picture"),
+                    tr("Finishing the board's picture..."),
+                    ChunkCount - 1,
+                    false,
+                    {}};
     const WriteList writes = Commands::saveScreenPicture(screen, screenBytes(pixels, filler));
     const WriteList fillers =
         Commands::saveScreenPicture(screen, QByteArray(PixelCount, char(filler)));
@@ -63,8 +70,8 @@ UploadPlan savePicture(quint8 screen, QByteArrayView pixels, quint8 filler) {
     plan.blocks.push_back({writes.mid(0, 1), fillers.mid(0, 1), IdlePollMs, -1, -1});
     for (int chunk = 0; chunk < ChunkCount; ++chunk) {
         const qsizetype first = 1 + chunk * ChunkBytes;
-        plan.blocks.push_back({writes.mid(first, ChunkBytes), fillers.mid(first, ChunkBytes),
-                               SavePollMs, -1, chunk});
+        plan.blocks.push_back(
+            {writes.mid(first, ChunkBytes), fillers.mid(first, ChunkBytes), SavePollMs, -1, chunk});
     }
     return plan;
 }
@@ -72,8 +79,12 @@ UploadPlan savePicture(quint8 screen, QByteArrayView pixels, quint8 filler) {
 UploadPlan font(Commands::FontSlot slot, const QList<Commands::GlyphSize>& sizes,
                 const QList<Glyph>& glyphs) {
     constexpr int LastProgress = Commands::GlyphCount - 1;
-    UploadPlan plan{tr("Font upload"), tr("The font upload"), tr("Finishing the board's font..."),
-                    LastProgress, false, {}};
+    UploadPlan plan{tr("Font upload"),
+                    tr("The font upload"),
+                    tr("Finishing the board's font..."),
+                    LastProgress,
+                    false,
+                    {}};
     UploadBlock table;
     table.writes = Commands::fontUploadBegin(slot);
     // The sizes go out without waiting in between; the board answers the whole table.

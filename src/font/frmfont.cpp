@@ -136,13 +136,11 @@ void frmFont::cmdFont_Click() {
                                : tr("Strikeout effect is not supported with Italic font style.");
         font.setUnderline(false);
         font.setStrikeOut(false);
-        dialogs.message(this, tr("Information"), text,
-                        UserDialogs::Icon::Information);
+        dialogs.message(this, tr("Information"), text, UserDialogs::Icon::Information);
     }
     m_dialogChoice = *chosen;
     if (font.family().isEmpty()) {
-        dialogs.message(this, tr("Warning"), tr("Plese select font."),
-                        UserDialogs::Icon::Warning);
+        dialogs.message(this, tr("Warning"), tr("Plese select font."), UserDialogs::Icon::Warning);
         txtInfo->clear();
         m_fontUsable = false;
         updateButtons();
@@ -213,15 +211,14 @@ void frmFont::refuseUnsendable(const FontCapture& capture) {
                             .arg(withoutInk));
     }
     problems.append(tr("Nothing was sent to the board."));
-    m_workbench.dialogs().message(this, tr("Warning"),
-                                  problems.join(QLatin1Char('\n')), UserDialogs::Icon::Warning);
+    m_workbench.dialogs().message(this, tr("Warning"), problems.join(QLatin1Char('\n')),
+                                  UserDialogs::Icon::Warning);
 }
 
 void frmFont::uploadFinished(const UploadOutcome& outcome) {
     if (!std::exchange(m_uploading, false) || !outcome.completed())
         return;
-    m_workbench.dialogs().message(this, QString(), tr("   Done."),
-                                  UserDialogs::Icon::None);
+    m_workbench.dialogs().message(this, QString(), tr("   Done."), UserDialogs::Icon::None);
 }
 
 void frmFont::cmdTest_Click() {

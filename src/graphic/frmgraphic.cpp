@@ -6,20 +6,25 @@
 #include "engine/msserial.h"
 #include "engine/uploader.h"
 #include "engine/uploadplan.h"
+#include "graphic/pictureloading.h"
 #include "workbench/named.h"
 #include "workbench/twips.h"
 #include "workbench/updown.h"
 #include "workbench/userdialogs.h"
 #include "workbench/workbench.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStringList>
 
 namespace {
@@ -51,9 +56,9 @@ QString pictureFilter() {
 frmGraphic::frmGraphic(Workbench& workbench, QWidget* parent)
     : QWidget(parent)
     , m_workbench(workbench)
-    , m_canvas(PictureBackground) {
+    , m_placed(PictureBackground) {
     setWindowTitle(tr(" Graphic "));
-    setFixedSize(Twips::size(9525, 4890));
+    setFixedSize(Twips::size(11655, 4890));
 
     picBox = named(new QLabel(this), "picBox");
     picBox->setGeometry(Twips::rect(360, 600, 4875, 3675));
@@ -93,11 +98,37 @@ frmGraphic::frmGraphic(Workbench& workbench, QWidget* parent)
     txtGraphic->setReadOnly(true);
     txtGraphic->setToolTip(tr("Block of the picture being saved"));
 
+    // How the picture meets the screen, beside the other frames.
+    Frame3 = named(new QGroupBox(tr("Fit"), this), "Frame3");
+    Frame3->setGeometry(Twips::rect(8760, 600, 2535, 3615));
+    lblSize = named(new QLabel(tr("Size"), Frame3), "lblSize");
+    lblSize->setGeometry(Twips::rect(120, 330, 2295, 255));
+    cboSize = named(new QComboBox(Frame3), "cboSize");
+    cboSize->setGeometry(Twips::rect(120, 585, 2295, 345));
+    cboSize->addItems({tr("As is"), tr("Fit"), tr("Fill"), tr("Stretch")});
+    cboSize->setToolTip(tr("How the picture is sized onto the 320 x 240 screen"));
+    lblDither = named(new QLabel(tr("Dither"), Frame3), "lblDither");
+    lblDither->setGeometry(Twips::rect(120, 1050, 2295, 255));
+    cboDither = named(new QComboBox(Frame3), "cboDither");
+    cboDither->setGeometry(Twips::rect(120, 1305, 2295, 345));
+    cboDither->addItems({tr("None"), tr("Error diffusion"), tr("Ordered")});
+    cboDither->setToolTip(tr("How the colours are brought down to the board's 256"));
+    chkBoardColors = named(new QCheckBox(tr("Board colours"), Frame3), "chkBoardColors");
+    chkBoardColors->setGeometry(Twips::rect(120, 1800, 2295, 315));
+    chkBoardColors->setToolTip(tr("Show the picture as the board will show it"));
+    cmdSavePng = named(new QPushButton(tr("Save as PNG..."), Frame3), "cmdSavePng");
+    cmdSavePng->setGeometry(Twips::rect(120, 2970, 2295, 375));
+    cmdSavePng->setToolTip(tr("Save the picture as the board will show it"));
+
     connect(cmdOpen, &QPushButton::clicked, this, &frmGraphic::cmdOpen_Click);
     connect(cmdPreview, &QPushButton::clicked, this, &frmGraphic::cmdPreview_Click);
     connect(cmdSave, &QPushButton::clicked, this, &frmGraphic::cmdSave_Click);
     connect(cmdLoad, &QPushButton::clicked, this, &frmGraphic::cmdLoad_Click);
     connect(udScreenNumber, &UpDown::valueChanged, this, &frmGraphic::udScreenNumber_Change);
+    connect(cboSize, &QComboBox::currentIndexChanged, this, &frmGraphic::cboSize_Click);
+    connect(cboDither, &QComboBox::currentIndexChanged, this, &frmGraphic::cboDither_Click);
+    connect(chkBoardColors, &QCheckBox::toggled, this, &frmGraphic::chkBoardColors_Click);
+    connect(cmdSavePng, &QPushButton::clicked, this, &frmGraphic::cmdSavePng_Click);
     Uploader& uploader = workbench.engine().uploader();
     connect(&uploader, &Uploader::busyChanged, this, &frmGraphic::showTransferRunning);
     // The chunk of the picture being saved (block 0 is the save's header).
@@ -109,7 +140,7 @@ frmGraphic::frmGraphic(Workbench& workbench, QWidget* parent)
     udScreenNumber->setValue(FirstScreen);
     udScreenNumber_Change();
     showTransferRunning(uploader.isBusy());
-    showCanvas();
+    showPicture();
 }
 
 void frmGraphic::cmdOpen_Click() {
@@ -118,24 +149,28 @@ void frmGraphic::cmdOpen_Click() {
     if (path.isEmpty())
         return;
     m_pictureFolder = QFileInfo(path).absolutePath();
-    QImageReader reader(path);
-    const QImage picture = reader.read();
-    // No message box for a file that is no picture: the picture box keeps what it
-    // showed, and a note in the status bar says why.
-    if (picture.isNull()) {
-        m_workbench.showStatusMessage(
-            tr("Not opened: %1 (%2)").arg(QDir::toNativeSeparators(path), reader.errorString()));
+    const PictureFit fit = pictureOptions().fit;
+    const LoadedPicture loaded = loadPicture(path, fit);
+    // The picture box keeps what it showed.
+    if (loaded.outcome != LoadedPicture::Outcome::Loaded) {
+        reportUnread(loaded);
         return;
     }
-    m_canvas = ScreenCanvas(picture, PictureBackground);
-    showCanvas();
+    m_picturePath = path;
+    m_naturalPicture = m_scalingPicture = QImage();
+    if (loaded.servesEveryFit)
+        m_naturalPicture = m_scalingPicture = loaded.image;
+    else
+        pictureFor(fit) = loaded.image;
+    placePicture();
 }
 
 void frmGraphic::cmdPreview_Click() {
     BoardEngine& engine = m_workbench.engine();
     if (!engine.port().portOpen())
         return;
-    engine.uploader().start(UploadPlans::preview(screenPixels(m_canvas), backgroundValue()), this);
+    engine.uploader().start(
+        UploadPlans::preview(boardPixels(picture(), pictureOptions()), backgroundValue()), this);
 }
 
 void frmGraphic::cmdSave_Click() {
@@ -145,9 +180,10 @@ void frmGraphic::cmdSave_Click() {
     const auto screen = quint8(udScreenNumber->value());
     // Cleared again when the save ends, which may happen before start() returns.
     m_saving = true;
-    if (engine.uploader().start(
-            UploadPlans::savePicture(screen, screenPixels(m_canvas), backgroundValue()), this) !=
-        Uploader::Start::Started)
+    if (engine.uploader().start(UploadPlans::savePicture(screen,
+                                                         boardPixels(picture(), pictureOptions()),
+                                                         backgroundValue()),
+                                this) != Uploader::Start::Started)
         m_saving = false;
 }
 
@@ -159,8 +195,83 @@ void frmGraphic::udScreenNumber_Change() {
     txtScreenNumber->setText(QString::number(udScreenNumber->value()));
 }
 
-void frmGraphic::showCanvas() {
-    picBox->setPixmap(QPixmap::fromImage(m_canvas.image()));
+void frmGraphic::cboSize_Click() {
+    const PictureFit fit = pictureOptions().fit;
+    QImage& picture = pictureFor(fit);
+    if (picture.isNull() && !m_picturePath.isEmpty()) {
+        const LoadedPicture loaded = loadPicture(m_picturePath, fit);
+        if (loaded.outcome != LoadedPicture::Outcome::Loaded) {
+            // The file is gone or changed: the fit stays as it was, with its picture.
+            const QSignalBlocker quiet(cboSize);
+            cboSize->setCurrentIndex(int(m_placedFit));
+            reportUnread(loaded);
+            return;
+        }
+        picture = loaded.image;
+    }
+    placePicture();
+}
+
+void frmGraphic::cboDither_Click() {
+    showPicture();
+}
+
+void frmGraphic::chkBoardColors_Click() {
+    showPicture();
+}
+
+void frmGraphic::cmdSavePng_Click() {
+    const QString name = m_picturePath.isEmpty() ? QStringLiteral("screen")
+                                                 : QFileInfo(m_picturePath).completeBaseName();
+    const QString path = m_workbench.dialogs().saveFileName(
+        this, tr("PNG Files(*.PNG)|*.PNG|"),
+        QDir(m_pictureFolder).filePath(tr("%1 on the board.png").arg(name)));
+    if (path.isEmpty())
+        return;
+    QImageWriter writer(path, "png");
+    if (!writer.write(boardColours(boardPixels(picture(), pictureOptions())))) {
+        m_workbench.dialogs().message(
+            this, tr("Warning"),
+            tr("Not saved: %1 (%2)").arg(QDir::toNativeSeparators(path), writer.errorString()),
+            UserDialogs::Icon::Warning);
+        return;
+    }
+    m_workbench.showStatusMessage(tr("Saved %1").arg(QDir::toNativeSeparators(path)));
+}
+
+PictureOptions frmGraphic::pictureOptions() const {
+    return {PictureFit(cboSize->currentIndex()), PictureDither(cboDither->currentIndex()),
+            PictureBackground};
+}
+
+const QImage& frmGraphic::picture() const {
+    return m_placedFit == PictureFit::AsIs ? m_naturalPicture : m_scalingPicture;
+}
+
+QImage& frmGraphic::pictureFor(PictureFit fit) {
+    return fit == PictureFit::AsIs ? m_naturalPicture : m_scalingPicture;
+}
+
+void frmGraphic::reportUnread(const LoadedPicture& unread) {
+    if (unread.outcome == LoadedPicture::Outcome::TooLarge)
+        m_workbench.dialogs().message(this, tr("Warning"), unread.error,
+                                      UserDialogs::Icon::Warning);
+    else
+        m_workbench.showStatusMessage(unread.error);
+}
+
+void frmGraphic::placePicture() {
+    m_placedFit = pictureOptions().fit;
+    m_placed = placedPicture(picture(), m_placedFit, PictureBackground);
+    showPicture();
+}
+
+// The placed picture in full colour, or exactly the colours the board will show.
+void frmGraphic::showPicture() {
+    const QImage shown = chkBoardColors->isChecked()
+                             ? boardColours(reducedPixels(m_placed, pictureOptions().dither))
+                             : m_placed.image();
+    picBox->setPixmap(QPixmap::fromImage(shown));
 }
 
 void frmGraphic::showTransferRunning(bool running) {

@@ -9,11 +9,11 @@ ScreenCanvas::ScreenCanvas(const QColor& background)
     m_image.fill(background);
 }
 
-ScreenCanvas::ScreenCanvas(const QImage& picture, const QColor& background)
+ScreenCanvas::ScreenCanvas(const QImage& picture, const QColor& background, QPoint at)
     : ScreenCanvas(background) {
     QPainter painter(&m_image);
     // Transparent parts of a GIF or PNG show the background, as in the picture box.
-    painter.drawImage(0, 0, picture);
+    painter.drawImage(at, picture);
 }
 
 QByteArray screenPixels(const ScreenCanvas& canvas) {

@@ -3,10 +3,11 @@
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
+#include <QPoint>
 
 // A picture as the board's screen takes it: 320 x 240 pixels of background with the
-// picture drawn at its natural size from the top-left corner. A larger picture is cut
-// off at the right and bottom; a smaller one leaves background around it.
+// picture drawn from a corner, by default the top-left one at its natural size. A larger
+// picture is cut off at the edges; a smaller one leaves background around it.
 class ScreenCanvas {
 public:
     static constexpr int Width = 320;
@@ -14,7 +15,8 @@ public:
     static constexpr int PixelCount = Width * Height;
 
     explicit ScreenCanvas(const QColor& background);
-    ScreenCanvas(const QImage& picture, const QColor& background);
+    // The picture's top-left corner lands at `at` (negative where it is cut off).
+    ScreenCanvas(const QImage& picture, const QColor& background, QPoint at = QPoint(0, 0));
 
     // Always Width x Height, 32-bit RGB.
     const QImage& image() const { return m_image; }

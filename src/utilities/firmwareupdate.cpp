@@ -4,10 +4,10 @@
 #include "engine/clock.h"
 #include "engine/connectioncontroller.h"
 #include "engine/msserial.h"
-#include "workbench/userdialogs.h"
-#include "workbench/workbench.h"
 #include "utilities/updatercommand.h"
 #include "utilities/updaterprocess.h"
+#include "workbench/userdialogs.h"
+#include "workbench/workbench.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -169,6 +169,5 @@ void FirmwareUpdate::finish() {
 
 void FirmwareUpdate::showCritical(const QString& text) {
     // Outliving the window it was started from, it has no window of its own to tell from.
-    m_workbench.dialogs().message(nullptr, tr("Critical Error"), text,
-                                  UserDialogs::Icon::Critical);
+    m_workbench.dialogs().message(nullptr, tr("Critical Error"), text, UserDialogs::Icon::Critical);
 }

@@ -1,8 +1,15 @@
+#include "engine/colorvalue.h"
 #include "engine/session.h"
 #include "workbench/updown.h"
 #include "graphic/frmgraphic.h"
+#include "graphic/pictureloading.h"
+#include "picturefiles.h"
 #include "testbench.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -46,7 +53,12 @@ public:
         open(path);
         return path;
     }
-    QImage shown() { return child<QLabel>("picBox")->pixmap().toImage(); }
+    QImage shown() {
+        return child<QLabel>("picBox")->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    QComboBox* size() { return child<QComboBox>("cboSize"); }
+    QComboBox* dither() { return child<QComboBox>("cboDither"); }
+    QCheckBox* boardColors() { return child<QCheckBox>("chkBoardColors"); }
     QString messages() {
         TestBench::settle();
         QStringList texts;
@@ -81,6 +93,9 @@ private Q_SLOTS:
     void closingTheWindowFinishesTheBoardsPicture();
     void aBoardSilentWhileFinishingIsGivenUpAfterTwoSeconds();
     void openKeepsThePictureUnlessANewOneLoads();
+    void fitOptionsShapeWhatIsShownAndSent();
+    void largePhotoDecodesAgainForAsIs();
+    void saveAsPngWritesTheBoardColours();
 };
 
 void tst_frmGraphic::controlsAndClosedPort() {
@@ -275,6 +290,158 @@ void tst_frmGraphic::openKeepsThePictureUnlessANewOneLoads() {
     QCOMPARE(f.shown(), shown);
     QCOMPARE(f.messages(), QString());
     QVERIFY(f.bench.main().statusNote().contains(QDir::toNativeSeparators(notes)));
+
+    // Cut short: the same silence. Too large to decode: a warning that names the file
+    // and its size.
+    const QString cut = f.folder.filePath(QStringLiteral("cut.jpg"));
+    const QByteArray photo = jpegData(noisePicture(200, 150));
+    QVERIFY(writeFile(cut, photo.left(photo.size() / 2)));
+    f.open(cut);
+    QCOMPARE(f.shown(), shown);
+    QCOMPARE(f.messages(), QString());
+    QVERIFY(f.bench.main().statusNote().contains(QDir::toNativeSeparators(cut)));
+    const QString huge = f.folder.filePath(QStringLiteral("huge.png"));
+    QVERIFY(writeFile(huge, pngDeclaring(30000, 30000)));
+    f.open(huge);
+    QCOMPARE(f.shown(), shown);
+    QCOMPARE(f.bench.dialogs().messages.size(), 1);
+    const auto warning = f.bench.dialogs().messages.first();
+    QCOMPARE(warning.title, QStringLiteral("Warning"));
+    QCOMPARE(warning.icon, UserDialogs::Icon::Warning);
+    QVERIFY2(warning.text.contains(QDir::toNativeSeparators(huge)) &&
+                 warning.text.contains(QStringLiteral("30000 x 30000")),
+             qPrintable(warning.text));
+}
+
+void tst_frmGraphic::fitOptionsShapeWhatIsShownAndSent() {
+    GraphicFixture f;
+    QCOMPARE(f.bench.captionMismatches(Graphic, {"Frame3:Fit", "lblSize:Size", "lblDither:Dither",
+                                                 "chkBoardColors:Board colours",
+                                                 "cmdSavePng:Save as PNG..."}),
+             QStringList());
+    const auto items = [](QComboBox* box) {
+        QStringList texts;
+        for (int i = 0; i < box->count(); ++i)
+            texts.append(box->itemText(i));
+        return texts.join(QLatin1Char(','));
+    };
+    QCOMPARE(items(f.size()), QStringLiteral("As is,Fit,Fill,Stretch"));
+    QCOMPARE(items(f.dither()), QStringLiteral("None,Error diffusion,Ordered"));
+    QCOMPARE(f.size()->currentIndex(), 0);
+    QCOMPARE(f.dither()->currentIndex(), 0);
+    QVERIFY(!f.boardColors()->isChecked());
+    // The new frame stands beside the others, inside the window.
+    const QRect frame = f.child<QGroupBox>("Frame3")->geometry();
+    QVERIFY(f.window->rect().contains(frame));
+    for (const char* other : {"Frame1", "Frame2", "picBox", "txtGraphic"})
+        QVERIFY2(!frame.intersects(f.child<QWidget>(other)->geometry()), other);
+
+    // A gradient: every option shows in the picture box at once.
+    QImage gradient(640, 480, QImage::Format_RGB32);
+    for (int y = 0; y < 480; ++y) {
+        for (int x = 0; x < 640; ++x)
+            gradient.setPixel(x, y, qRgb(x * 255 / 639, y * 255 / 479, 128));
+    }
+    f.open(gradient);
+    const QImage asIs = f.shown();
+    QCOMPARE(asIs, gradient.copy(0, 0, 320, 240));
+    f.size()->setCurrentIndex(1);
+    QCOMPARE(f.shown(), placedPicture(gradient, PictureFit::Fit, Qt::white).image());
+    f.dither()->setCurrentIndex(1);
+    QCOMPARE(f.shown(), placedPicture(gradient, PictureFit::Fit, Qt::white).image());
+    f.boardColors()->setChecked(true);
+    const QImage boardShown = f.shown();
+    QCOMPARE(boardShown,
+             boardColours(boardPixels(gradient, {PictureFit::Fit, PictureDither::Diffusion})));
+
+    // What the box shows is exactly what goes out, Preview and Save alike.
+    QByteArray shownValues;
+    for (int y = 0; y < 240; ++y) {
+        for (int x = 0; x < 320; ++x)
+            shownValues.append(char(ColorValue::reduce(boardShown.pixel(x, y))));
+    }
+    const auto sent = [&](const char* button) {
+        click(f.child(button));
+        QByteArray pixels;
+        for (int block = 0; f.bench.engine().uploader().isBusy() && block < 400; ++block) {
+            for (const QByteArray& write : f.bench.line().takeWrites())
+                pixels += write;
+            f.bench.poll("!");
+        }
+        for (const QByteArray& write : f.bench.line().takeWrites())
+            pixels += write;
+        return pixels;
+    };
+    QCOMPARE(sent("cmdPreview"), QByteArray("WS") + shownValues);
+    f.child<UpDown>("udScreenNumber")->setValue(3);
+    QCOMPARE(sent("cmdSave"), QByteArray("SP" + bytes({3})) + shownValues);
+
+    // Back to the defaults, the box shows what it did before any option.
+    f.boardColors()->setChecked(false);
+    f.dither()->setCurrentIndex(0);
+    f.size()->setCurrentIndex(0);
+    QCOMPARE(f.shown(), asIs);
+    // The options apply to pictures opened later too.
+    f.size()->setCurrentIndex(3);
+    f.open(noisePicture(100, 400));
+    QCOMPARE(f.shown(),
+             placedPicture(noisePicture(100, 400), PictureFit::Stretch, Qt::white).image());
+}
+
+void tst_frmGraphic::largePhotoDecodesAgainForAsIs() {
+    GraphicFixture f;
+    // A photo large enough to decode at an eighth for the scaling fits.
+    const QImage photo = noisePicture(2560, 1920);
+    const QString path = f.folder.filePath(QStringLiteral("photo.jpg"));
+    QVERIFY(photo.save(path, "JPG", 90));
+    f.size()->setCurrentIndex(1);
+    f.open(path);
+    QCOMPARE(f.shown(),
+             placedPicture(loadPicture(path, PictureFit::Fit).image, PictureFit::Fit, Qt::white)
+                 .image());
+    // "As is" shows the photo's own top-left pixels, not the reduced decode's.
+    f.size()->setCurrentIndex(0);
+    const QImage natural = QImageReader(path).read().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(f.shown(), natural.copy(0, 0, 320, 240));
+
+    // The file is gone before the other decode was needed: the fit stays as it was.
+    f.size()->setCurrentIndex(1);
+    f.open(path);
+    const QImage fitted = f.shown();
+    QVERIFY(QFile::remove(path));
+    f.size()->setCurrentIndex(0);
+    QCOMPARE(f.size()->currentIndex(), 1);
+    QCOMPARE(f.shown(), fitted);
+    QVERIFY(f.bench.main().statusNote().contains(QDir::toNativeSeparators(path)));
+    QCOMPARE(f.messages(), QString());
+}
+
+void tst_frmGraphic::saveAsPngWritesTheBoardColours() {
+    GraphicFixture f(false);
+    const QString path = f.open(noisePicture(400, 100));
+    f.size()->setCurrentIndex(1);
+    f.dither()->setCurrentIndex(2);
+    const QString png = f.folder.filePath(QStringLiteral("board.png"));
+    f.bench.dialogs().fileAnswers.append(png);
+    click(f.child("cmdSavePng"));
+    const ScriptedDialogs::FileRequest request = f.bench.dialogs().fileRequests.last();
+    QVERIFY(request.save);
+    QCOMPARE(request.initialFolder, f.folder.filePath(QStringLiteral("picture on the board.png")));
+    // Whether or not the box shows board colours, the file has them.
+    f.boardColors()->setChecked(true);
+    QCOMPARE(QImage(png).convertToFormat(QImage::Format_RGB32), f.shown());
+    QVERIFY(f.bench.main().statusNote().contains(QDir::toNativeSeparators(png)));
+
+    // Cancelled: nothing written. Unwritable: a warning naming the file.
+    QVERIFY(QFile::remove(png));
+    click(f.child("cmdSavePng"));
+    QVERIFY(!QFile::exists(png));
+    const QString nowhere = f.folder.filePath(QStringLiteral("missing/board.png"));
+    f.bench.dialogs().fileAnswers.append(nowhere);
+    click(f.child("cmdSavePng"));
+    QCOMPARE(f.bench.dialogs().messages.size(), 1);
+    QCOMPARE(f.bench.dialogs().messages.first().title, QStringLiteral("Warning"));
+    QVERIFY(f.messages().contains(QDir::toNativeSeparators(nowhere)));
 }
 
 QTEST_MAIN(tst_frmGraphic)

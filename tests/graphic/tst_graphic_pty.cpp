@@ -1,9 +1,14 @@
+#include "engine/colorvalue.h"
+#include "graphic/pictureconversion.h"
 #include "workbench/updown.h"
 #include "graphic/screencanvas.h"
 #include "pseudoterminalbench.h"
 #include "engine/commands.h"
 #include "engine/msserial.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,6 +19,7 @@ class tst_GraphicPty : public QObject {
 
 private Q_SLOTS:
     void previewSaveAndLoadReachTheBoard();
+    void fittedDitheredPreviewReachesTheBoard();
 };
 
 void tst_GraphicPty::previewSaveAndLoadReachTheBoard() {
@@ -52,6 +58,44 @@ void tst_GraphicPty::previewSaveAndLoadReachTheBoard() {
     QTRY_COMPARE(board.screen(), expected);
     QCOMPARE(board.errorCount(), 0);
     QVERIFY(bench.dialogs().messages.isEmpty());
+}
+
+void tst_GraphicPty::fittedDitheredPreviewReachesTheBoard() {
+    PseudoTerminalBench line;
+    QVERIFY2(line.isOpen(), qPrintable(line.errorString()));
+    QVERIFY(line.connectBoard());
+    TestBench& bench = line.bench();
+    const QString graphic = QStringLiteral("frmGraphic");
+    bench.open(graphic);
+
+    // A wide gradient, fitted between white bars and diffused to the board's colours.
+    QImage gradient(900, 300, QImage::Format_RGB32);
+    for (int y = 0; y < gradient.height(); ++y) {
+        for (int x = 0; x < gradient.width(); ++x)
+            gradient.setPixel(x, y, qRgb(x * 255 / 899, 90, y * 255 / 299));
+    }
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("gradient.png"));
+    QVERIFY(gradient.save(file));
+    bench.find<QComboBox>(graphic, QStringLiteral("cboSize"))->setCurrentIndex(1);
+    bench.find<QComboBox>(graphic, QStringLiteral("cboDither"))->setCurrentIndex(1);
+    bench.find<QCheckBox>(graphic, QStringLiteral("chkBoardColors"))->setChecked(true);
+    bench.dialogs().fileAnswers.append(file);
+    click(bench.find<QPushButton>(graphic, QStringLiteral("cmdOpen")));
+    click(bench.find<QPushButton>(graphic, QStringLiteral("cmdPreview")));
+    QVERIFY(line.finishTransfer());
+
+    const QByteArray expected = boardPixels(gradient, {PictureFit::Fit, PictureDither::Diffusion});
+    QCOMPARE(line.board().screen(), expected);
+    // The picture box showed the board's screen before the upload.
+    const QImage shown = bench.find<QLabel>(graphic, QStringLiteral("picBox"))->pixmap().toImage();
+    QByteArray shownValues;
+    for (int y = 0; y < 240; ++y) {
+        for (int x = 0; x < 320; ++x)
+            shownValues.append(char(ColorValue::reduce(shown.pixel(x, y))));
+    }
+    QCOMPARE(shownValues, expected);
+    QCOMPARE(line.board().errorCount(), 0);
 }
 
 QTEST_MAIN(tst_GraphicPty)

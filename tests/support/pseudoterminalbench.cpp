@@ -1,9 +1,9 @@
 #include "pseudoterminalbench.h"
 
 #include "engine/connectioncontroller.h"
-#include "engine/uploader.h"
 #include "engine/portcatalog.h"
 #include "engine/qtseriallink.h"
+#include "engine/uploader.h"
 
 #include <QPushButton>
 #include <QTest>

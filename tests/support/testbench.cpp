@@ -1,8 +1,8 @@
 #include "testbench.h"
 
 #include "engine/connectioncontroller.h"
-#include "workbench/toolwindows.h"
 #include "engine/portcatalog.h"
+#include "workbench/toolwindows.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
