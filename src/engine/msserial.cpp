@@ -2,6 +2,7 @@
 
 #include "engine/linesettings.h"
 
+#include <QMetaMethod>
 #include <QSerialPort>
 
 MSserial::MSserial(const PortCatalog& catalog, QObject* parent)
@@ -9,6 +10,7 @@ MSserial::MSserial(const PortCatalog& catalog, QObject* parent)
     , m_catalog(catalog)
     , m_settings(LineSettings::forIndex(6)) {
     qRegisterMetaType<PortError>();
+    qRegisterMetaType<LineTraffic>();
 }
 
 MSserial::~MSserial() = default;
@@ -45,6 +47,7 @@ bool MSserial::open() {
     connect(m_link.get(), &SerialLink::lost, this, &MSserial::onLinkLost);
     connect(m_link.get(), &SerialLink::readyRead, this, &MSserial::readyRead);
     m_lastError = {};
+    m_openedAt.start();
     Q_EMIT portOpenChanged(true);
     return true;
 }
@@ -59,26 +62,52 @@ void MSserial::close() {
         Q_EMIT portOpenChanged(false);
 }
 
-bool MSserial::output(QByteArrayView write) {
+bool MSserial::write(QByteArrayView bytes) {
     if (!portOpen())
         return false;
-    if (!m_link->write(write)) {
+    if (!m_link->write(bytes)) {
         m_lastError = m_link->error();
         return false;
     }
     return true;
 }
 
-bool MSserial::output(const WriteList& writes) {
-    for (qsizetype i = 0; i < writes.count(); ++i) {
-        if (!output(writes.at(i)))
-            return false;
-    }
+bool MSserial::output(QByteArrayView write) {
+    if (!this->write(write))
+        return false;
+    if (observed())
+        record(LineTraffic::Direction::ToBoard, write.toByteArray(), 1);
     return true;
 }
 
+bool MSserial::output(const WriteList& writes) {
+    qsizetype written = 0;
+    while (written < writes.count() && write(writes.at(written)))
+        ++written;
+    // What went out is recorded, also when a write failed on the way.
+    if (written > 0 && observed())
+        record(LineTraffic::Direction::ToBoard,
+               written == writes.count() ? writes.bytes() : writes.mid(0, written).bytes(),
+               int(written));
+    return written == writes.count();
+}
+
 QByteArray MSserial::input() {
-    return portOpen() ? m_link->readAll() : QByteArray();
+    if (!portOpen())
+        return {};
+    const QByteArray bytes = m_link->readAll();
+    if (!bytes.isEmpty() && observed())
+        record(LineTraffic::Direction::FromBoard, bytes, 0);
+    return bytes;
+}
+
+bool MSserial::observed() const {
+    static const QMetaMethod traffic = QMetaMethod::fromSignal(&MSserial::traffic);
+    return isSignalConnected(traffic);
+}
+
+void MSserial::record(LineTraffic::Direction direction, const QByteArray& bytes, int writes) {
+    Q_EMIT traffic({m_openedAt.nsecsElapsed() / 1000, direction, bytes, writes});
 }
 
 void MSserial::onLinkLost(const PortError& error) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "engine/linetraffic.h"
 #include "engine/portcatalog.h"
 #include "engine/seriallink.h"
 #include "engine/writelist.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -43,15 +45,22 @@ Q_SIGNALS:
     void portOpenChanged(bool open);
     // Bytes arrived on the open port: input() has something to give.
     void readyRead();
+    // Every output and every input that brought bytes, as it happens (for a monitor
+    // or a trace; costs nothing while nobody listens).
+    void traffic(const LineTraffic& traffic);
     // The line went away while open; the port is closed already.
     void portLost(const PortError& error);
 
 private:
     void onLinkLost(const PortError& error);
+    bool write(QByteArrayView bytes);
+    bool observed() const;
+    void record(LineTraffic::Direction direction, const QByteArray& bytes, int writes);
 
     const PortCatalog& m_catalog;
     QString m_commPort;
     QString m_settings;
     std::unique_ptr<SerialLink> m_link;
     PortError m_lastError;
+    QElapsedTimer m_openedAt;
 };

@@ -20,5 +20,7 @@ public:
 private:
     void onError(QSerialPort::SerialPortError error);
 
-    QSerialPort m_port;
+    QSerialPort* m_port;
+    // Reads that failed since the last one that brought bytes.
+    int m_failedReads = 0;
 };
