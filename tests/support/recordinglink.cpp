@@ -65,3 +65,10 @@ void RecordingLink::lose(const PortError& error) {
 void RecordingLink::arrived() {
     Q_EMIT readyRead();
 }
+
+QByteArray bytes(std::initializer_list<int> values) {
+    QByteArray result;
+    for (int value : values)
+        result.append(char(value));
+    return result;
+}

@@ -51,3 +51,6 @@ private:
     bool m_open = false;
     PortError m_error;
 };
+
+// Compact write lists for comparisons: {"WP", bytes({1, 44, 10, 224})}.
+QByteArray bytes(std::initializer_list<int> values);

@@ -98,13 +98,6 @@ void click(QAbstractButton* button) {
     button->click();
 }
 
-QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray result;
-    for (int value : values)
-        result.append(char(value));
-    return result;
-}
-
 QImage noisePicture(int width, int height) {
     QRandomGenerator random(42);
     QImage image(width, height, QImage::Format_RGB32);

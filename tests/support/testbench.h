@@ -69,5 +69,3 @@ private:
 void click(QAbstractButton* button);
 // A picture whose pixels differ from their neighbours, so that any shift shows.
 QImage noisePicture(int width, int height);
-// Compact write lists for comparisons: {"WP", bytes(1, 44, 10, 224)}.
-QByteArray bytes(std::initializer_list<int> values);

@@ -2,7 +2,7 @@
 #include "engine/commands.h"
 #include "engine/linesettings.h"
 #include "engine/portcatalog.h"
-#include "testbench.h"
+#include "recordinglink.h"
 
 #include <QDir>
 #include <QTest>
@@ -119,7 +119,7 @@ void tst_Commands::lineSettingsFollowTheRateIndex() {
 void tst_Commands::expandedColoursReduceToThemselves() {
     for (int value = 0; value < 256; ++value)
         QCOMPARE(int(ColorValue::reduce(ColorValue::expand(quint8(value)))), value);
-    QCOMPARE(ColorValue::expand(255), qRgb(255, 255, 255));
+    QCOMPARE(ColorValue::expand(255), 0xFFFFFFFFu);
     QCOMPARE(int(ColorValue::levelsOf(-1, 40, -7).red), 0);
 }
 

@@ -1,0 +1,13 @@
+# Fails when one of PROGRAMS needs the Qt GUI or Widgets library.
+foreach(program ${PROGRAMS})
+  execute_process(COMMAND ${READELF} -d ${program} OUTPUT_VARIABLE needed RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "readelf failed on ${program}")
+  endif()
+  if(NOT needed MATCHES "libQt6Core")
+    message(FATAL_ERROR "${program}: no Qt libraries found in its dynamic section")
+  endif()
+  if(needed MATCHES "libQt6(Gui|Widgets)")
+    message(FATAL_ERROR "${program} loads the GUI module: ${CMAKE_MATCH_0}")
+  endif()
+endforeach()

@@ -1,0 +1,404 @@
+#include "engine/boardengine.h"
+#include "engine/commands.h"
+#include "engine/connectioncontroller.h"
+#include "engine/msserial.h"
+#include "engine/portcatalog.h"
+#include "engine/session.h"
+#include "engine/uploadnotes.h"
+#include "manualclock.h"
+#include "recordinglink.h"
+
+#include <QLocale>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+constexpr int Pixels = 320 * 240;
+
+QByteArray picture() {
+    QByteArray pixels(Pixels, '\0');
+    for (int i = 0; i < Pixels; ++i)
+        pixels[i] = char((i * 7 + i / 320) % 251);
+    return pixels;
+}
+
+// 94 glyphs of assorted sizes, bitmaps of the length their size asks for.
+UploadPlan fontPlan() {
+    QList<Commands::GlyphSize> sizes;
+    QList<UploadPlans::Glyph> glyphs;
+    for (int code = Commands::FirstGlyphCode; code <= Commands::LastGlyphCode; ++code) {
+        const Commands::GlyphSize size{quint8(1 + code % 13), quint8(5 + code % 7)};
+        sizes.append(size);
+        glyphs.append({size, QByteArray(size.height * ((size.width + 7) / 8), char(code))});
+    }
+    return UploadPlans::font(Commands::FontSlot::Font2, sizes, glyphs);
+}
+
+UploadPlan planNamed(const QString& name) {
+    if (name == QLatin1String("preview"))
+        return UploadPlans::preview(picture(), 255);
+    if (name == QLatin1String("save"))
+        return UploadPlans::savePicture(7, picture(), 255);
+    return fontPlan();
+}
+
+// Everything a plan puts on the line, its blocks one after the other.
+QByteArray allBytes(const UploadPlan& plan) {
+    QByteArray bytes;
+    for (const UploadBlock& block : plan.blocks)
+        bytes += block.writes.bytes();
+    return bytes;
+}
+
+// The engine on a recorded line with a clock the test moves: no windows, no event loop.
+struct EngineBench {
+    EngineBench() {
+        engine.connection().connectTo(QStringLiteral("COM1"), QStringLiteral("115200,N,8,1"));
+        line.takeWrites();
+        line.answer("100");
+        engine.connection().Timer4_Timer();
+    }
+
+    Uploader& uploader() { return engine.uploader(); }
+    int pollInterval() { return engine.connection().receivePoll().interval(); }
+    QByteArray sent() {
+        QByteArray bytes;
+        for (const QByteArray& write : line.takeWrites())
+            bytes += write;
+        return bytes;
+    }
+
+    // Plays a board that answers each block once it has it whole: in answer-driven
+    // pacing, and while a stopped upload is finished, the answer's arrival sets off the
+    // next block; otherwise the receive poll has to see it. Returns the bytes that went out.
+    QByteArray answerEveryBlock(const QByteArray& answer = "!") {
+        QByteArray bytes;
+        for (int blocks = 0; uploader().isBusy() && blocks < 1000; ++blocks) {
+            bytes += sent();
+            line.answer(answer);
+            if (uploader().pacing() == Pacing::Poll && !uploader().isFinishing()) {
+                engine.connection().Timer2_Timer();
+                ++polls;
+            }
+        }
+        return bytes + sent();
+    }
+
+    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
+    TestLine line;
+    BoardEngine engine{clock, std::make_shared<PortCatalog>(
+                                  [] {
+                                      return QList<PortEntry>{{QStringLiteral("1"),
+                                                               QStringLiteral("COM1")}};
+                                  },
+                                  [this](const QString& name) {
+                                      return std::make_unique<RecordingLink>(line, name);
+                                  })};
+    int polls = 0;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Pacing)
+
+class tst_Uploader : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void plansCarryTheCommandsInTheirBlocks();
+    void uploadsGoOutWholeInBothPacings_data();
+    void uploadsGoOutWholeInBothPacings();
+    void answersDuringAWriteWaitForTheBlockToEnd();
+    void stopFinishesTheBoardsCommand_data();
+    void stopFinishesTheBoardsCommand();
+    void aBoardSilentWhileFinishingIsGivenUp();
+    void failedWriteOrLostPortEndsAtOnce_data();
+    void failedWriteOrLostPortEndsAtOnce();
+    void disconnectFinishesTheUploadFirst();
+    void theLineIsTakenWhileAnUploadRuns();
+    void notesTellProgressAndRate();
+};
+
+void tst_Uploader::plansCarryTheCommandsInTheirBlocks() {
+    const QByteArray pixels = picture();
+    // Each plan is its command's bytes, cut where the board answers.
+    QCOMPARE(allBytes(planNamed(QStringLiteral("preview"))),
+             Commands::writeScreen(pixels).bytes());
+    QCOMPARE(allBytes(planNamed(QStringLiteral("save"))),
+             Commands::saveScreenPicture(7, pixels).bytes());
+    const UploadPlan preview = planNamed(QStringLiteral("preview"));
+    QCOMPARE(int(preview.blocks.size()), 240);
+    QCOMPARE(preview.blocks[0].writes.count(), 1 + 320);
+    QCOMPARE(preview.blocks[239].writes.at(319), QByteArrayView(pixels).last(1));
+    const UploadPlan save = planNamed(QStringLiteral("save"));
+    QCOMPARE(int(save.blocks.size()), 301);
+    QCOMPARE(save.blocks[0].writes.toList(), QList<QByteArray>{QByteArray("SP\x07")});
+    QCOMPARE(save.blocks[2].writes.at(0), QByteArrayView(pixels).sliced(256, 1));
+    const UploadPlan font = fontPlan();
+    QCOMPARE(int(font.blocks.size()), 95);
+    QCOMPARE(font.blocks[0].writes.count(), 1 + 94);
+    QCOMPARE(font.blocks[0].writes.at(0), QByteArrayView("SF2"));
+    // A stopped picture ends in the filler colour, a stopped font in empty glyphs.
+    QCOMPARE(preview.blocks[5].filler.bytes(), QByteArray(320, char(255)));
+    QCOMPARE(save.blocks[9].filler.bytes(), QByteArray(256, char(255)));
+    QCOMPARE(font.blocks[9].filler.bytes(), bytes({0, 0}));
+    // A short picture is made whole with the filler.
+    QCOMPARE(allBytes(UploadPlans::preview(QByteArray(10, 'x'), 3)).count(char(3)), Pixels - 10);
+}
+
+void tst_Uploader::uploadsGoOutWholeInBothPacings_data() {
+    QTest::addColumn<QString>("upload");
+    QTest::addColumn<Pacing>("pacing");
+    QTest::addColumn<int>("blocks");
+    QTest::addColumn<int>("pollMs");
+    for (const auto& [upload, blocks, pollMs] :
+         {std::tuple{"preview", 240, 50}, {"save", 301, 70}, {"font", 95, 130}}) {
+        QTest::addRow("%s, poll", upload) << QString::fromLatin1(upload) << Pacing::Poll << blocks
+                                          << pollMs;
+        QTest::addRow("%s, answer-driven", upload)
+            << QString::fromLatin1(upload) << Pacing::AnswerDriven << blocks << pollMs;
+    }
+}
+
+void tst_Uploader::uploadsGoOutWholeInBothPacings() {
+    QFETCH(QString, upload);
+    QFETCH(Pacing, pacing);
+    QFETCH(int, blocks);
+    QFETCH(int, pollMs);
+    EngineBench bench;
+    bench.uploader().setPacing(pacing);
+    QSignalSpy progress(&bench.uploader(), &Uploader::progress);
+    QSignalSpy finished(&bench.uploader(), &Uploader::finished);
+    QList<int> intervals;
+    QObject::connect(&bench.uploader(), &Uploader::blockSent,
+                     [&bench, &intervals](int) { intervals.append(bench.pollInterval()); });
+    const UploadPlan plan = planNamed(upload);
+
+    QCOMPARE(bench.uploader().start(plan, nullptr), Uploader::Start::Started);
+    QCOMPARE(bench.answerEveryBlock(), allBytes(plan));
+    QVERIFY(!bench.uploader().isBusy());
+    // One poll per block when the poll paces; none at all when the answers do.
+    QCOMPARE(bench.polls, pacing == Pacing::Poll ? blocks : 0);
+    QCOMPARE(progress.count(), blocks);
+    QCOMPARE(finished.count(), 1);
+    const auto outcome = finished[0][0].value<UploadOutcome>();
+    QVERIFY(outcome.completed() && outcome.boardReady);
+    QCOMPARE(outcome.bytesSent, qint64(allBytes(plan).size()));
+    // The poll runs faster while the board is answering the picture or the glyphs, and
+    // is back at 250 ms afterwards.
+    QCOMPARE(intervals.last(), pollMs);
+    QCOMPARE(bench.pollInterval(), 250);
+    // The last row's answer stays for whoever reads the board next.
+    QCOMPARE(bench.engine.session().controllerResponse(),
+             upload == QLatin1String("preview") ? QStringLiteral("!") : QString());
+}
+
+void tst_Uploader::answersDuringAWriteWaitForTheBlockToEnd() {
+    // A board (the in-process simulator) can answer while the block is still being
+    // written; the next block still waits for the end of this one.
+    EngineBench bench;
+    bench.uploader().setPacing(Pacing::AnswerDriven);
+    QList<int> blockAtWrite;
+    int block = -1;
+    QObject::connect(&bench.uploader(), &Uploader::blockSent, [&block](int sent) { block = sent; });
+    QObject::connect(&bench.engine.port(), &MSserial::traffic,
+                     [&](const LineTraffic& traffic) {
+                         if (traffic.direction == LineTraffic::Direction::ToBoard) {
+                             blockAtWrite.append(block);
+                             bench.line.answer("!");
+                         }
+                     });
+    const UploadPlan plan = planNamed(QStringLiteral("preview"));
+    QCOMPARE(bench.uploader().start(plan, nullptr), Uploader::Start::Started);
+    QVERIFY(!bench.uploader().isBusy());
+    QCOMPARE(bench.sent(), allBytes(plan));
+    // Each block went out whole, after the one before had been sent.
+    QCOMPARE(blockAtWrite.size(), 240);
+    for (int i = 0; i < 240; ++i)
+        QCOMPARE(blockAtWrite[i], i - 1);
+}
+
+void tst_Uploader::stopFinishesTheBoardsCommand_data() {
+    QTest::addColumn<QString>("upload");
+    QTest::addColumn<Pacing>("pacing");
+    QTest::addColumn<QByteArray>("filler");
+    QTest::addColumn<QString>("note");
+    QTest::newRow("preview") << "preview" << Pacing::Poll << QByteArray(320, char(255))
+                             << "Finishing the board's picture...";
+    QTest::newRow("save") << "save" << Pacing::AnswerDriven << QByteArray(256, char(255))
+                          << "Finishing the board's picture...";
+    QTest::newRow("font") << "font" << Pacing::Poll << bytes({0, 0})
+                          << "Finishing the board's font...";
+}
+
+void tst_Uploader::stopFinishesTheBoardsCommand() {
+    QFETCH(QString, upload);
+    QFETCH(Pacing, pacing);
+    QFETCH(QByteArray, filler);
+    QFETCH(QString, note);
+    EngineBench bench;
+    bench.uploader().setPacing(pacing);
+    QSignalSpy finishing(&bench.uploader(), &Uploader::finishing);
+    QSignalSpy finished(&bench.uploader(), &Uploader::finished);
+    const UploadPlan plan = planNamed(upload);
+    bench.uploader().start(plan, nullptr);
+    QByteArray before;
+    for (int block = 0; block < 3; ++block) {
+        before += bench.sent();
+        bench.line.answer("!");
+        bench.engine.connection().Timer2_Timer();
+    }
+    before += bench.sent();
+
+    // Stopped with block 3 in flight: its answer sets off the first filler block, at
+    // the pace of the answers whatever the pacing.
+    bench.uploader().stop(UploadOutcome::Cause::WindowClosed);
+    QCOMPARE(finishing.count(), 1);
+    QCOMPARE(finishing[0][0].toString(), note);
+    QVERIFY(bench.uploader().isBusy());
+    QVERIFY(bench.sent().isEmpty());
+    const QByteArray rest = bench.answerEveryBlock();
+
+    // The board got a whole command: what went before, then filler to its end.
+    const QByteArray full = allBytes(plan);
+    QCOMPARE(before, full.left(before.size()));
+    const int fillerBlocks = int(plan.blocks.size()) - 4;
+    QCOMPARE(rest, filler.repeated(fillerBlocks));
+    if (upload != QLatin1String("font"))
+        QCOMPARE(before.size() + rest.size(), full.size());
+    QVERIFY(!bench.uploader().isBusy());
+    QCOMPARE(bench.pollInterval(), 250);
+    const auto outcome = finished[0][0].value<UploadOutcome>();
+    QCOMPARE(outcome.cause, UploadOutcome::Cause::WindowClosed);
+    QVERIFY(outcome.boardReady);
+}
+
+void tst_Uploader::aBoardSilentWhileFinishingIsGivenUp() {
+    EngineBench bench;
+    QSignalSpy finished(&bench.uploader(), &Uploader::finished);
+    QObject owner;
+    auto* window = new QObject(&owner);
+    bench.uploader().start(planNamed(QStringLiteral("save")), window);
+    bench.sent();
+    // The owner going away stops the upload once its destruction is over.
+    delete window;
+    QVERIFY(!bench.uploader().isFinishing());
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(bench.uploader().isFinishing());
+
+    bench.line.answer("!");
+    QCOMPARE(bench.sent().size(), 256);
+    // Each answer gives the board another two seconds; silence for two ends it.
+    bench.clock->advance(1999);
+    bench.line.answer("!");
+    QCOMPARE(bench.sent().size(), 256);
+    bench.clock->advance(1999);
+    QVERIFY(bench.uploader().isBusy());
+    bench.clock->advance(1);
+    QVERIFY(!bench.uploader().isBusy());
+    const auto outcome = finished[0][0].value<UploadOutcome>();
+    QCOMPARE(outcome.cause, UploadOutcome::Cause::WindowClosed);
+    QVERIFY(!outcome.boardReady);
+    QVERIFY(UploadNotes::stopped(outcome).contains(QStringLiteral("reset the board")));
+    bench.line.answer("!");
+    QVERIFY(bench.sent().isEmpty());
+}
+
+void tst_Uploader::failedWriteOrLostPortEndsAtOnce_data() {
+    QTest::addColumn<QString>("upload");
+    QTest::addColumn<bool>("lost");
+    for (const char* upload : {"preview", "save", "font"}) {
+        QTest::addRow("%s, write failed", upload) << QString::fromLatin1(upload) << false;
+        QTest::addRow("%s, port lost", upload) << QString::fromLatin1(upload) << true;
+    }
+}
+
+void tst_Uploader::failedWriteOrLostPortEndsAtOnce() {
+    QFETCH(QString, upload);
+    QFETCH(bool, lost);
+    EngineBench bench;
+    QSignalSpy finished(&bench.uploader(), &Uploader::finished);
+    bench.uploader().start(planNamed(upload), nullptr);
+    bench.line.answer("!");
+    bench.engine.connection().Timer2_Timer();
+    bench.sent();
+    // Nothing more reaches the board: there is nothing to finish it with either.
+    if (lost) {
+        bench.line.unplug({9, QStringLiteral("gone")});
+    } else {
+        bench.line.writesFail = true;
+        bench.line.answer("!");
+        bench.engine.connection().Timer2_Timer();
+    }
+    QVERIFY(!bench.uploader().isBusy());
+    QCOMPARE(finished.count(), 1);
+    const auto outcome = finished[0][0].value<UploadOutcome>();
+    QCOMPARE(outcome.cause,
+             lost ? UploadOutcome::Cause::PortLost : UploadOutcome::Cause::WriteFailed);
+    QVERIFY(!outcome.boardReady);
+    QCOMPARE(bench.pollInterval(), 250);
+    QVERIFY(bench.sent().isEmpty());
+}
+
+void tst_Uploader::disconnectFinishesTheUploadFirst() {
+    EngineBench bench;
+    bench.uploader().start(planNamed(QStringLiteral("font")), nullptr);
+    bench.sent();
+    bench.engine.disconnect();
+    // The port stays open until the board's font is complete.
+    QVERIFY(bench.line.isOpen());
+    QCOMPARE(bench.engine.connection().state(), ConnectionController::State::Connected);
+    QCOMPARE(bench.answerEveryBlock(), bytes({0, 0}).repeated(94));
+    QVERIFY(!bench.line.isOpen());
+    QCOMPARE(bench.engine.connection().statusText(), QStringLiteral("Controller Disconnected "));
+}
+
+void tst_Uploader::theLineIsTakenWhileAnUploadRuns() {
+    EngineBench bench;
+    QSignalSpy heldBack(&bench.engine, &BoardEngine::commandHeldBack);
+    QSignalSpy refused(&bench.uploader(), &Uploader::refused);
+    bench.uploader().start(planNamed(QStringLiteral("save")), nullptr);
+    bench.sent();
+    // A command would land in the middle of the picture; a second upload too.
+    QVERIFY(!bench.engine.send(Commands::clearScreen(0)));
+    QCOMPARE(heldBack.count(), 1);
+    QCOMPARE(heldBack[0][0].toString(), QStringLiteral("Saving the picture"));
+    QCOMPARE(bench.uploader().start(planNamed(QStringLiteral("preview")), nullptr),
+             Uploader::Start::Busy);
+    QCOMPARE(refused.count(), 1);
+    QVERIFY(bench.sent().isEmpty());
+    bench.answerEveryBlock();
+    QVERIFY(bench.engine.send(Commands::clearScreen(0)));
+    QCOMPARE(bench.sent(), QByteArray("CS") + bytes({0}));
+
+    // A closed port takes nothing, silently.
+    bench.engine.connection().disconnect();
+    QVERIFY(!bench.engine.send(Commands::clearScreen(0)));
+    QCOMPARE(bench.uploader().start(planNamed(QStringLiteral("preview")), nullptr),
+             Uploader::Start::PortClosed);
+    QCOMPARE(heldBack.count(), 1);
+    QVERIFY(bench.line.writes.isEmpty());
+}
+
+void tst_Uploader::notesTellProgressAndRate() {
+    QCOMPARE(UploadNotes::progress(QStringLiteral("Preview"), {100, 240, 32002, 76802, 2000}),
+             QStringLiteral("Preview: 41 %, 3 s left"));
+    QCOMPARE(UploadNotes::progress(QStringLiteral("Preview"), {1, 240, 322, 76802, 0}),
+             QStringLiteral("Preview: 0 %"));
+    UploadOutcome done;
+    done.name = QStringLiteral("Preview");
+    done.description = QStringLiteral("The picture preview");
+    done.bytesSent = done.bytesTotal = 76802;
+    done.elapsedMs = 6900;
+    QCOMPARE(UploadNotes::completed(done),
+             QStringLiteral("Preview: 76,802 bytes in 6.9 s, 11.1 kB/s"));
+    done.cause = UploadOutcome::Cause::Disconnected;
+    QCOMPARE(UploadNotes::stopped(done),
+             QStringLiteral("The picture preview stopped: the connection to the board was closed."));
+}
+
+QTEST_GUILESS_MAIN(tst_Uploader)
+#include "tst_uploader.moc"
