@@ -88,4 +88,6 @@ private:
     QTimer* m_clockTimer;
     QMenu* mnuWindow;
     QList<QAction*> m_toolActions;
+    // Window menu items for windows of their own (the board's), after "Tile".
+    QList<QAction*> m_windowItems;
 };
