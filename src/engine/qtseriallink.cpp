@@ -50,8 +50,11 @@ PortError QtSerialLink::error() const {
 }
 
 void QtSerialLink::onError(QSerialPort::SerialPortError error) {
-    // A resource error means the device is gone; the port cannot be used any more.
-    if (error == QSerialPort::ResourceError && m_port.isOpen()) {
+    // The device is gone: a resource error, or a read that finds the line ended (a
+    // pseudo-terminal whose far side closed). Either way the port cannot be used any
+    // more, and left open it would be reported unreadable over and over.
+    const bool gone = error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
+    if (gone && m_port.isOpen()) {
         const PortError what{int(error), m_port.errorString()};
         m_port.close();
         Q_EMIT lost(what);

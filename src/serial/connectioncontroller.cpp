@@ -7,6 +7,7 @@
 #include "engine/commands.h"
 #include "engine/linesettings.h"
 #include "engine/msserial.h"
+#include "serial/connectionmessages.h"
 
 #include <QTimer>
 
@@ -152,8 +153,7 @@ void ConnectionController::onPortLost(const PortError& error) {
     m_timers.poll.stop();
     setState(State::Idle);
     m_workbench.setStatusText(tr("Controller Disconnected"));
-    showCritical(tr("The connection to the board on %1 was lost.").arg(m_portName) +
-                 QLatin1Char('\n') + errorDetails(error));
+    showCritical(ConnectionMessages::lostPort(m_portName, error));
 }
 
 void ConnectionController::showCritical(const QString& text) {
