@@ -83,7 +83,7 @@ frmMainMDI::frmMainMDI(Services services, QWidget* parent)
 
     createStatusBar();
     followEngine();
-    registerToolWindows(*m_toolWindows, *this, m_services.builtInSimulator);
+    m_windowItems = registerToolWindows(*m_toolWindows, *this, *this, m_services.builtInSimulator);
     createMenus();
     createToolbar();
     MDIForm_Load();
@@ -208,6 +208,10 @@ void frmMainMDI::fillWindowMenu() {
     QAction* mnuTile = mnuWindow->addAction(tr("Tile"));
     mnuTile->setObjectName(QStringLiteral("mnuTile"));
     connect(mnuTile, &QAction::triggered, this, &frmMainMDI::tileHorizontally);
+    if (!m_windowItems.isEmpty()) {
+        mnuWindow->addSeparator();
+        mnuWindow->addActions(m_windowItems);
+    }
 
     const QList<QMdiSubWindow*> windows = m_area->subWindowList();
     if (windows.isEmpty())

@@ -83,4 +83,6 @@ private:
     QToolBar* Toolbar1;
     QTimer* m_clockTimer;
     QMenu* mnuWindow;
+    // Window menu items for windows of their own (the board's), after "Tile".
+    QList<QAction*> m_windowItems;
 };

@@ -11,7 +11,8 @@
 #include "utilities/frmutilities.h"
 #include "workbench/toolwindows.h"
 
-void registerToolWindows(ToolWindows& windows, Workbench& workbench, bool builtInSimulator) {
+QList<QAction*> registerToolWindows(ToolWindows& windows, Workbench& workbench, QWidget& mainWindow,
+                                    bool builtInSimulator) {
     windows.add(QStringLiteral("frmSettings"),
                 [](Workbench& workbench) { return new frmSettings(workbench); });
     windows.add(QStringLiteral("frmColor"),
@@ -28,6 +29,7 @@ void registerToolWindows(ToolWindows& windows, Workbench& workbench, bool builtI
                 [](Workbench& workbench) { return new frmUtilities(workbench); });
     windows.add(QStringLiteral("frmAbout"),
                 [](Workbench& workbench) { return new frmAbout(workbench); });
-    if (builtInSimulator)
-        installBoardSimulator(windows, workbench);
+    if (!builtInSimulator)
+        return {};
+    return {installBoardSimulator(workbench, mainWindow)};
 }

@@ -1,39 +1,40 @@
 #include "board/boardsimulator.h"
 
-#include "workbench/toolwindows.h"
-#include "workbench/workbench.h"
+#include "board/boarddesk.h"
 #include "board/boardemulator.h"
-#include "board/frmboard.h"
 #include "board/simulatorlink.h"
 #include "engine/boardengine.h"
 #include "engine/portcatalog.h"
+#include "workbench/workbench.h"
 
 #include <QPointer>
+#include <QWidget>
 
 namespace {
 
 const QString PortName = QStringLiteral("Simulator");
-const QString WindowName = QStringLiteral("frmBoard");
 
 } // namespace
 
-void installBoardSimulator(ToolWindows& windows, Workbench& workbench) {
-    auto* board = new BoardEmulator(&workbench.engine());
+QAction* installBoardSimulator(Workbench& workbench, QWidget& mainWindow) {
+    auto* board = new BoardEmulator(&mainWindow);
     board->setObjectName(QStringLiteral("BoardEmulator"));
     // Nobody talks to it until the app opens its port.
     board->setLineBaudRate(0);
+    auto* desk = new BoardDesk(workbench, *board, mainWindow);
 
     const QPointer<BoardEmulator> alive(board);
-    QPointer<ToolWindows> toolWindows(&windows);
+    const QPointer<BoardDesk> deskAlive(desk);
+    Clock* clock = &workbench.engine().clock();
     workbench.engine().ports().addVirtualPort(
-        {PortName, PortName}, [alive, toolWindows](const QString&) -> std::unique_ptr<SerialLink> {
+        {PortName, PortName},
+        [alive, deskAlive, clock](const QString&) -> std::unique_ptr<SerialLink> {
             if (!alive)
                 return nullptr;
-            return std::make_unique<SimulatorLink>(*alive, [toolWindows] {
-                if (toolWindows)
-                    toolWindows->show(WindowName, ToolWindows::Activation::ShowOnly);
+            return std::make_unique<SimulatorLink>(*alive, *clock, [deskAlive](bool open) {
+                if (deskAlive)
+                    deskAlive->lineOpenChanged(open);
             });
         });
-    windows.add(WindowName,
-                [board](Workbench& workbench) { return new frmBoard(workbench, *board); });
+    return desk->showAction();
 }

@@ -15,7 +15,6 @@ using BoardGeometry::Width;
 
 namespace {
 
-constexpr int PreferredZoom = 2;
 // How much light is left of the picture with the backlight off.
 constexpr int BacklightOffShade = 210;
 constexpr int CrossArm = 10;
@@ -32,8 +31,15 @@ BoardView::BoardView(BoardEmulator& board, QWidget* parent)
     connect(&board, &BoardEmulator::settingsChanged, this, qOverload<>(&QWidget::update));
 }
 
+void BoardView::setZoom(int zoom) {
+    if (zoom < 1 || zoom == m_zoom)
+        return;
+    m_zoom = zoom;
+    updateGeometry();
+}
+
 QSize BoardView::sizeHint() const {
-    return {Width * PreferredZoom, Height * PreferredZoom};
+    return {Width * m_zoom, Height * m_zoom};
 }
 
 QSize BoardView::minimumSizeHint() const {

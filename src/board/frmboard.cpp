@@ -1,38 +1,53 @@
 #include "board/frmboard.h"
 
-#include "engine/boardengine.h"
-#include "engine/clock.h"
-#include "workbench/workbench.h"
+#include "board/boardconsole.h"
 #include "board/boardemulator.h"
 #include "board/boardview.h"
+#include "board/deskplacement.h"
+#include "engine/boardengine.h"
+#include "engine/clock.h"
+#include "workbench/named.h"
+#include "workbench/userdialogs.h"
+#include "workbench/workbench.h"
 
+#include <QAction>
+#include <QActionGroup>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
+#include <QScreen>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr int BeepShownMs = 400;
+const QString PngFilter = QStringLiteral("PNG Image (*.png)|*.png|");
+const QString SuggestedName = QStringLiteral("board.png");
+
+QString picturesFolder() {
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return !pictures.isEmpty() && QDir(pictures).exists() ? pictures : QDir::homePath();
+}
 
 } // namespace
 
 frmBoard::frmBoard(Workbench& workbench, BoardEmulator& board, QWidget* parent)
-    : QWidget(parent)
+    : QWidget(parent, Qt::Window)
     , m_workbench(workbench)
     , m_board(board) {
+    setObjectName(QStringLiteral("frmBoard"));
     setWindowTitle(tr(" Board "));
+    // Connecting shows the board beside the main window; the focus stays where it was.
+    setAttribute(Qt::WA_ShowWithoutActivating);
 
-    picScreen = new BoardView(board, this);
-    picScreen->setObjectName(QStringLiteral("picScreen"));
+    picScreen = named(new BoardView(board, this), "picScreen");
     picScreen->setToolTip(tr("Click to touch the screen; in keypad mode the keys 0-9, A-D, * "
-                             "and # press the keypad"));
-    lblState = new QLabel(this);
-    lblState->setObjectName(QStringLiteral("lblState"));
-    lblBeep = new QLabel(tr("Beep"), this);
-    lblBeep->setObjectName(QStringLiteral("lblBeep"));
+                             "and # press the keypad. Right-click to save the screen or zoom."));
+    lblState = named(new QLabel(this), "lblState");
+    lblBeep = named(new QLabel(tr("Beep"), this), "lblBeep");
     lblBeep->setVisible(false);
     QFont bold = lblBeep->font();
     bold.setBold(true);
@@ -46,25 +61,69 @@ frmBoard::frmBoard(Workbench& workbench, BoardEmulator& board, QWidget* parent)
     layout->setSpacing(4);
     layout->addWidget(picScreen, 1);
     layout->addLayout(stateLine);
+    // A device on the desk: its size is the panel's at the chosen zoom.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    createContextMenu();
     connect(&board, &BoardEmulator::settingsChanged, this, &frmBoard::showState);
     connect(&board, &BoardEmulator::beeped, this, &frmBoard::announceBeep);
     showState();
 }
 
-void frmBoard::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (m_fitted)
-        return;
-    m_fitted = true;
-    // The panel prefers 2x; where the main window's area is smaller, the window
-    // starts at the size that fits and the panel scales down with it.
-    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
-    if (frame && frame->mdiArea()) {
-        const QSize room = frame->mdiArea()->viewport()->size();
-        frame->resize(frame->size().boundedTo(room));
-        frame->move(0, 0);
+void frmBoard::createContextMenu() {
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    mnuSaveScreen = named(new QAction(tr("Save Screen as PNG..."), this), "mnuSaveScreen");
+    connect(mnuSaveScreen, &QAction::triggered, this, &frmBoard::saveScreen);
+    addAction(mnuSaveScreen);
+    auto* separator = new QAction(this);
+    separator->setSeparator(true);
+    addAction(separator);
+
+    auto* zooms = new QActionGroup(this);
+    for (int zoom = 1; zoom <= MaximumZoom; ++zoom) {
+        auto* action = new QAction(tr("%1x").arg(zoom), zooms);
+        action->setObjectName(QStringLiteral("mnuZoom%1").arg(zoom));
+        action->setCheckable(true);
+        connect(action, &QAction::triggered, this, [this, zoom] { setZoom(zoom); });
+        m_zoomActions.append(action);
+        addAction(action);
     }
+    m_zoomActions.at(picScreen->zoom() - 1)->setChecked(true);
+}
+
+int frmBoard::zoom() const {
+    return picScreen->zoom();
+}
+
+void frmBoard::setZoom(int zoom) {
+    if (zoom < 1 || zoom > MaximumZoom)
+        return;
+    m_zoomActions.at(zoom - 1)->setChecked(true);
+    picScreen->setZoom(zoom);
+    layout()->activate();
+    if (isVisible()) {
+        const QRect frame = frameGeometry();
+        move(DeskPlacement::within(screen()->availableGeometry(), frame.topLeft(), frame.size()));
+    }
+}
+
+void frmBoard::saveScreen() {
+    const QString suggested = m_lastSavedPath.isEmpty()
+                                  ? QDir(picturesFolder()).filePath(SuggestedName)
+                                  : m_lastSavedPath;
+    QString path = m_workbench.dialogs().saveFileName(this, PngFilter, suggested);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".png");
+    QString why;
+    if (!BoardConsole::saveScreenshot(m_board, path, &why)) {
+        m_workbench.dialogs().message(this, tr("Warning"),
+                                      tr("The screen was not saved: %1.").arg(why),
+                                      UserDialogs::Icon::Warning);
+        return;
+    }
+    m_lastSavedPath = path;
 }
 
 void frmBoard::showState() {
@@ -82,10 +141,12 @@ void frmBoard::showState() {
     }
     if (m_board.calibrationTarget())
         touch = tr("calibrating (tap the cross)");
-    lblState->setText(tr("%1 baud   Touch: %2   Beep on touch: %3   Backlight: %4")
+    // Two short lines: the state fits under the panel at 1x, and the window keeps its
+    // size as the state changes.
+    lblState->setText(tr("%1 baud   Backlight: %2   Beep on touch: %3\nTouch: %4")
                           .arg(m_board.baudRate())
-                          .arg(touch, m_board.beepOnTouch() ? tr("on") : tr("off"),
-                               m_board.backlight() ? tr("on") : tr("off")));
+                          .arg(m_board.backlight() ? tr("on") : tr("off"),
+                               m_board.beepOnTouch() ? tr("on") : tr("off"), touch));
 }
 
 void frmBoard::announceBeep() {

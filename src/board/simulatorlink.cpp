@@ -4,11 +4,12 @@
 
 #include <QSerialPort>
 
-SimulatorLink::SimulatorLink(BoardEmulator& board, std::function<void()> onOpened, QObject* parent)
+SimulatorLink::SimulatorLink(BoardEmulator& board, Clock& clock, OpenChanged onOpenChanged,
+                             QObject* parent)
     : SerialLink(parent)
     , m_board(&board)
-    , m_onOpened(std::move(onOpened))
-    , m_guard(board) {}
+    , m_onOpenChanged(std::move(onOpenChanged))
+    , m_guard(board, clock) {}
 
 SimulatorLink::~SimulatorLink() {
     close();
@@ -25,8 +26,8 @@ bool SimulatorLink::open(int baudRate) {
     m_board->lineReset();
     m_board->setLineBaudRate(baudRate);
     m_board->takeAnswers();
-    if (m_onOpened)
-        m_onOpened();
+    if (m_onOpenChanged)
+        m_onOpenChanged(true);
     return true;
 }
 
@@ -38,6 +39,8 @@ void SimulatorLink::close() {
         m_board->lineReset();
         m_board->setLineBaudRate(0);
     }
+    if (m_onOpenChanged)
+        m_onOpenChanged(false);
 }
 
 bool SimulatorLink::write(QByteArrayView bytes) {

@@ -8,6 +8,7 @@
 #include <functional>
 
 class BoardEmulator;
+class Clock;
 
 // The app's line to the built-in board: writes go straight to the emulator, reads
 // return its answers. Opening tells the board the app's speed; at another speed than
@@ -15,8 +16,11 @@ class BoardEmulator;
 class SimulatorLink : public SerialLink {
     Q_OBJECT
 public:
-    // onOpened runs after each successful open (the app shows the board's window).
-    SimulatorLink(BoardEmulator& board, std::function<void()> onOpened = {},
+    // Told true after each successful open (the app shows the board's window) and
+    // false when the line closes again.
+    using OpenChanged = std::function<void(bool open)>;
+
+    SimulatorLink(BoardEmulator& board, Clock& clock, OpenChanged onOpenChanged = {},
                   QObject* parent = nullptr);
     ~SimulatorLink() override;
 
@@ -29,7 +33,7 @@ public:
 
 private:
     QPointer<BoardEmulator> m_board;
-    std::function<void()> m_onOpened;
+    OpenChanged m_onOpenChanged;
     StalledCommandGuard m_guard;
     bool m_open = false;
     PortError m_error;

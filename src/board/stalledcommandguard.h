@@ -1,13 +1,12 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 
 #include <functional>
 
 class BoardEmulator;
+class Clock;
 
 // Gives up a command whose bytes stopped coming, so that a sender that went away
 // in the middle of one does not leave the board taking its next commands as
@@ -19,8 +18,8 @@ public:
     // receive poll between the blocks of a transfer).
     static constexpr int DefaultQuietLimitMs = 3000;
 
-    explicit StalledCommandGuard(BoardEmulator& board, QObject* parent = nullptr,
-                                 int quietLimitMs = DefaultQuietLimitMs);
+    StalledCommandGuard(BoardEmulator& board, Clock& clock, QObject* parent = nullptr,
+                        int quietLimitMs = DefaultQuietLimitMs);
 
     // Runs at each check while a command is partly received, to look at the line
     // (for a pseudo-terminal: whether the program closed the device), and may reset it.
@@ -29,11 +28,16 @@ public:
     void bytesFed();
 
 private:
+    // Whether a command is partly received.
+    bool watching() const;
+    void scheduleCheck();
     void check();
 
     QPointer<BoardEmulator> m_board;
+    Clock& m_clock;
     int m_quietLimitMs;
-    QTimer m_timer;
-    QElapsedTimer m_sinceBytes;
+    int m_checkIntervalMs;
+    qint64 m_lastBytesMs;
+    bool m_checkScheduled = false;
     std::function<void()> m_lineCheck;
 };

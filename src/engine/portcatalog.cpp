@@ -3,6 +3,7 @@
 #include "engine/qtseriallink.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSerialPortInfo>
 #include <QtGlobal>
@@ -47,7 +48,8 @@ QList<PortEntry> scanSystemPorts() {
     std::sort(entries.begin(), entries.end(), [](const PortEntry& a, const PortEntry& b) {
         return PortCatalog::lessByNumber(a.name, b.name);
     });
-    entries.append(PortCatalog::entriesFromEnvironment(qEnvironmentVariable("LUMARET_PORTS")));
+    entries.append(PortCatalog::presentDevices(
+        PortCatalog::entriesFromEnvironment(qEnvironmentVariable("LUMARET_PORTS"))));
     return entries;
 }
 
@@ -101,6 +103,15 @@ QList<PortEntry> PortCatalog::entriesFromEnvironment(const QString& value) {
             entries.append({trimmed, trimmed});
     }
     return entries;
+}
+
+QList<PortEntry> PortCatalog::presentDevices(const QList<PortEntry>& entries) {
+    QList<PortEntry> present;
+    for (const PortEntry& entry : entries) {
+        if (!entry.name.contains(QLatin1Char('/')) || QFileInfo::exists(entry.name))
+            present.append(entry);
+    }
+    return present;
 }
 
 bool PortCatalog::lessByNumber(const QString& left, const QString& right) {

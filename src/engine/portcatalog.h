@@ -20,8 +20,8 @@ struct PortEntry {
 };
 
 // The ports the settings window offers and the links that open them: the system's
-// serial ports, the devices named in LUMARET_PORTS, then virtual ports such as the
-// built-in board simulator.
+// serial ports, the devices named in LUMARET_PORTS that exist, then virtual ports such
+// as the built-in board simulator. Each call of ports() looks at the system anew.
 class PortCatalog {
 public:
     using Scan = std::function<QList<PortEntry>()>;
@@ -38,6 +38,9 @@ public:
     // The pieces of the system scan, kept apart so they can be checked anywhere.
     static PortEntry entryForSystemPort(const QString& portName);
     static QList<PortEntry> entriesFromEnvironment(const QString& value);
+    // The entries whose device is there now: a path (with a "/") is listed while it
+    // exists, as a device that comes and goes; a plain port name (COM7) always.
+    static QList<PortEntry> presentDevices(const QList<PortEntry>& entries);
     static bool lessByNumber(const QString& left, const QString& right);
 
 private:

@@ -9,11 +9,6 @@ QString tr(const char* text) {
     return QCoreApplication::translate("ConnectionMessages", text);
 }
 
-QString errorDetails(const PortError& error) {
-    return tr("Error code: ") + QString::number(error.code) + QLatin1Char('\n') +
-           tr("Description: ") + error.description;
-}
-
 } // namespace
 
 QString notFoundTitle() {
@@ -29,12 +24,29 @@ QString criticalTitle() {
 }
 
 QString cannotOpen(const PortError& error) {
-    return tr("Can't open the selected COM Port.") + QLatin1Char('\n') + errorDetails(error);
+    return tr("Can't open the selected COM Port.") + QLatin1Char('\n') + tr("Error code: ") +
+           QString::number(error.code) + QLatin1Char('\n') + tr("Description: ") +
+           error.description;
+}
+
+QString deviceName(const QString& portName) {
+#ifdef Q_OS_WIN
+    return portName;
+#else
+    // The system lists "ttyUSB0" for /dev/ttyUSB0; a path given by the user stays as it is.
+    if (portName.isEmpty() || portName.contains(QLatin1Char('/')))
+        return portName;
+    return QStringLiteral("/dev/") + portName;
+#endif
 }
 
 QString lostPort(const QString& portName, const PortError& error) {
-    return tr("The connection to the board on %1 was lost.").arg(portName) + QLatin1Char('\n') +
-           errorDetails(error);
+    QString text = tr("The board on %1 is no longer there: the cable or adapter was unplugged, "
+                      "or the board lost power. Check it and connect again.")
+                       .arg(deviceName(portName));
+    if (!error.description.isEmpty())
+        text += QStringLiteral("\n\n") + tr("System message: %1").arg(error.description);
+    return text;
 }
 
 } // namespace ConnectionMessages

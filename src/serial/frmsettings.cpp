@@ -9,12 +9,14 @@
 #include "workbench/userdialogs.h"
 #include "workbench/workbench.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -22,6 +24,8 @@
 namespace {
 
 const QString DisconnectCaption = QStringLiteral("Disconnect");
+// How often the port list looks at the system's ports.
+constexpr int PortCheckMs = 1000;
 
 QStringList speedItems() {
     QStringList items;
@@ -71,6 +75,11 @@ frmSettings::frmSettings(Workbench& workbench, QWidget* parent)
     layout->addWidget(Frame10);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    tmrPorts = named(new QTimer(this), "tmrPorts");
+    tmrPorts->setInterval(PortCheckMs);
+    connect(tmrPorts, &QTimer::timeout, this, &frmSettings::tmrPorts_Timer);
+    tmrPorts->start();
+
     connect(cmd_conecta, &QPushButton::clicked, this, &frmSettings::cmd_conecta_Click);
     connect(cmdBaudRate, &QPushButton::clicked, this, &frmSettings::cmdBaudRate_Click);
 
@@ -92,19 +101,48 @@ frmSettings::frmSettings(Workbench& workbench, QWidget* parent)
 }
 
 void frmSettings::Form_Load() {
+    // Filled afresh, the list has its first port chosen.
     cbo_mostraporta->clear();
     BoardEngine& engine = m_workbench.engine();
-    const QList<PortEntry> ports = engine.ports().ports();
-    for (const PortEntry& port : ports)
-        cbo_mostraporta->addItem(port.label, port.name);
+    followPorts(engine.ports().ports());
     // Looking for ports gives the shared drawing colour and touch mode their start values.
     engine.session().setSelectedColor(255);
     engine.session().setTouchMode(Session::TouchMode::Off);
-    cbo_mostraporta->setCurrentIndex(ports.isEmpty() ? -1 : 0);
     cboBR->setCurrentIndex(6);
     cmbBoudRate->setCurrentIndex(6);
     m_connectLocked = engine.connection().statusText().contains(QLatin1String("Connected:"));
     showConnectionState(engine.connection().state());
+}
+
+void frmSettings::tmrPorts_Timer() {
+    // A list the user has open is left alone: its entries would move under the mouse.
+    // While a connection holds the list, it keeps showing the connected port.
+    if (cbo_mostraporta->view()->isVisible() || !cbo_mostraporta->isEnabled())
+        return;
+    followPorts(m_workbench.engine().ports().ports());
+}
+
+void frmSettings::followPorts(const QList<PortEntry>& ports) {
+    const QString selected = cbo_mostraporta->currentData().toString();
+    const auto entryAt = [this](int index) {
+        return PortEntry{cbo_mostraporta->itemText(index),
+                         cbo_mostraporta->itemData(index).toString()};
+    };
+    for (int index = cbo_mostraporta->count() - 1; index >= 0; --index) {
+        if (!ports.contains(entryAt(index)))
+            cbo_mostraporta->removeItem(index);
+    }
+    for (int index = 0; index < ports.size(); ++index) {
+        if (index >= cbo_mostraporta->count() || !(entryAt(index) == ports.at(index)))
+            cbo_mostraporta->insertItem(index, ports.at(index).label, ports.at(index).name);
+    }
+    // Only when the order changed are there entries left over at the end.
+    while (cbo_mostraporta->count() > ports.size())
+        cbo_mostraporta->removeItem(cbo_mostraporta->count() - 1);
+
+    // The chosen port while it is there, otherwise the first.
+    const int kept = selected.isEmpty() ? -1 : cbo_mostraporta->findData(selected);
+    cbo_mostraporta->setCurrentIndex(kept >= 0 || ports.isEmpty() ? kept : 0);
 }
 
 void frmSettings::cmd_conecta_Click() {
@@ -120,7 +158,7 @@ void frmSettings::cmd_conecta_Click() {
         m_workbench.dialogs().message(
             this, tr("Warning"),
             tr("No serial port to connect to. Attach the board (or name its device in "
-               "LUMARET_PORTS) and open Settings again."),
+               "LUMARET_PORTS): it is listed here as soon as it appears."),
             UserDialogs::Icon::Warning);
         return;
     }
@@ -162,7 +200,11 @@ void frmSettings::showConnectionState(ConnectionController::State state) {
     if (state == State::Idle)
         m_connectLocked = false;
     cmd_conecta->setText(state == State::Connected ? DisconnectCaption : tr("Connect"));
+    const bool heldByConnection = !cbo_mostraporta->isEnabled();
     setListsEnabled(state == State::Idle);
+    // Free again, the list catches up at once with what changed while it was held.
+    if (state == State::Idle && heldByConnection)
+        tmrPorts_Timer();
     updateConnectButton();
 }
 

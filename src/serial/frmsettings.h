@@ -8,10 +8,14 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class QTimer;
 class Workbench;
+struct PortEntry;
 
 // The settings window: pick a port and a speed, connect or disconnect, and change
-// the board's own speed. The connection itself is the ConnectionController's.
+// the board's own speed. The connection itself is the ConnectionController's. While
+// the window is open its port list follows the system's once a second: ports that
+// appear are added, ports that vanish are removed, and the selection stays put.
 class frmSettings : public QWidget {
     Q_OBJECT
 public:
@@ -22,6 +26,9 @@ public:
 
 private:
     void Form_Load();
+    void tmrPorts_Timer();
+    // Brings the list to these ports, keeping the selected one while it is among them.
+    void followPorts(const QList<PortEntry>& ports);
     // The line settings for the selected speed, or the port's own when none is selected.
     QString appliedBaudRate() const;
     void setListsEnabled(bool enabled);
@@ -42,4 +49,5 @@ private:
     QGroupBox* Frame10;
     QComboBox* cmbBoudRate;
     QPushButton* cmdBaudRate;
+    QTimer* tmrPorts;
 };

@@ -86,7 +86,7 @@ void tst_MainWindow::menusAsDesigned() {
     QCOMPARE(titles, (QStringList{QStringLiteral("File"), QStringLiteral("Tools"),
                                   QStringLiteral("Window"), QStringLiteral("Help")}));
 
-    // A tool window that is there can be opened; the others are not offered.
+    // Every item opens its own window.
     const QList<QPair<const char*, QString>> items{
         {"mnuSettings", QStringLiteral("frmSettings")},
         {"mnuFont", QStringLiteral("frmFont")},
@@ -96,9 +96,11 @@ void tst_MainWindow::menusAsDesigned() {
         {"mnuCoordinates", QStringLiteral("frmCoordinates")},
         {"mnuUtilities", QStringLiteral("frmUtilities")},
         {"mnuAbout", QStringLiteral("frmAbout")}};
-    for (const auto& [action, window] : items) {
-        QCOMPARE(main.findChild<QAction*>(QLatin1String(action))->isEnabled(),
-                 main.toolWindows().contains(window));
+    for (const auto& [name, window] : items) {
+        auto* action = main.findChild<QAction*>(QLatin1String(name));
+        QVERIFY2(action->isEnabled(), name);
+        action->trigger();
+        QVERIFY2(bench.window(window), name);
     }
 }
 
@@ -233,8 +235,19 @@ void tst_MainWindow::receivePollReplacesTheResponse() {
 void tst_MainWindow::exitSendsNothing() {
     TestBench bench;
     bench.connectBoard();
-    bench.main().findChild<QAction*>(QStringLiteral("mnuExit"))->trigger();
-    QVERIFY(bench.line().writes.isEmpty());
+    // Exit ends the event loop the program runs in: no question, nothing to the board.
+    // Should it not, the guard ends the wait instead.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    guard.start(5000);
+    auto* exit = bench.main().findChild<QAction*>(QStringLiteral("mnuExit"));
+    QTimer::singleShot(0, exit, &QAction::trigger);
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(bench.line().takeWrites().isEmpty());
+    QVERIFY(bench.dialogs().messages.isEmpty());
+    // The port is let go with the program, not closed first.
+    QVERIFY(bench.line().isOpen());
 }
 
 void tst_MainWindow::dialogFiltersBecomeQtFilters() {

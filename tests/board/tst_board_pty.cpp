@@ -55,7 +55,8 @@ private Q_SLOTS:
 // A sender that closes the port mid-command leaves nothing behind; the next one is
 // identified, draws and writes a full screen.
 void tst_BoardPty::identifiesDrawsAndTakesAFullScreen() {
-    PseudoTerminalBoard board;
+    SystemClock clock;
+    PseudoTerminalBoard board(clock);
     QVERIFY2(board.isOpen(), qPrintable(board.errorString()));
     {
         AppPort leaving(board.devicePath());

@@ -247,23 +247,34 @@ void tst_BoardRobustness::resynchronisesAfterMalformedCommands() {
 
 void tst_BoardRobustness::givesUpACommandWhoseBytesStopped() {
     BoardEmulator board;
-    StalledCommandGuard guard(board, nullptr, 300);
+    ManualClock clock;
+    StalledCommandGuard guard(board, clock, nullptr, 300);
     int lineChecks = 0;
     guard.setLineCheck([&lineChecks] { ++lineChecks; });
+
+    // Nothing to watch while the board waits for a command.
+    guard.bytesFed();
+    QCOMPARE(clock.pendingCount(), 0);
 
     // Bytes that keep coming keep the command alive, longer than the quiet limit.
     board.feed(Commands::writeScreen(QByteArray(PixelCount, char(1))).bytes().first(1000));
     guard.bytesFed();
     for (int i = 0; i < 12; ++i) {
-        QTest::qWait(30);
+        clock.advance(290);
         board.feed(QByteArray(10, char(1)));
         guard.bytesFed();
-        QVERIFY(board.midCommand());
+        QVERIFY2(board.midCommand(),
+                 qPrintable(QStringLiteral("after %1 ms").arg(clock.elapsedMs())));
     }
-    // Then they stop: the command is dropped and the board hears the next one.
-    QTRY_VERIFY(!board.midCommand());
     QVERIFY(lineChecks > 0);
+    // Then they stop: the command is dropped once the line was quiet for the limit, not before.
+    clock.advance(299);
+    QVERIFY(board.midCommand());
+    clock.advance(75);
+    QVERIFY(!board.midCommand());
     QCOMPARE(board.errorCount(), 1);
+    // With nothing half-received the guard stops looking.
+    QCOMPARE(clock.pendingCount(), 0);
     board.takeAnswers();
     board.feed(Commands::identifyController().bytes());
     QCOMPARE(board.takeAnswers(), QByteArray("100"));

@@ -1,24 +1,40 @@
 #include "engine/session.h"
 #include "board/boardemulator.h"
 #include "board/boardview.h"
+#include "board/deskplacement.h"
 #include "board/frmboard.h"
+#include "engine/colorvalue.h"
 #include "engine/commands.h"
 #include "engine/msserial.h"
 #include "testbench.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
 #include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
 const QString Settings = QStringLiteral("frmSettings");
-const QString Board = QStringLiteral("frmBoard");
 const QString Connected = QStringLiteral("Connected: Simulator 115200,N,8,1");
 
 BoardEmulator* emulatorOf(TestBench& bench) {
     return bench.main().findChild<BoardEmulator*>(QStringLiteral("BoardEmulator"));
+}
+
+frmBoard* boardWindow(TestBench& bench) {
+    return bench.main().findChild<frmBoard*>(QStringLiteral("frmBoard"));
+}
+
+template <typename T> T* onBoard(TestBench& bench, const char* name) {
+    return boardWindow(bench)->findChild<T*>(QLatin1String(name));
 }
 
 QComboBox* portList(TestBench& bench) {
@@ -41,6 +57,10 @@ QPoint viewPoint(const BoardView& view, QPoint panel) {
                   (2 * panel.y() + 1) * area.height() / (2 * BoardGeometry::Height));
 }
 
+QAction* boardMenuItem(TestBench& bench) {
+    return bench.main().findChild<QAction*>(QStringLiteral("mnuBoard"));
+}
+
 QString polledAnswer(TestBench& bench) {
     bench.engine().connection().Timer2_Timer();
     return bench.engine().session().controllerResponse();
@@ -57,6 +77,12 @@ private Q_SLOTS:
     void takesTouchesAndKeysFromTheBoardWindow();
     void answersOnlyAtItsOwnSpeed();
     void showsRotationBacklightAndBeeps();
+    void placesTheBoardBesideTheMainWindow_data();
+    void placesTheBoardBesideTheMainWindow();
+    void standsOnTheDeskBesideTheToolWindows();
+    void zoomsFromItsContextMenu();
+    void savesTheScreenAsPng();
+    void closesWithTheMainWindow();
 };
 
 void tst_BoardSimulator::listsTheSimulatorLast() {
@@ -71,15 +97,15 @@ void tst_BoardSimulator::connectsDrawsAndKeepsTheBoard() {
     TestBench bench(QStringList{}, true);
     BoardEmulator* board = emulatorOf(bench);
     QVERIFY(board);
-    QVERIFY(!bench.window(Board));
+    QVERIFY(!boardWindow(bench)->isVisible());
     // Without serial ports a new user finds the simulator selected.
     bench.open(Settings);
     QCOMPARE(portList(bench)->currentText(), QStringLiteral("Simulator"));
 
     connectSimulator(bench);
     QCOMPARE(bench.main().statusText(), Connected);
-    auto* window = qobject_cast<frmBoard*>(bench.window(Board));
-    QVERIFY(window && window->isVisible());
+    frmBoard* window = boardWindow(bench);
+    QVERIFY(window->isVisible());
     QCOMPARE(window->windowTitle(), QStringLiteral(" Board "));
     QCOMPARE(&window->board(), board);
 
@@ -97,26 +123,23 @@ void tst_BoardSimulator::connectsDrawsAndKeepsTheBoard() {
     QVERIFY(!board->midCommand());
     QVERIFY(board->picture(4).isEmpty());
     QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected "));
-    bench.window(Board)->parentWidget()->close();
-    TestBench::settle();
-    QVERIFY(!bench.window(Board));
+    window->close();
+    QVERIFY(!window->isVisible());
 
     // The board outlives the connection; connecting opens its window again.
     click(bench.find<QPushButton>(Settings, QStringLiteral("cmd_conecta")));
     bench.engine().connection().Timer4_Timer();
     QCOMPARE(bench.main().statusText(), Connected);
-    QVERIFY(bench.window(Board));
+    QVERIFY(window->isVisible());
     QCOMPARE(board->screen(), pixels);
 }
 
 void tst_BoardSimulator::takesTouchesAndKeysFromTheBoardWindow() {
     TestBench bench(QStringList{}, true);
     connectSimulator(bench);
-    auto* view = bench.find<BoardView>(Board, QStringLiteral("picScreen"));
-    QVERIFY(view && view->panelRect().width() >= BoardGeometry::Width / 2);
-    // Given room, the screen shows at twice its size; touches below are read at that zoom.
-    QCOMPARE(view->sizeHint(), QSize(2 * BoardGeometry::Width, 2 * BoardGeometry::Height));
-    bench.window(Board)->parentWidget()->resize(900, 700);
+    auto* view = onBoard<BoardView>(bench, "picScreen");
+    // Touches are read at the zoom the panel shows.
+    boardWindow(bench)->setZoom(2);
     QCOMPARE(view->panelRect().size(), QSize(2 * BoardGeometry::Width, 2 * BoardGeometry::Height));
     MSserial& port = bench.engine().port();
 
@@ -150,7 +173,7 @@ void tst_BoardSimulator::answersOnlyAtItsOwnSpeed() {
 void tst_BoardSimulator::showsRotationBacklightAndBeeps() {
     TestBench bench(QStringList{}, true);
     connectSimulator(bench);
-    auto* view = bench.find<BoardView>(Board, QStringLiteral("picScreen"));
+    auto* view = onBoard<BoardView>(bench, "picScreen");
     MSserial& port = bench.engine().port();
     port.output(Commands::fillRectangle({0, 0}, {9, 9}, 224)); // red, top-left
     const auto shown = [view](QPoint panel) {
@@ -169,7 +192,7 @@ void tst_BoardSimulator::showsRotationBacklightAndBeeps() {
     port.output(Commands::setBacklight(true));
     QCOMPARE(shown({317, 237}), QColor(255, 0, 0));
 
-    auto* beep = bench.find<QLabel>(Board, QStringLiteral("lblBeep"));
+    auto* beep = onBoard<QLabel>(bench, "lblBeep");
     QVERIFY(!beep->isVisible());
     port.output(Commands::beep());
     QVERIFY(beep->isVisible());
@@ -178,10 +201,187 @@ void tst_BoardSimulator::showsRotationBacklightAndBeeps() {
 
     // The keypad is drawn over the picture, and the state line tells the mode.
     port.output(Commands::touchKeypadOn());
-    QVERIFY(bench.find<QLabel>(Board, QStringLiteral("lblState"))
-                ->text()
-                .contains(QStringLiteral("keypad")));
+    QVERIFY(onBoard<QLabel>(bench, "lblState")->text().contains(QStringLiteral("keypad")));
     QVERIFY(shown({40, 30}) != QColor(0, 0, 0));
+}
+
+// The board's window at 2x and at 1x, with the frames a window manager gives them.
+const QList<DeskPlacement::Choice> BoardChoices{{2, {656, 520}}, {1, {336, 280}}};
+
+void tst_BoardSimulator::placesTheBoardBesideTheMainWindow_data() {
+    QTest::addColumn<QRect>("screen");
+    QTest::addColumn<QRect>("mainFrame");
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<QPoint>("topLeft");
+
+    const QRect fullHd(0, 0, 1920, 1080);
+    QTest::newRow("to the right at 2x") << fullHd << QRect(0, 0, 610, 460) << 2 << QPoint(618, 0);
+    QTest::newRow("to the left when the right has no room")
+        << fullHd << QRect(1300, 100, 610, 460) << 2 << QPoint(636, 100);
+    QTest::newRow("moved up to stay on the screen")
+        << fullHd << QRect(0, 700, 610, 360) << 2 << QPoint(618, 560);
+    QTest::newRow("below when no side has room")
+        << QRect(0, 0, 800, 1000) << QRect(0, 0, 610, 460) << 2 << QPoint(0, 468);
+    QTest::newRow("at 1x where 2x does not fit beside")
+        << QRect(0, 0, 1024, 768) << QRect(0, 0, 610, 460) << 1 << QPoint(618, 0);
+    QTest::newRow("on a second screen")
+        << QRect(1920, 0, 1280, 1024) << QRect(1920, 0, 610, 460) << 2 << QPoint(2538, 0);
+    QTest::newRow("over the main window when nothing fits beside")
+        << QRect(0, 0, 800, 600) << QRect(0, 0, 610, 460) << 2 << QPoint(144, 0);
+    QTest::newRow("top-left corner in view on a screen too small")
+        << QRect(0, 0, 300, 200) << QRect(0, 0, 610, 460) << 1 << QPoint(0, 0);
+}
+
+void tst_BoardSimulator::placesTheBoardBesideTheMainWindow() {
+    QFETCH(QRect, screen);
+    QFETCH(QRect, mainFrame);
+    const DeskPlacement::Placement placement =
+        DeskPlacement::place(mainFrame, BoardChoices, screen);
+    QTEST(placement.zoom, "zoom");
+    QTEST(placement.topLeft, "topLeft");
+}
+
+void tst_BoardSimulator::standsOnTheDeskBesideTheToolWindows() {
+    TestBench bench({QStringLiteral("1")}, true);
+    frmMainMDI& main = bench.main();
+    QAction* boardItem = boardMenuItem(bench);
+    QVERIFY(boardItem);
+    auto* windowMenu = main.findChild<QMenu*>(QStringLiteral("mnuWindow"));
+    Q_EMIT windowMenu->aboutToShow();
+    QStringList items;
+    const QList<QAction*> actions = windowMenu->actions();
+    for (QAction* action : actions)
+        items.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+    QCOMPARE(items, (QStringList{QStringLiteral("Cascade"), QStringLiteral("Tile"),
+                                 QStringLiteral("-"), QStringLiteral("Board")}));
+    // Offered only while the simulator is connected: with a real board it would mislead.
+    QVERIFY(!boardItem->isEnabled());
+    bench.connectBoard();
+    QCOMPARE(main.statusText(), QStringLiteral("Connected: COM1 115200,N,8,1"));
+    QVERIFY(!boardItem->isEnabled());
+    frmBoard* window = boardWindow(bench);
+    QVERIFY(!window->isVisible());
+    click(bench.find<QPushButton>(Settings, QStringLiteral("cmd_conecta")));
+
+    connectSimulator(bench);
+    QVERIFY(boardItem->isEnabled());
+    QVERIFY(window->isVisible() && window->isWindow());
+    // Owned by the main window for the run, but not inside it where tool windows cover it.
+    QCOMPARE(window->parentWidget(), &main);
+    auto* area = main.findChild<QMdiArea*>();
+    bench.open(QStringLiteral("frmCoordinates"));
+    QVERIFY(!area->isAncestorOf(window));
+    QCOMPARE(area->subWindowList().size(), 2);
+    QVERIFY(window->isVisible());
+    // Beside the main window, both in full view.
+    QVERIFY(!window->frameGeometry().intersects(main.frameGeometry()));
+    QVERIFY(window->screen()->availableGeometry().contains(window->frameGeometry()));
+
+    // Closed, the menu item brings the same window back where the user left it.
+    window->setZoom(1);
+    window->move(40, 30);
+    const QPoint place = window->pos();
+    window->close();
+    QVERIFY(!window->isVisible());
+    boardItem->trigger();
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->pos(), place);
+    QCOMPARE(window->zoom(), 1);
+    QCOMPARE(main.findChildren<frmBoard*>().size(), 1);
+
+    click(bench.find<QPushButton>(Settings, QStringLiteral("cmd_conecta")));
+    QVERIFY(!boardItem->isEnabled());
+}
+
+void tst_BoardSimulator::zoomsFromItsContextMenu() {
+    TestBench bench(QStringList{}, true);
+    connectSimulator(bench);
+    frmBoard* window = boardWindow(bench);
+    QCOMPARE(window->contextMenuPolicy(), Qt::ActionsContextMenu);
+    QStringList items;
+    const QList<QAction*> actions = window->actions();
+    for (QAction* action : actions)
+        items.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+    QCOMPARE(items,
+             (QStringList{QStringLiteral("Save Screen as PNG..."), QStringLiteral("-"),
+                          QStringLiteral("1x"), QStringLiteral("2x"), QStringLiteral("3x")}));
+
+    auto* view = onBoard<BoardView>(bench, "picScreen");
+    const QRect screen = window->screen()->availableGeometry();
+    for (const int zoom : {1, 3, 2}) {
+        auto* item = window->findChild<QAction*>(QStringLiteral("mnuZoom%1").arg(zoom));
+        item->trigger();
+        QVERIFY(item->isChecked());
+        QCOMPARE(window->zoom(), zoom);
+        // The window takes the zoomed panel's size: the whole panel shows at that zoom.
+        QCOMPARE(view->panelRect().size(),
+                 QSize(zoom * BoardGeometry::Width, zoom * BoardGeometry::Height));
+        QCOMPARE(view->size(), view->panelRect().size());
+        // Even a window larger than the screen keeps its top-left corner in view.
+        QVERIFY(screen.contains(window->frameGeometry().topLeft()));
+    }
+}
+
+void tst_BoardSimulator::savesTheScreenAsPng() {
+    TestBench bench(QStringList{}, true);
+    connectSimulator(bench);
+    MSserial& port = bench.engine().port();
+    QByteArray pixels(BoardGeometry::PixelCount, Qt::Uninitialized);
+    for (int i = 0; i < pixels.size(); ++i)
+        pixels[i] = char((i * 7 + i / BoardGeometry::Width) & 0xFF);
+    port.output(Commands::writeScreen(pixels));
+    // What is drawn over the panel (the keypad) is not part of the screen.
+    port.output(Commands::touchKeypadOn());
+    BoardEmulator* board = emulatorOf(bench);
+    QCOMPARE(board->screen(), pixels);
+
+    QTemporaryDir folder;
+    auto* save = boardWindow(bench)->findChild<QAction*>(QStringLiteral("mnuSaveScreen"));
+    // A name without an extension gets ".png".
+    bench.dialogs().fileAnswers = {folder.filePath(QStringLiteral("screen"))};
+    save->trigger();
+    QCOMPARE(bench.dialogs().fileRequests.size(), 1);
+    QVERIFY(bench.dialogs().fileRequests[0].save);
+    QVERIFY(bench.dialogs().fileRequests[0].filter.contains(QStringLiteral("*.png")));
+    const QImage saved(folder.filePath(QStringLiteral("screen.png")), "PNG");
+    QCOMPARE(saved.size(), QSize(BoardGeometry::Width, BoardGeometry::Height));
+    int differing = 0;
+    for (int y = 0; y < BoardGeometry::Height; ++y) {
+        for (int x = 0; x < BoardGeometry::Width; ++x)
+            differing += saved.pixel(x, y) != ColorValue::expand(board->pixel(x, y));
+    }
+    QCOMPARE(differing, 0);
+    QVERIFY(bench.dialogs().fileRequests[0].initialFolder.endsWith(QStringLiteral("/board.png")));
+    // The next save suggests the file saved last.
+    save->trigger();
+    QCOMPARE(bench.dialogs().fileRequests.last().initialFolder,
+             folder.filePath(QStringLiteral("screen.png")));
+
+    // Cancelled, nothing is written; a folder that is not there is reported, not a crash.
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 1);
+    bench.dialogs().fileAnswers = {folder.filePath(QStringLiteral("gone/screen.png"))};
+    save->trigger();
+    QCOMPARE(bench.dialogs().messages.size(), 1);
+    QCOMPARE(bench.dialogs().messages[0].title, QStringLiteral("Warning"));
+    QVERIFY(
+        bench.dialogs().messages[0].text.startsWith(QStringLiteral("The screen was not saved")));
+    QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("gone/screen.png"))));
+}
+
+void tst_BoardSimulator::closesWithTheMainWindow() {
+    TestBench bench(QStringList{}, true);
+    connectSimulator(bench);
+    frmBoard* window = boardWindow(bench);
+    QVERIFY(window->isVisible());
+    // Closing the main window ends the program, the board's window going with it. Should
+    // the board's window keep the program running, the guard ends the wait instead.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    guard.start(5000);
+    QTimer::singleShot(0, &bench.main(), [&bench] { bench.main().close(); });
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(!window->isVisible());
 }
 
 QTEST_MAIN(tst_BoardSimulator)

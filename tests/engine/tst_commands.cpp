@@ -5,6 +5,8 @@
 #include "recordinglink.h"
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Commands;
@@ -137,6 +139,16 @@ void tst_Commands::portsSortByNumberAndComeFromTheEnvironment() {
              (QList<PortEntry>{{QStringLiteral("/dev/pts/3"), QStringLiteral("/dev/pts/3")},
                                {QStringLiteral("/tmp/board"), QStringLiteral("/tmp/board")}}));
     QVERIFY(PortCatalog::entriesFromEnvironment(QString()).isEmpty());
+
+    // A device path is listed while it is there; a plain port name always.
+    QTemporaryDir folder;
+    const QString there = folder.filePath(QStringLiteral("board"));
+    const QString gone = folder.filePath(QStringLiteral("unplugged"));
+    QVERIFY(QFile(there).open(QIODevice::WriteOnly));
+    const QList<PortEntry> named{
+        {there, there}, {gone, gone}, {QStringLiteral("COM7"), QStringLiteral("COM7")}};
+    QCOMPARE(PortCatalog::presentDevices(named),
+             (QList<PortEntry>{{there, there}, {QStringLiteral("COM7"), QStringLiteral("COM7")}}));
 
 #ifdef Q_OS_WIN
     QCOMPARE(PortCatalog::entryForSystemPort(QStringLiteral("COM17")),

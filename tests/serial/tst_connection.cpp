@@ -1,6 +1,7 @@
-#include "engine/session.h"
 #include "engine/connectioncontroller.h"
+#include "engine/session.h"
 #include "engine/msserial.h"
+#include "serial/connectionmessages.h"
 #include "testbench.h"
 
 #include <QComboBox>
@@ -10,7 +11,20 @@
 
 namespace {
 const QString Settings = QStringLiteral("frmSettings");
+
+QStringList itemTexts(const QComboBox* list) {
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts.append(list->itemText(i));
+    return texts;
 }
+
+// One tick of a window's timer, as its interval would bring it.
+void tick(QTimer* timer) {
+    QVERIFY(timer && timer->isActive());
+    QMetaObject::invokeMethod(timer, "timeout");
+}
+} // namespace
 
 class tst_Connection : public QObject {
     Q_OBJECT
@@ -24,8 +38,11 @@ private Q_SLOTS:
     void disconnectEndsAProbeOrAConnection();
     void openFailureTakesTheErrorPath();
     void lostPortEndsTheConnection();
+    void lostPortIsToldInPlainWords_data();
+    void lostPortIsToldInPlainWords();
     void failedIdentificationWriteLeavesTheTimeOutRunning();
     void noPortsGivesAClearMessage();
+    void portListFollowsTheSystemWhileOpen();
     void baudRateChangeReconnectsAtNewSpeed();
     void baudRateChangeRefusals();
 
@@ -212,15 +229,53 @@ void tst_Connection::openFailureTakesTheErrorPath() {
 void tst_Connection::lostPortEndsTheConnection() {
     TestBench bench;
     bench.connectBoard();
-    bench.line().unplug({9, QStringLiteral("The device was removed")});
+    bench.line().unplug({9, QStringLiteral("Resource temporarily unavailable")});
 
     QCOMPARE(bench.dialogs().messages.size(), 1);
-    QVERIFY(bench.dialogs().messages[0].text.contains(QStringLiteral("COM1")));
-    QVERIFY(bench.dialogs().messages[0].text.contains(QStringLiteral("The device was removed")));
+    const ScriptedDialogs::Message& message = bench.dialogs().messages[0];
+    QCOMPARE(message.title, QStringLiteral("Critical Error"));
+    QCOMPARE(message.icon, UserDialogs::Icon::Critical);
+    QVERIFY2(message.text.startsWith(QStringLiteral("The board on ")) &&
+                 message.text.contains(QStringLiteral("COM1 is no longer there")),
+             qPrintable(message.text));
+    QVERIFY(
+        message.text.endsWith(QStringLiteral("System message: Resource temporarily unavailable")));
     QVERIFY(!bench.engine().port().portOpen());
     QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected"));
     QVERIFY(!timer(bench, "Timer2")->isActive());
     QVERIFY(readyToConnect(bench));
+}
+
+void tst_Connection::lostPortIsToldInPlainWords_data() {
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("systemText");
+    QTest::addColumn<QString>("message");
+    const QString advice = QStringLiteral(
+        " is no longer there: the cable or adapter was unplugged, or the board lost power. "
+        "Check it and connect again.");
+#ifdef Q_OS_WIN
+    QTest::newRow("a COM port") << QStringLiteral("COM3") << QStringLiteral("Access is denied.")
+                                << QStringLiteral("The board on COM3") + advice +
+                                       QStringLiteral("\n\nSystem message: Access is denied.");
+#else
+    QTest::newRow("a system port, by its device")
+        << QStringLiteral("ttyUSB0") << QStringLiteral("Resource temporarily unavailable")
+        << QStringLiteral("The board on /dev/ttyUSB0") + advice +
+               QStringLiteral("\n\nSystem message: Resource temporarily unavailable");
+#endif
+    QTest::newRow("a device the user named")
+        << QStringLiteral("/tmp/lumaret-board") << QStringLiteral("Input/output error")
+        << QStringLiteral("The board on /tmp/lumaret-board") + advice +
+               QStringLiteral("\n\nSystem message: Input/output error");
+    QTest::newRow("no text from the system")
+        << QStringLiteral("/tmp/lumaret-board") << QString()
+        << QStringLiteral("The board on /tmp/lumaret-board") + advice;
+}
+
+void tst_Connection::lostPortIsToldInPlainWords() {
+    QFETCH(QString, port);
+    QFETCH(QString, systemText);
+    QTEST(ConnectionMessages::lostPort(port, {9, systemText}), "message");
 }
 
 void tst_Connection::failedIdentificationWriteLeavesTheTimeOutRunning() {
@@ -252,6 +307,66 @@ void tst_Connection::noPortsGivesAClearMessage() {
     QVERIFY(bench.dialogs().messages[0].text.contains(QStringLiteral("port")));
     QVERIFY(bench.line().openedPorts.isEmpty());
     QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected"));
+}
+
+void tst_Connection::portListFollowsTheSystemWhileOpen() {
+    TestBench bench({QStringLiteral("1"), QStringLiteral("3")}, true);
+    bench.open(Settings);
+    QComboBox* ports = combo(bench, "cbo_mostraporta");
+    auto* check = bench.find<QTimer>(Settings, QStringLiteral("tmrPorts"));
+    QVERIFY(check);
+    QCOMPARE(check->interval(), 1000);
+    ports->setCurrentIndex(1);
+
+    // Plugged in: listed in its place, the user's choice kept; the simulator stays last.
+    bench.setPortLabels({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")});
+    tick(check);
+    QCOMPARE(itemTexts(ports), (QStringList{QStringLiteral("1"), QStringLiteral("2"),
+                                            QStringLiteral("3"), QStringLiteral("Simulator")}));
+    QCOMPARE(ports->currentText(), QStringLiteral("3"));
+    // Unplugged: gone from the list.
+    bench.setPortLabels({QStringLiteral("2"), QStringLiteral("3")});
+    tick(check);
+    QCOMPARE(itemTexts(ports),
+             (QStringList{QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("Simulator")}));
+    QCOMPARE(ports->currentText(), QStringLiteral("3"));
+
+    // Connected, the list keeps showing the port even when it is unplugged, until the
+    // connection is lost; then it catches up at once and the first port is chosen.
+    click(button(bench, "cmd_conecta"));
+    bench.line().answer("100");
+    bench.engine().connection().Timer4_Timer();
+    QCOMPARE(bench.main().statusText(), QStringLiteral("Connected: COM3 115200,N,8,1"));
+    bench.setPortLabels({QStringLiteral("2")});
+    tick(check);
+    QCOMPARE(ports->count(), 3);
+    QCOMPARE(ports->currentText(), QStringLiteral("3"));
+    bench.line().unplug({9, QStringLiteral("Input/output error")});
+    QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected"));
+    QCOMPARE(itemTexts(ports), (QStringList{QStringLiteral("2"), QStringLiteral("Simulator")}));
+    QCOMPARE(ports->currentText(), QStringLiteral("2"));
+    QVERIFY(readyToConnect(bench));
+
+    // While the user has the list open it stays as it is; it follows once closed.
+    ports->showPopup();
+    bench.setPortLabels({QStringLiteral("2"), QStringLiteral("5")});
+    tick(check);
+    QCOMPARE(ports->count(), 2);
+    ports->hidePopup();
+    tick(check);
+    QCOMPARE(itemTexts(ports),
+             (QStringList{QStringLiteral("2"), QStringLiteral("5"), QStringLiteral("Simulator")}));
+
+    bench.setPortLabels({});
+    tick(check);
+    QCOMPARE(itemTexts(ports), QStringList{QStringLiteral("Simulator")});
+    QCOMPARE(ports->currentText(), QStringLiteral("Simulator"));
+
+    // The check runs only while the window is open.
+    const QPointer<QTimer> checkAlive(check);
+    bench.window(Settings)->parentWidget()->close();
+    TestBench::settle();
+    QVERIFY(checkAlive.isNull());
 }
 
 void tst_Connection::baudRateChangeReconnectsAtNewSpeed() {

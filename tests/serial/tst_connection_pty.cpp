@@ -6,8 +6,12 @@
 #include "engine/portcatalog.h"
 
 #include <QComboBox>
+#include <QFileInfo>
+#include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 // The real serial port code against a pseudo-terminal that plays the board.
 class tst_ConnectionPty : public QObject {
@@ -16,6 +20,7 @@ class tst_ConnectionPty : public QObject {
 private Q_SLOTS:
     void connectTalkAndDisconnect();
     void changeTheBoardsSpeed();
+    void listsADeviceWhileItIsThere();
 };
 
 void tst_ConnectionPty::connectTalkAndDisconnect() {
@@ -71,6 +76,48 @@ void tst_ConnectionPty::changeTheBoardsSpeed() {
     bench.clock().advance(50 + 2801);
     QTRY_VERIFY(bench.main().statusText().endsWith(QStringLiteral(" 9600,N,8,1")));
     QVERIFY(bench.main().statusText().startsWith(QStringLiteral("Connected: ")));
+}
+
+// A board that appears while the settings window is open (lumaret-board started with
+// --link, named in LUMARET_PORTS), is connected to, and vanishes with its program.
+void tst_ConnectionPty::listsADeviceWhileItIsThere() {
+    QTemporaryDir folder;
+    const QString link = folder.filePath(QStringLiteral("board"));
+    qputenv("LUMARET_PORTS", link.toLocal8Bit());
+    TestBench bench(PortCatalog::system());
+    const QString settings = QStringLiteral("frmSettings");
+    bench.open(settings);
+    auto* ports = bench.find<QComboBox>(settings, QStringLiteral("cbo_mostraporta"));
+    auto* check = bench.find<QTimer>(settings, QStringLiteral("tmrPorts"));
+    const auto nextCheck = [check] { QMetaObject::invokeMethod(check, "timeout"); };
+    QCOMPARE(ports->findText(link), -1);
+
+    QProcess board;
+    board.start(qEnvironmentVariable("LUMARET_BIN_DIR") + QStringLiteral("/lumaret-board"),
+                {QStringLiteral("--link"), link});
+    QVERIFY2(board.waitForStarted(), qPrintable(board.errorString()));
+    QTRY_VERIFY(QFileInfo::exists(link));
+    nextCheck();
+    QVERIFY(ports->findText(link) >= 0);
+    ports->setCurrentIndex(ports->findText(link));
+    click(bench.find<QPushButton>(settings, QStringLiteral("cmd_conecta")));
+    QTRY_COMPARE(bench.main().statusText(),
+                 QStringLiteral("Connected: ") + link + QStringLiteral(" 115200,N,8,1"));
+
+    // Gone: the connection is lost with a message that says what happened, and the list
+    // lets go of the device.
+    board.terminate();
+    QVERIFY(board.waitForFinished());
+    QTRY_COMPARE(bench.dialogs().messages.size(), 1);
+    QCOMPARE(bench.dialogs().messages[0].title, QStringLiteral("Critical Error"));
+    QVERIFY2(bench.dialogs().messages[0].text.startsWith(QStringLiteral("The board on ") + link +
+                                                         QStringLiteral(" is no longer there")),
+             qPrintable(bench.dialogs().messages[0].text));
+    QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected"));
+    QVERIFY(!bench.engine().port().portOpen());
+    nextCheck();
+    QCOMPARE(ports->findText(link), -1);
+    qunsetenv("LUMARET_PORTS");
 }
 
 QTEST_MAIN(tst_ConnectionPty)

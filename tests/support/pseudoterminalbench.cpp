@@ -17,7 +17,8 @@ std::shared_ptr<PortCatalog> deviceCatalog(const QString& path) {
 }
 
 PseudoTerminalBench::PseudoTerminalBench()
-    : m_bench(deviceCatalog(m_board.devicePath())) {}
+    : m_board(m_boardClock)
+    , m_bench(deviceCatalog(m_board.devicePath())) {}
 
 bool PseudoTerminalBench::connectBoard() {
     m_bench.open(QStringLiteral("frmSettings"));

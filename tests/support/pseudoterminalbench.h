@@ -1,6 +1,7 @@
 #pragma once
 
 #include "board/pty/pseudoterminalboard.h"
+#include "engine/clock.h"
 #include "testbench.h"
 
 #include <memory>
@@ -29,6 +30,8 @@ public:
     bool finishTransfer(int pollLimit = 20000);
 
 private:
+    // The board runs on real time, like the program's serial port.
+    SystemClock m_boardClock;
     PseudoTerminalBoard m_board;
     TestBench m_bench;
 };

@@ -14,16 +14,18 @@
 
 TestBench::TestBench(const QStringList& portLabels, bool builtInSimulator)
     : TestBench(std::make_shared<PortCatalog>(
-                    [portLabels] {
+                    [this] {
                         QList<PortEntry> entries;
-                        for (const QString& label : portLabels)
+                        for (const QString& label : std::as_const(m_portLabels))
                             entries.append({label, QStringLiteral("COM") + label});
                         return entries;
                     },
                     [this](const QString& name) {
                         return std::make_unique<RecordingLink>(m_line, name);
                     }),
-                builtInSimulator) {}
+                builtInSimulator) {
+    m_portLabels = portLabels;
+}
 
 TestBench::TestBench(std::shared_ptr<PortCatalog> catalog, bool builtInSimulator)
     : m_clock(std::make_shared<ManualClock>())

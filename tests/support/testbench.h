@@ -36,6 +36,8 @@ public:
     ManualClock& clock() { return *m_clock; }
     ScriptedDialogs& dialogs() { return *m_dialogs; }
     TestLine& line() { return m_line; }
+    // The ports the system has from now on, as when adapters are plugged in or out.
+    void setPortLabels(const QStringList& labels) { m_portLabels = labels; }
 
     QWidget* open(const QString& windowName);
     QWidget* window(const QString& windowName);
@@ -62,6 +64,7 @@ private:
     std::shared_ptr<ManualClock> m_clock;
     std::shared_ptr<ScriptedDialogs> m_dialogs;
     TestLine m_line;
+    QStringList m_portLabels;
     std::unique_ptr<frmMainMDI> m_main;
 };
 

@@ -107,7 +107,7 @@ std::optional<BoardProgram::Settings> BoardProgram::parse(const QStringList& arg
 BoardProgram::BoardProgram(const Settings& settings, QObject* parent)
     : QObject(parent)
     , m_settings(settings)
-    , m_board(PseudoTerminalBoard::Options{settings.baudRate, settings.lineRate})
+    , m_board(m_clock, PseudoTerminalBoard::Options{settings.baudRate, settings.lineRate})
     , m_console(m_board.emulator(), settings.screenshotFile)
     , m_log([](const QString& line) { printLine(stdout, line); }) {}
 

@@ -3,6 +3,7 @@
 #include "board/boardconsole.h"
 #include "board/commandlog.h"
 #include "board/pty/pseudoterminalboard.h"
+#include "engine/clock.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -48,6 +49,7 @@ private:
     void removeLink();
 
     Settings m_settings;
+    SystemClock m_clock;
     PseudoTerminalBoard m_board;
     BoardConsole m_console;
     CommandLog m_log;

@@ -18,16 +18,16 @@ constexpr qint64 NsPerMs = 1000000;
 
 } // namespace
 
-PseudoTerminalBoard::PseudoTerminalBoard(QObject* parent)
-    : PseudoTerminalBoard(Options(), parent) {}
+PseudoTerminalBoard::PseudoTerminalBoard(Clock& clock, QObject* parent)
+    : PseudoTerminalBoard(clock, Options(), parent) {}
 
-PseudoTerminalBoard::PseudoTerminalBoard(const Options& options, QObject* parent)
+PseudoTerminalBoard::PseudoTerminalBoard(Clock& clock, const Options& options, QObject* parent)
     : QObject(parent)
-    , m_guard(m_board)
+    , m_guard(m_board, clock)
     , m_lineRate(options.lineRate)
     , m_inbound(options.baudRate)
     , m_outbound(options.baudRate) {
-    m_clock.start();
+    m_lineTime.start();
     m_board.setBaudRate(options.baudRate);
     if (!m_pty.isOpen())
         return;

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QTimer>
 
+class Clock;
 class QSocketNotifier;
 
 // The board simulator behind a pseudo-terminal: a program opens devicePath() as its
@@ -16,7 +17,8 @@ class QSocketNotifier;
 // it sends back, on the event loop. The board hears the program only while the speed
 // the program set on the device is the board's own (115200 unless changed).
 //
-//     PseudoTerminalBoard board;                 // or PseudoTerminalBoard board(options)
+//     SystemClock clock;
+//     PseudoTerminalBoard board(clock);          // or PseudoTerminalBoard board(clock, options)
 //     QSerialPort port(board.devicePath());      // open at 115200 and talk ...
 //     QTRY_COMPARE(board.emulator().pixel(10, 20), quint8(224));
 //     board.emulator().touch(QPoint(260, 200));  // the report goes out at once
@@ -30,8 +32,9 @@ public:
         bool lineRate = false;
     };
 
-    explicit PseudoTerminalBoard(QObject* parent = nullptr);
-    explicit PseudoTerminalBoard(const Options& options, QObject* parent = nullptr);
+    // The clock paces the check for a sender that stopped in the middle of a command.
+    explicit PseudoTerminalBoard(Clock& clock, QObject* parent = nullptr);
+    PseudoTerminalBoard(Clock& clock, const Options& options, QObject* parent = nullptr);
     ~PseudoTerminalBoard() override;
 
     bool isOpen() const { return m_pty.isOpen(); }
@@ -53,7 +56,7 @@ private:
     void pace();
     // The program on the device changed (opened it, closed it or changed speed).
     void followDeviceSpeed();
-    qint64 nowNs() const { return m_clock.nsecsElapsed(); }
+    qint64 nowNs() const { return m_lineTime.nsecsElapsed(); }
 
     PseudoTerminal m_pty;
     BoardEmulator m_board;
@@ -63,7 +66,7 @@ private:
     LinePacer m_inbound;
     LinePacer m_outbound;
     QTimer m_paceTimer;
-    QElapsedTimer m_clock;
+    QElapsedTimer m_lineTime;
     qint64 m_heardAtNs = -1; // while feeding: when the last byte fed arrived
     qint64 m_lateNs = 0;     // how late the last answer went out
     bool m_ignoring = false;
