@@ -44,6 +44,8 @@ bool MSserial::open() {
         m_link.reset();
         return false;
     }
+    // A child, so that tools and tests find the port's link (it still goes with close()).
+    m_link->setParent(this);
     connect(m_link.get(), &SerialLink::lost, this, &MSserial::onLinkLost);
     connect(m_link.get(), &SerialLink::readyRead, this, &MSserial::readyRead);
     m_lastError = {};

@@ -88,14 +88,13 @@ struct EngineBench {
 
     std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
     TestLine line;
-    BoardEngine engine{clock, std::make_shared<PortCatalog>(
-                                  [] {
-                                      return QList<PortEntry>{{QStringLiteral("1"),
-                                                               QStringLiteral("COM1")}};
-                                  },
-                                  [this](const QString& name) {
-                                      return std::make_unique<RecordingLink>(line, name);
-                                  })};
+    BoardEngine engine{
+        clock,
+        std::make_shared<PortCatalog>(
+            [] {
+                return QList<PortEntry>{{QStringLiteral("1"), QStringLiteral("COM1")}};
+            },
+            [this](const QString& name) { return std::make_unique<RecordingLink>(line, name); })};
     int polls = 0;
 };
 
@@ -125,8 +124,7 @@ private Q_SLOTS:
 void tst_Uploader::plansCarryTheCommandsInTheirBlocks() {
     const QByteArray pixels = picture();
     // Each plan is its command's bytes, cut where the board answers.
-    QCOMPARE(allBytes(planNamed(QStringLiteral("preview"))),
-             Commands::writeScreen(pixels).bytes());
+    QCOMPARE(allBytes(planNamed(QStringLiteral("preview"))), Commands::writeScreen(pixels).bytes());
     QCOMPARE(allBytes(planNamed(QStringLiteral("save"))),
              Commands::saveScreenPicture(7, pixels).bytes());
     const UploadPlan preview = planNamed(QStringLiteral("preview"));
@@ -156,8 +154,8 @@ void tst_Uploader::uploadsGoOutWholeInBothPacings_data() {
     QTest::addColumn<int>("pollMs");
     for (const auto& [upload, blocks, pollMs] :
          {std::tuple{"preview", 240, 50}, {"save", 301, 70}, {"font", 95, 130}}) {
-        QTest::addRow("%s, poll", upload) << QString::fromLatin1(upload) << Pacing::Poll << blocks
-                                          << pollMs;
+        QTest::addRow("%s, poll", upload)
+            << QString::fromLatin1(upload) << Pacing::Poll << blocks << pollMs;
         QTest::addRow("%s, answer-driven", upload)
             << QString::fromLatin1(upload) << Pacing::AnswerDriven << blocks << pollMs;
     }
@@ -204,13 +202,12 @@ void tst_Uploader::answersDuringAWriteWaitForTheBlockToEnd() {
     QList<int> blockAtWrite;
     int block = -1;
     QObject::connect(&bench.uploader(), &Uploader::blockSent, [&block](int sent) { block = sent; });
-    QObject::connect(&bench.engine.port(), &MSserial::traffic,
-                     [&](const LineTraffic& traffic) {
-                         if (traffic.direction == LineTraffic::Direction::ToBoard) {
-                             blockAtWrite.append(block);
-                             bench.line.answer("!");
-                         }
-                     });
+    QObject::connect(&bench.engine.port(), &MSserial::traffic, [&](const LineTraffic& traffic) {
+        if (traffic.direction == LineTraffic::Direction::ToBoard) {
+            blockAtWrite.append(block);
+            bench.line.answer("!");
+        }
+    });
     const UploadPlan plan = planNamed(QStringLiteral("preview"));
     QCOMPARE(bench.uploader().start(plan, nullptr), Uploader::Start::Started);
     QVERIFY(!bench.uploader().isBusy());
@@ -396,8 +393,9 @@ void tst_Uploader::notesTellProgressAndRate() {
     QCOMPARE(UploadNotes::completed(done),
              QStringLiteral("Preview: 76,802 bytes in 6.9 s, 11.1 kB/s"));
     done.cause = UploadOutcome::Cause::Disconnected;
-    QCOMPARE(UploadNotes::stopped(done),
-             QStringLiteral("The picture preview stopped: the connection to the board was closed."));
+    QCOMPARE(
+        UploadNotes::stopped(done),
+        QStringLiteral("The picture preview stopped: the connection to the board was closed."));
 }
 
 QTEST_GUILESS_MAIN(tst_Uploader)

@@ -1,11 +1,12 @@
+#include "engine/commands.h"
+#include "engine/msserial.h"
 #include "font/fontcapture.h"
 #include "font/glyphcanvas.h"
 #include "font/glyphscan.h"
 #include "fontfixture.h"
 #include "pseudoterminalbench.h"
-#include "engine/commands.h"
-#include "engine/msserial.h"
 
+#include <QAction>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -17,6 +18,7 @@ class tst_FontPty : public QObject {
 
 private Q_SLOTS:
     void initTestCase();
+    void capturedFontShowsOnTheBoard_data();
     void capturedFontShowsOnTheBoard();
 };
 
@@ -24,18 +26,33 @@ void tst_FontPty::initTestCase() {
     QVERIFY2(loadDejaVuSans(), "DejaVuSans.ttf is missing (package fonts-dejavu-core)");
 }
 
+void tst_FontPty::capturedFontShowsOnTheBoard_data() {
+    QTest::addColumn<bool>("fast");
+    QTest::newRow("paced by the receive poll") << false;
+    // The answers alone set the pace: the receive poll does not run at all.
+    QTest::newRow("fast transfers") << true;
+}
+
 void tst_FontPty::capturedFontShowsOnTheBoard() {
+    QFETCH(bool, fast);
     PseudoTerminalBench line;
     QVERIFY2(line.isOpen(), qPrintable(line.errorString()));
     QVERIFY(line.connectBoard());
     TestBench& bench = line.bench();
+    if (fast) {
+        bench.main().findChild<QAction*>(QStringLiteral("mnuFastTransfers"))->trigger();
+        bench.engine().connection().receivePoll().stop();
+    }
     const QFont font = dejaVuSans(20);
     bench.dialogs().fontAnswers.append(fontChoice(font));
     const QString window = QStringLiteral("frmFont");
     bench.open(window);
     bench.find<QRadioButton>(window, QStringLiteral("optFont2"))->setChecked(true);
     click(bench.find<QPushButton>(window, QStringLiteral("cmdCapture")));
-    QVERIFY(line.finishTransfer());
+    if (fast)
+        QTRY_VERIFY_WITH_TIMEOUT(!bench.engine().uploader().isBusy(), 20000);
+    else
+        QVERIFY(line.finishTransfer());
     QCOMPARE(bench.dialogs().messages.value(0).text, QStringLiteral("   Done."));
 
     // The board holds exactly the captured glyphs in slot 2.

@@ -1,15 +1,18 @@
 #include "engine/colorvalue.h"
-#include "graphic/pictureconversion.h"
-#include "workbench/updown.h"
-#include "graphic/screencanvas.h"
-#include "pseudoterminalbench.h"
 #include "engine/commands.h"
 #include "engine/msserial.h"
+#include "engine/uploader.h"
+#include "graphic/pictureconversion.h"
+#include "graphic/screencanvas.h"
+#include "pseudoterminalbench.h"
+#include "workbench/updown.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,6 +23,7 @@ class tst_GraphicPty : public QObject {
 private Q_SLOTS:
     void previewSaveAndLoadReachTheBoard();
     void fittedDitheredPreviewReachesTheBoard();
+    void fastPreviewsAndAStoppedOne();
 };
 
 void tst_GraphicPty::previewSaveAndLoadReachTheBoard() {
@@ -96,6 +100,59 @@ void tst_GraphicPty::fittedDitheredPreviewReachesTheBoard() {
     }
     QCOMPARE(shownValues, expected);
     QCOMPARE(line.board().errorCount(), 0);
+}
+
+void tst_GraphicPty::fastPreviewsAndAStoppedOne() {
+    PseudoTerminalBench line;
+    QVERIFY2(line.isOpen(), qPrintable(line.errorString()));
+    QVERIFY(line.connectBoard());
+    TestBench& bench = line.bench();
+    BoardEmulator& board = line.board();
+    Uploader& uploader = bench.engine().uploader();
+    QSignalSpy finished(&uploader, &Uploader::finished);
+    // The board's answers alone set the pace: the receive poll is not running.
+    bench.main().findChild<QAction*>(QStringLiteral("mnuFastTransfers"))->trigger();
+    QCOMPARE(uploader.pacing(), Pacing::AnswerDriven);
+    bench.engine().connection().receivePoll().stop();
+
+    const QString graphic = QStringLiteral("frmGraphic");
+    QTemporaryDir folder;
+    const auto preview = [&](const QImage& picture) {
+        const QString file = folder.filePath(QStringLiteral("%1.bmp").arg(picture.cacheKey()));
+        picture.save(file);
+        bench.open(graphic);
+        bench.dialogs().fileAnswers.append(file);
+        click(bench.find<QPushButton>(graphic, QStringLiteral("cmdOpen")));
+        click(bench.find<QPushButton>(graphic, QStringLiteral("cmdPreview")));
+        return screenPixels(ScreenCanvas(picture, Qt::white));
+    };
+    const QByteArray first = preview(noisePicture(320, 240));
+    QTRY_VERIFY_WITH_TIMEOUT(!uploader.isBusy(), 20000);
+    QCOMPARE(board.screen(), first);
+
+    // Closed in the middle of its rows, a preview still leaves the board a whole
+    // picture, ending in white; the next preview is taken as a picture of its own.
+    QImage dark(320, 240, QImage::Format_RGB32);
+    dark.fill(Qt::black);
+    const auto closeAtRow20 =
+        QObject::connect(&uploader, &Uploader::progress, [&](const UploadProgress& progress) {
+            if (progress.block == 20)
+                bench.window(graphic)->parentWidget()->close();
+        });
+    preview(dark);
+    QTRY_VERIFY_WITH_TIMEOUT(!uploader.isBusy(), 20000);
+    QCOMPARE(finished.last()[0].value<UploadOutcome>().cause, UploadOutcome::Cause::WindowClosed);
+    QVERIFY(finished.last()[0].value<UploadOutcome>().boardReady);
+    QVERIFY(!board.midCommand());
+    QCOMPARE(board.screen().right(320), QByteArray(320, char(255)));
+    QCOMPARE(board.screen().left(320), QByteArray(320, char(0)));
+    QObject::disconnect(closeAtRow20);
+
+    const QByteArray third = preview(noisePicture(300, 200));
+    QTRY_VERIFY_WITH_TIMEOUT(!uploader.isBusy(), 20000);
+    QVERIFY(finished.last()[0].value<UploadOutcome>().completed());
+    QCOMPARE(board.screen(), third);
+    QCOMPARE(board.errorCount(), 0);
 }
 
 QTEST_MAIN(tst_GraphicPty)

@@ -1,14 +1,15 @@
-#include "engine/session.h"
-#include "pseudoterminal.h"
-#include "pseudoterminalbench.h"
 #include "engine/commands.h"
 #include "engine/msserial.h"
 #include "engine/portcatalog.h"
+#include "engine/session.h"
+#include "pseudoterminal.h"
+#include "pseudoterminalbench.h"
 
 #include <QComboBox>
 #include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
+#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -105,10 +106,16 @@ void tst_ConnectionPty::listsADeviceWhileItIsThere() {
                  QStringLiteral("Connected: ") + link + QStringLiteral(" 115200,N,8,1"));
 
     // Gone: the connection is lost with a message that says what happened, and the list
-    // lets go of the device.
+    // lets go of the device. The idle port notices at once, without reading in a loop.
+    int portEvents = 0;
+    auto* device = bench.engine().port().findChild<QSerialPort*>();
+    QVERIFY(device);
+    connect(device, &QSerialPort::errorOccurred, [&portEvents] { ++portEvents; });
+    connect(device, &QSerialPort::readyRead, [&portEvents] { ++portEvents; });
     board.terminate();
     QVERIFY(board.waitForFinished());
-    QTRY_COMPARE(bench.dialogs().messages.size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.dialogs().messages.size(), 1, 250);
+    QVERIFY2(portEvents < 10, qPrintable(QString::number(portEvents)));
     QCOMPARE(bench.dialogs().messages[0].title, QStringLiteral("Critical Error"));
     QVERIFY2(bench.dialogs().messages[0].text.startsWith(QStringLiteral("The board on ") + link +
                                                          QStringLiteral(" is no longer there")),
