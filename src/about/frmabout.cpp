@@ -6,6 +6,7 @@
 #include "app/named.h"
 #include "app/userdialogs.h"
 #include "app/workbench.h"
+#include "buildinfo.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -21,9 +22,9 @@
 namespace {
 
 constexpr int LogoSize = 64;
-constexpr int VersionMajor = LUMARET_VERSION_MAJOR;
-constexpr int VersionMinor = LUMARET_VERSION_MINOR;
-constexpr int VersionRevision = LUMARET_VERSION_PATCH;
+constexpr int VersionMajor = BuildInfo::VersionMajor;
+constexpr int VersionMinor = BuildInfo::VersionMinor;
+constexpr int VersionRevision = BuildInfo::VersionPatch;
 
 QFrame* separatorLine(const char* name, QWidget* parent) {
     auto* line = named(new QFrame(parent), name);
@@ -37,7 +38,7 @@ QFrame* separatorLine(const char* name, QWidget* parent) {
 const QString frmAbout::ApplicationTitle = QStringLiteral("Lumaret");
 
 QUrl frmAbout::webAddress() {
-    return QUrl(QStringLiteral("https://lumaret.example/"));
+    return QUrl(QString::fromLatin1(BuildInfo::Homepage));
 }
 
 frmAbout::Services frmAbout::Services::system() {
