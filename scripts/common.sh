@@ -4,7 +4,8 @@ set -euo pipefail
 LUMARET_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 LUMARET_BUILD="$LUMARET_ROOT/build"
 LUMARET_PACKAGES=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-dev
-                  qt6-qpa-plugins fonts-dejavu-core)
+                  qt6-qpa-plugins fonts-dejavu-core
+                  qt6-svg-dev desktop-file-utils appstream dpkg-dev file groff-base)
 
 ensure_packages() {
     local missing=()

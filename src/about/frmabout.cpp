@@ -3,6 +3,7 @@
 #include "about/linklabel.h"
 #include "about/registry.h"
 #include "about/systeminformation.h"
+#include "buildinfo.h"
 #include "workbench/named.h"
 #include "workbench/userdialogs.h"
 #include "workbench/workbench.h"
@@ -22,9 +23,9 @@
 namespace {
 
 constexpr int LogoSize = 64;
-constexpr int VersionMajor = LUMARET_VERSION_MAJOR;
-constexpr int VersionMinor = LUMARET_VERSION_MINOR;
-constexpr int VersionRevision = LUMARET_VERSION_PATCH;
+constexpr int VersionMajor = BuildInfo::VersionMajor;
+constexpr int VersionMinor = BuildInfo::VersionMinor;
+constexpr int VersionRevision = BuildInfo::VersionPatch;
 
 QFrame* separatorLine(const char* name, QWidget* parent) {
     auto* line = named(new QFrame(parent), name);
@@ -38,7 +39,7 @@ QFrame* separatorLine(const char* name, QWidget* parent) {
 const QString frmAbout::ApplicationTitle = QStringLiteral("Lumaret");
 
 QUrl frmAbout::webAddress() {
-    return QUrl(QStringLiteral("https://lumaret.example/"));
+    return QUrl(QString::fromLatin1(BuildInfo::Homepage));
 }
 
 frmAbout::Services frmAbout::Services::system() {

@@ -1,6 +1,7 @@
 #include "app/artwork.h"
 
 #include "engine/colorvalue.h"
+#include "icon/applicationicon.h"
 
 #include <QFont>
 #include <QLinearGradient>
@@ -85,11 +86,10 @@ QPixmap background(const QSize& size) {
 }
 
 QIcon applicationIcon() {
-    QPixmap pixmap = blankIcon();
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    drawBoard(painter, QRectF(1, 4, IconSize - 2, IconSize - 8));
-    return QIcon(pixmap);
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(QPixmap::fromImage(ApplicationIcon::render(size)));
+    return icon;
 }
 
 QIcon toolbarIcon(const QString& key) {

@@ -4,7 +4,8 @@
 #include <QPixmap>
 #include <QSize>
 
-// Lumaret's own artwork, drawn at start rather than shipped as image files.
+// Lumaret's own artwork, drawn at start rather than shipped as image files; the
+// application icon comes from the picture installed for the desktop.
 namespace Artwork {
 
 QPixmap background(const QSize& size);

@@ -2,9 +2,11 @@
 
 #include "engine/boardengine.h"
 #include "engine/clock.h"
+#include "buildinfo.h"
 #include "engine/connectioncontroller.h"
 #include "engine/msserial.h"
 #include "utilities/updatercommand.h"
+#include "utilities/updaterlocation.h"
 #include "utilities/updaterprocess.h"
 #include "workbench/userdialogs.h"
 #include "workbench/workbench.h"
@@ -37,8 +39,8 @@ QString native(const QString& path) {
 } // namespace
 
 UpdaterSetup UpdaterSetup::system() {
-    return {UpdaterCommand::folderWithSeparator(native(QCoreApplication::applicationDirPath()),
-                                                QDir::separator()),
+    return {UpdaterLocation::folder(QCoreApplication::applicationDirPath(),
+                                    QString::fromLatin1(BuildInfo::PrivateFolderFromPrograms)),
             [] { return std::make_unique<QtUpdaterProcess>(); }};
 }
 
@@ -64,7 +66,7 @@ FirmwareUpdate* FirmwareUpdate::running(Workbench& workbench) {
 void FirmwareUpdate::run() {
     BoardEngine& engine = m_workbench.engine();
     // With the port closed there is nothing to update; during an upload it waits.
-    if (!placeWorkingCopy() || !engine.readyForCommand()) {
+    if (!prepareWorkspace() || !placeWorkingCopy() || !engine.readyForCommand()) {
         finish();
         return;
     }
@@ -74,9 +76,18 @@ void FirmwareUpdate::run() {
     startUpdater();
 }
 
+bool FirmwareUpdate::prepareWorkspace() {
+    m_workspace =
+        std::make_unique<UpdateWorkspace>(m_setup.folder, m_setup.canWriteIn(m_setup.folder));
+    if (m_workspace->isReady())
+        return true;
+    showCritical(m_workspace->errorString());
+    return false;
+}
+
 bool FirmwareUpdate::placeWorkingCopy() {
     m_fileName = UpdaterCommand::FileNameOfPath(m_chosenPath);
-    m_workingCopy = m_setup.folder + m_fileName;
+    m_workingCopy = m_workspace->folder() + m_fileName;
     if (sameFile(m_chosenPath, m_workingCopy))
         return true;
     // Replacing the updater or the program itself would break the installation.
@@ -104,20 +115,23 @@ bool FirmwareUpdate::placeWorkingCopy() {
 }
 
 void FirmwareUpdate::startUpdater() {
-    const QString program = m_setup.folder + UpdaterCommand::name();
-    if (!QFileInfo(program).isFile()) {
-        updaterFailed(tr("The firmware updater %1 was not found.").arg(native(program)));
+    const QString updater = m_setup.folder + UpdaterCommand::name();
+    if (!QFileInfo(updater).isFile()) {
+        updaterFailed(tr("The firmware updater %1 was not found.").arg(native(updater)));
         return;
     }
+    const QString folder = m_workspace->folder();
     m_process = m_setup.newProcess();
-    connect(m_process.get(), &UpdaterProcess::failedToStart, this, [this](const QString& reason) {
-        updaterFailed(tr("The firmware updater could not be started.") + QLatin1Char('\n') +
-                      tr("Command: ") + UpdaterCommand::commandLine(m_setup.folder, m_fileName) +
-                      QLatin1Char('\n') + tr("Reason: ") + reason);
-    });
+    connect(m_process.get(), &UpdaterProcess::failedToStart, this,
+            [this, folder](const QString& reason) {
+                updaterFailed(tr("The firmware updater could not be started.") + QLatin1Char('\n') +
+                              tr("Command: ") + UpdaterCommand::commandLine(folder, m_fileName) +
+                              QLatin1Char('\n') + tr("Reason: ") + reason);
+            });
     connect(m_process.get(), &UpdaterProcess::ended, this, &FirmwareUpdate::updaterEnded);
     m_workbench.engine().clock().callAfter(MinimumUpdaterMs, this, [this] { minimumWaitOver(); });
-    m_process->start(program, UpdaterCommand::arguments(m_fileName), m_setup.folder);
+    m_process->start(folder + UpdaterCommand::name(), UpdaterCommand::arguments(m_fileName),
+                     folder);
 }
 
 void FirmwareUpdate::updaterFailed(const QString& text) {
@@ -163,6 +177,7 @@ void FirmwareUpdate::finish() {
     m_done = true;
     if (m_copied)
         QFile::remove(m_workingCopy);
+    m_workspace.reset();
     Q_EMIT finished();
     deleteLater();
 }

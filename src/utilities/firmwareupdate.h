@@ -1,5 +1,7 @@
 #pragma once
 
+#include "utilities/updateworkspace.h"
+
 #include <QObject>
 #include <QString>
 
@@ -11,16 +13,19 @@ class Workbench;
 
 // Where the firmware updater lies and how it is started.
 struct UpdaterSetup {
-    // The program's folder, ending with its separator: the updater and the working
-    // copy of the firmware file lie there.
+    // The updater's folder, ending with its separator: the program's own, or its
+    // private folder once installed.
     QString folder;
     std::function<std::unique_ptr<UpdaterProcess>()> newProcess;
+    // Whether the working copy can go next to the updater; else the update runs in a
+    // temporary folder (see UpdateWorkspace).
+    std::function<bool(const QString& folder)> canWriteIn = UpdateWorkspace::canWriteIn;
 
-    // The program's own folder and the real process.
+    // The updater's folder, found from the program's own, and the real process.
     static UpdaterSetup system();
 };
 
-// One firmware update: the chosen file is copied next to the program, the port is
+// One firmware update: the chosen file is copied next to the updater, the port is
 // released, the external updater loads the file into the board, and after the board
 // has had time to restart the program connects again and removes the copy.
 //
@@ -46,7 +51,9 @@ Q_SIGNALS:
     void finished();
 
 private:
-    // Puts the working copy next to the program; false (the user told) when it failed.
+    // Sets up the folder the updater runs in; false (the user told) when it failed.
+    bool prepareWorkspace();
+    // Puts the working copy next to the updater; false (the user told) when it failed.
     bool placeWorkingCopy();
     void startUpdater();
     void updaterFailed(const QString& text);
@@ -62,12 +69,15 @@ private:
     QString m_chosenPath;
     QString m_fileName;
     QString m_workingCopy;
-    // False when the chosen file already lies in the program's folder: it is the
+    // False when the chosen file already lies in the updater's folder: it is the
     // user's own file, used in place and never deleted.
     bool m_copied = false;
     bool m_disconnected = false;
     bool m_updaterEnded = false;
     bool m_minimumWaitOver = false;
     bool m_done = false;
+    std::unique_ptr<UpdateWorkspace> m_workspace;
+    // After the workspace, so that a process still running is let go before its
+    // temporary folder is removed.
     std::unique_ptr<UpdaterProcess> m_process;
 };

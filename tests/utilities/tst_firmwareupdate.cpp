@@ -3,7 +3,9 @@
 #include "testbench.h"
 #include "utilities/frmutilities.h"
 #include "utilities/updatercommand.h"
+#include "utilities/updaterlocation.h"
 #include "utilities/updaterprocess.h"
+#include "utilities/updateworkspace.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -27,10 +29,33 @@ QByteArray readFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// An updater that runs for runMs on the test's clock. Each start is logged as
-// "program arguments, in folder: content of the file it was given".
+QString nativeFolder(const QString& path) {
+    return QDir::toNativeSeparators(path) + QDir::separator();
+}
+
+// Where temporary files and folders go, for this program and those it starts.
+void useTemporaryRoot(const QString& path) {
+    for (const char* variable : {"TMPDIR", "TMP", "TEMP"})
+        qputenv(variable, QFile::encodeName(path));
+}
+
+// The temporary folders of updates that exist now.
+QStringList updateFolders() {
+    QStringList folders;
+    const QDir root(QDir::tempPath());
+    for (const QString& name :
+         root.entryList({QStringLiteral("lumaret-update-*")}, QDir::Dirs | QDir::Hidden))
+        folders.append(nativeFolder(root.filePath(name)));
+    return folders;
+}
+
+// An updater that runs for runMs on the test's clock, or fails to start when runMs is
+// FailsToStart. Each start is logged as "program arguments, in folder: content of the
+// file it was given".
 class FakeUpdater : public UpdaterProcess {
 public:
+    static constexpr int FailsToStart = -1;
+
     FakeUpdater(ManualClock& clock, int runMs, QStringList& log)
         : m_clock(clock)
         , m_runMs(runMs)
@@ -41,7 +66,10 @@ public:
         m_log.append((QStringList{program} + arguments).join(QLatin1Char(' ')) +
                      QStringLiteral(", in ") + folder + QStringLiteral(": ") +
                      QString::fromLatin1(readFile(QDir(folder).filePath(arguments.value(0)))));
-        m_clock.callAfter(m_runMs, this, [this] { Q_EMIT ended(); });
+        if (m_runMs == FailsToStart)
+            Q_EMIT failedToStart(QStringLiteral("Permission denied"));
+        else
+            m_clock.callAfter(m_runMs, this, [this] { Q_EMIT ended(); });
     }
 
 private:
@@ -78,6 +106,13 @@ struct UpdateBench {
         bench.line().takeWrites();
     }
     frmUtilities* window() { return qobject_cast<frmUtilities*>(bench.window(Utilities)); }
+    // From now on the updater's folder is one the program may not write.
+    void takeFolderAsReadOnly() {
+        window()->setUpdaterSetup(
+            {folder,
+             [this] { return std::make_unique<FakeUpdater>(bench.clock(), updaterRunMs, log); },
+             [](const QString&) { return false; }});
+    }
     QPushButton* updateButton() {
         return bench.find<QPushButton>(Utilities, QStringLiteral("cmdUpdate"));
     }
@@ -115,14 +150,30 @@ class tst_FirmwareUpdate : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
     void buildsTheCommandLine();
+    void findsTheUpdaterNextToTheProgramOrInItsPrivateFolder();
+    void triesWhetherAFolderCanBeWritten();
     void waitsForTheUpdaterThenNineSecondsBeforeReconnecting_data();
     void waitsForTheUpdaterThenNineSecondsBeforeReconnecting();
     void keepsTheUsersAndTheProgramsOwnFilesAndOnlyCopiesWhileClosed();
     void reportsFailuresAndReconnects();
     void goesOnWhenTheWindowCloses();
     void runsTheRealUpdater();
+    void runsInATemporaryFolderWhenTheUpdatersFolderIsReadOnly();
+    void removesTheTemporaryFolderWhateverHappens();
+#ifdef Q_OS_UNIX
+    void runsAScriptedUpdaterFromATemporaryFolder();
+#endif
+
+private:
+    QTemporaryDir m_temporaryRoot;
 };
+
+void tst_FirmwareUpdate::initTestCase() {
+    QVERIFY(m_temporaryRoot.isValid());
+    useTemporaryRoot(m_temporaryRoot.path());
+}
 
 void tst_FirmwareUpdate::buildsTheCommandLine() {
     using namespace UpdaterCommand;
@@ -139,6 +190,46 @@ void tst_FirmwareUpdate::buildsTheCommandLine() {
     QCOMPARE(folder + fileName, QStringLiteral("C:\\Tools\\board.zep"));
     QCOMPARE(commandLine(folder, fileName, QStringLiteral("update.exe")),
              QStringLiteral("C:\\Tools\\update.exe board.zep -COM1 -115200"));
+}
+
+void tst_FirmwareUpdate::findsTheUpdaterNextToTheProgramOrInItsPrivateFolder() {
+    QTemporaryDir root;
+    const QString programs = root.filePath(QStringLiteral("bin"));
+    const QString privateFolder = root.filePath(QStringLiteral("libexec/lumaret"));
+    const QString fromPrograms = QStringLiteral("../libexec/lumaret");
+    QVERIFY(QDir().mkpath(programs) && QDir().mkpath(privateFolder));
+    const QString nextToPrograms = programs + QLatin1Char('/') + UpdaterCommand::name();
+    const QString installed = privateFolder + QLatin1Char('/') + UpdaterCommand::name();
+
+    // Installed: the updater lies in the private folder only.
+    QVERIFY(writeFile(installed, "installed"));
+    QCOMPARE(UpdaterLocation::folder(programs, fromPrograms), nativeFolder(privateFolder));
+    // The build tree, or an unpacked copy: next to the program, which comes first.
+    QVERIFY(writeFile(nextToPrograms, "built"));
+    QCOMPARE(UpdaterLocation::folder(programs, fromPrograms), nativeFolder(programs));
+    QCOMPARE(UpdaterLocation::folder(programs + QLatin1Char('/'), fromPrograms),
+             nativeFolder(programs));
+    QCOMPARE(UpdaterLocation::folder(programs, QStringLiteral(".")), nativeFolder(programs));
+    // Nowhere (a folder of that name is no updater): the private folder, where an
+    // installed program expects it.
+    QVERIFY(QFile::remove(nextToPrograms) && QFile::remove(installed));
+    QVERIFY(QDir().mkpath(nextToPrograms));
+    QCOMPARE(UpdaterLocation::folder(programs, fromPrograms), nativeFolder(privateFolder));
+}
+
+void tst_FirmwareUpdate::triesWhetherAFolderCanBeWritten() {
+    QTemporaryDir folder;
+    QVERIFY(UpdateWorkspace::canWriteIn(folder.path()));
+    // The trial leaves nothing behind.
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+    QVERIFY(!UpdateWorkspace::canWriteIn(folder.filePath(QStringLiteral("missing"))));
+    QVERIFY(writeFile(folder.filePath(QStringLiteral("file")), "a file"));
+    QVERIFY(!UpdateWorkspace::canWriteIn(folder.filePath(QStringLiteral("file"))));
+#ifdef Q_OS_LINUX
+    // Permissions would let an administrator write here; trying tells the truth.
+    QVERIFY(!UpdateWorkspace::canWriteIn(QStringLiteral("/proc")));
+#endif
 }
 
 void tst_FirmwareUpdate::waitsForTheUpdaterThenNineSecondsBeforeReconnecting_data() {
@@ -293,6 +384,120 @@ void tst_FirmwareUpdate::runsTheRealUpdater() {
     QVERIFY(update.reconnected());
 #endif
 }
+
+void tst_FirmwareUpdate::runsInATemporaryFolderWhenTheUpdatersFolderIsReadOnly() {
+    UpdateBench update;
+    update.takeFolderAsReadOnly();
+    update.update(update.firmware);
+    QCOMPARE(update.status(), QStringLiteral("Updating "));
+    // The same command, from a copy of the updater that lies next to the working copy.
+    const QStringList temporary = updateFolders();
+    QCOMPARE(temporary.size(), 1);
+    QCOMPARE(update.log, QStringList{temporary[0] + UpdaterCommand::name() +
+                                     QStringLiteral(" board.zep -COM1 -115200, in ") +
+                                     temporary[0] + QStringLiteral(": firmware 2.1")});
+    QCOMPARE(readFile(temporary[0] + UpdaterCommand::name()), QByteArray("the updater"));
+    QVERIFY(!QFile::exists(update.workingCopy));
+    update.bench.clock().advance(5001);
+    QCOMPARE(update.status(), QStringLiteral("Reconnecting... "));
+    update.bench.clock().advance(9001);
+    QVERIFY(update.reconnected());
+    QCOMPARE(updateFolders(), QStringList());
+    QVERIFY(update.bench.dialogs().messages.isEmpty());
+    QCOMPARE(readFile(update.firmware), QByteArray("firmware 2.1"));
+
+    // A firmware file that lies next to the updater is copied all the same, and stays.
+    const QString shipped = update.folder + QStringLiteral("shipped.zep");
+    QVERIFY(writeFile(shipped, "shipped"));
+    update.update(shipped);
+    QVERIFY2(update.log.value(1).endsWith(QStringLiteral(": shipped")) &&
+                 !update.log.value(1).contains(QStringLiteral(", in ") + update.folder),
+             qPrintable(update.log.value(1)));
+    update.bench.clock().advance(5001 + 9001);
+    QVERIFY(update.reconnected());
+    QCOMPARE(readFile(shipped), QByteArray("shipped"));
+    QCOMPARE(updateFolders(), QStringList());
+}
+
+void tst_FirmwareUpdate::removesTheTemporaryFolderWhateverHappens() {
+    // The updater fails to start: the command names the copy that was tried.
+    UpdateBench update;
+    update.takeFolderAsReadOnly();
+    update.updaterRunMs = FakeUpdater::FailsToStart;
+    update.update(update.firmware);
+    const QString tried = update.log.value(0).section(QStringLiteral(", in "), 0, 0);
+    QVERIFY2(tried.startsWith(QDir::toNativeSeparators(QDir::tempPath())), qPrintable(tried));
+    QCOMPARE(
+        update.message(),
+        QStringLiteral("Critical Error|The firmware updater could not be started.\nCommand: ") +
+            tried + QStringLiteral("\nReason: Permission denied"));
+    QVERIFY(update.reconnected());
+    QCOMPARE(updateFolders(), QStringList());
+
+    // No updater: named where it belongs, not in the temporary folder.
+    UpdateBench missing(false);
+    missing.takeFolderAsReadOnly();
+    missing.update(missing.firmware);
+    QCOMPARE(missing.message(), QStringLiteral("Critical Error|The firmware updater ") +
+                                    QDir::toNativeSeparators(missing.updater) +
+                                    QStringLiteral(" was not found."));
+    QVERIFY(missing.reconnected());
+    QCOMPARE(updateFolders(), QStringList());
+
+    // No temporary folder can be made (the folder for them is missing, or is a file):
+    // told before the port is touched.
+    const QString aFile = m_temporaryRoot.filePath(QStringLiteral("a file"));
+    QVERIFY(writeFile(aFile, "not a folder"));
+    for (const QString& root : {m_temporaryRoot.filePath(QStringLiteral("missing")), aFile}) {
+        useTemporaryRoot(root);
+        missing.update(missing.firmware);
+        useTemporaryRoot(m_temporaryRoot.path());
+        QVERIFY2(missing.message().startsWith(QStringLiteral(
+                     "Critical Error|No temporary folder could be made for the update.\nReason: ")),
+                 qPrintable(missing.message()));
+        QVERIFY(missing.portOpen() && missing.bench.line().takeWrites().isEmpty());
+        QVERIFY(missing.updateButton()->isEnabled());
+    }
+
+    // The program ends while the updater runs.
+    {
+        UpdateBench ending;
+        ending.takeFolderAsReadOnly();
+        ending.update(ending.firmware);
+        QCOMPARE(updateFolders().size(), 1);
+    }
+    QCOMPARE(updateFolders(), QStringList());
+}
+
+#ifdef Q_OS_UNIX
+void tst_FirmwareUpdate::runsAScriptedUpdaterFromATemporaryFolder() {
+    UpdateBench update(false);
+    // The updater records where it lies, its arguments, its working folder and the
+    // content of the file it was given.
+    const QString record = update.firmwareDir.filePath(QStringLiteral("record.txt"));
+    QVERIFY(writeFile(update.updater, "#!/bin/sh\nprintf '%s|%s|%s|%s\\n' \"$(dirname \"$0\")\" "
+                                      "\"$*\" \"$(pwd)\" \"$(cat \"$1\")\" > '" +
+                                          QFile::encodeName(record) + "'\n"));
+    QVERIFY(QFile::setPermissions(update.updater,
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    update.window()->setUpdaterSetup({update.folder,
+                                      [] { return std::make_unique<QtUpdaterProcess>(); },
+                                      [](const QString&) { return false; }});
+    update.update(update.firmware);
+    const QStringList temporary = updateFolders();
+    QCOMPARE(temporary.size(), 1);
+    update.bench.clock().advance(5001);
+    QTRY_COMPARE(update.status(), QStringLiteral("Reconnecting... "));
+    const QString folder = temporary[0].chopped(1);
+    QCOMPARE(QString::fromLocal8Bit(readFile(record)),
+             folder + QStringLiteral("|board.zep -COM1 -115200|") + folder +
+                 QStringLiteral("|firmware 2.1\n"));
+    update.bench.clock().advance(9001);
+    QVERIFY(update.reconnected());
+    QCOMPARE(updateFolders(), QStringList());
+    QVERIFY(update.bench.dialogs().messages.isEmpty());
+}
+#endif
 
 QTEST_MAIN(tst_FirmwareUpdate)
 #include "tst_firmwareupdate.moc"

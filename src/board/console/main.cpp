@@ -1,4 +1,5 @@
 #include "boardprogram.h"
+#include "buildinfo.h"
 
 #include <QCoreApplication>
 
@@ -7,7 +8,7 @@
 int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("lumaret-board"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(BuildInfo::Version));
 
     QString error;
     const std::optional<BoardProgram::Settings> settings =
