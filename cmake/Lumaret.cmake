@@ -23,3 +23,14 @@ function(lumaret_library name)
   target_link_libraries(${name} PUBLIC ${ARG_LINKS})
   lumaret_target_defaults(${name})
 endfunction()
+
+# The sanitizer build (build-sanitize/, made by scripts/test --sanitize): memory errors,
+# leaks and undefined behaviour stop the program with a report instead of passing by.
+option(LUMARET_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(LUMARET_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+option(LUMARET_BENCHMARKS "Build the benchmarks (scripts/bench)" ON)

@@ -1,4 +1,4 @@
-# Shared by scripts/run and scripts/test: install what is missing, then build into build/.
+# Shared by the scripts: install what is missing, then build into build/ (or another folder).
 set -euo pipefail
 
 LUMARET_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -7,9 +7,11 @@ LUMARET_PACKAGES=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-
                   qt6-qpa-plugins fonts-dejavu-core
                   qt6-svg-dev desktop-file-utils appstream dpkg-dev file groff-base)
 
+# ensure_packages [PACKAGE...]: installs those of LUMARET_PACKAGES and the given ones
+# that are missing.
 ensure_packages() {
     local missing=()
-    for package in "${LUMARET_PACKAGES[@]}"; do
+    for package in "${LUMARET_PACKAGES[@]}" "$@"; do
         if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
             missing+=("$package")
         fi
@@ -27,10 +29,14 @@ ensure_packages() {
         apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# build_lumaret [FOLDER [CMAKE OPTION...]]: configures FOLDER (build/ by default) with the
+# options the first time, then builds it incrementally.
 build_lumaret() {
-    if [ ! -f "$LUMARET_BUILD/CMakeCache.txt" ]; then
-        cmake -S "$LUMARET_ROOT" -B "$LUMARET_BUILD" -G Ninja \
-              -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMARET_WERROR=ON
+    local folder=${1:-$LUMARET_BUILD}
+    shift $(($# > 0))
+    if [ ! -f "$folder/CMakeCache.txt" ]; then
+        cmake -S "$LUMARET_ROOT" -B "$folder" -G Ninja \
+              -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMARET_WERROR=ON "$@" || return
     fi
-    cmake --build "$LUMARET_BUILD" --parallel
+    cmake --build "$folder" --parallel
 }

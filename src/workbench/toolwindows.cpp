@@ -37,7 +37,7 @@ void ToolWindows::add(const QString& name, Factory factory) {
 }
 
 QWidget* ToolWindows::show(const QString& name, Activation activation) {
-    QMdiSubWindow* frame = m_open.value(name);
+    QMdiSubWindow* frame = openFrame(name);
     if (!frame) {
         const auto factory = m_factories.constFind(name);
         if (factory == m_factories.constEnd())
@@ -53,7 +53,8 @@ QWidget* ToolWindows::show(const QString& name, Activation activation) {
         frame = m_area.addSubWindow(toolFrame);
         m_open.insert(name, frame);
         // Destroyed without a close (the main window going away): forget it too.
-        connect(frame, &QObject::destroyed, this, [this, name, frame] { forget(name, frame); });
+        connect(frame, &QObject::destroyed, this,
+                [this, name](QObject* dying) { forget(name, dying); });
         frame->show();
         // A window wider or taller than the area would be placed partly left of or
         // above it, out of the scroll bars' reach; its top-left corner stays visible.
@@ -70,7 +71,11 @@ QWidget* ToolWindows::show(const QString& name, Activation activation) {
     return frame->widget();
 }
 
-void ToolWindows::forget(const QString& name, const QMdiSubWindow* frame) {
+QMdiSubWindow* ToolWindows::openFrame(const QString& name) const {
+    return qobject_cast<QMdiSubWindow*>(m_open.value(name));
+}
+
+void ToolWindows::forget(const QString& name, const QObject* frame) {
     // Only the frame that is open under this name: a newer one may have taken its place.
     const auto open = m_open.find(name);
     if (open == m_open.end() || (!open->isNull() && open->data() != frame))
@@ -80,12 +85,12 @@ void ToolWindows::forget(const QString& name, const QMdiSubWindow* frame) {
 }
 
 QWidget* ToolWindows::find(const QString& name) const {
-    const QMdiSubWindow* frame = m_open.value(name);
+    const QMdiSubWindow* frame = openFrame(name);
     return frame ? frame->widget() : nullptr;
 }
 
 void ToolWindows::closeAll() {
     const auto frames = m_open.values();
-    for (const QPointer<QMdiSubWindow>& frame : frames)
+    for (const QPointer<QObject>& frame : frames)
         delete frame.data();
 }

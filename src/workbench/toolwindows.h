@@ -40,10 +40,13 @@ Q_SIGNALS:
     void closed(const QString& name);
 
 private:
-    void forget(const QString& name, const QMdiSubWindow* frame);
+    QMdiSubWindow* openFrame(const QString& name) const;
+    void forget(const QString& name, const QObject* frame);
 
     QMdiArea& m_area;
     Workbench& m_workbench;
     QMap<QString, Factory> m_factories;
-    QMap<QString, QPointer<QMdiSubWindow>> m_open;
+    // Kept as plain objects: a frame's destroyed signal comes when it is no longer a
+    // QMdiSubWindow, and it must still be told apart from a newer frame of that name.
+    QMap<QString, QPointer<QObject>> m_open;
 };
