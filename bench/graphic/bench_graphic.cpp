@@ -1,52 +1,29 @@
-// Speed of the graphic tool.
-//
-//   bench_graphic            runs the measurements and prints them
-//   bench_graphic --no-line  leaves out the 33 s of line-rate transfers
-//
-// First the reduction of a 320 x 240 canvas to its 76800-byte stream, the two dithers
-// alone, a 4000 x 3000 JPEG from disk to its values (Fit, error diffusion), and how long
-// the graphic window takes to show a change of option with a 4000 x 3000 JPEG or PNG
-// loaded. Then the whole
-// program (main window, graphic window, a real serial port) against lumaret-board
-// --line-rate at 115200 bit/s with the real receive poll: a Preview and a Save, each
-// timed against the floor the poll sets (the board answers every block well within
-// one tick, so one block goes per tick: 240 x 50 ms and 300 x 70 ms) and against the
-// line's own limit, with the CPU time they cost. The board's screen and picture slot
-// are checked against the canvas afterwards.
+// Speed of the graphic tool: the reduction of a 320 x 240 canvas to its 76800-byte
+// stream, the two dithers alone, a 4000 x 3000 JPEG from disk to its values (Fit, error
+// diffusion), and how long the graphic window takes to show a change of option with a
+// 4000 x 3000 JPEG or PNG loaded. (The uploads to a board are measured by bench_pacing.)
 
-#include "engine/boardengine.h"
 #include "engine/clock.h"
 #include "app/frmmainmdi.h"
-#include "engine/session.h"
 #include "graphic/pictureconversion.h"
 #include "graphic/pictureloading.h"
 #include "workbench/toolwindows.h"
-#include "workbench/updown.h"
 #include "workbench/userdialogs.h"
 #include "graphic/screencanvas.h"
-#include "engine/colorvalue.h"
-#include "engine/commands.h"
-#include "engine/connectioncontroller.h"
-#include "engine/msserial.h"
 #include "engine/portcatalog.h"
 #include "engine/qtseriallink.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFileInfo>
-#include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <functional>
 
 namespace {
@@ -55,15 +32,6 @@ constexpr double ReductionTargetMs = 2;
 constexpr double DitherTargetMs = 5;
 constexpr double PhotoTargetMs = 250;
 constexpr double OptionChangeTargetMs = 50;
-constexpr double FloorTolerance = 0.03;
-constexpr double CpuShareTarget = 0.10;
-constexpr int BaudRate = 115200;
-constexpr int Rows = 240;
-constexpr int Chunks = 300;
-constexpr double PreviewPollSeconds = 0.050;
-constexpr double SavePollSeconds = 0.070;
-// Ten bits a byte on the line: the header and the 76800 pixels.
-constexpr double LineLimitSeconds = (2 + ScreenCanvas::PixelCount) * 10.0 / BaudRate;
 
 QImage noise(int width, int height) {
     QRandomGenerator random(11);
@@ -73,10 +41,6 @@ QImage noise(int width, int height) {
             image.setPixel(x, y, random.generate() | 0xFF000000u);
     }
     return image;
-}
-
-double processorSeconds() {
-    return double(std::clock()) / CLOCKS_PER_SEC;
 }
 
 const char* verdict(bool ok) {
@@ -179,143 +143,6 @@ private:
     QString m_picture;
 };
 
-// Runs the event loop until done() or the time is up; looks every 5 ms.
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    QEventLoop loop;
-    QTimer look;
-    look.callOnTimeout([&] {
-        if (done() || deadline.hasExpired())
-            loop.quit();
-    });
-    look.start(5);
-    if (!done())
-        loop.exec();
-    return done();
-}
-
-struct Run {
-    double wallSeconds = -1;
-    double cpuSeconds = 0;
-};
-
-// The board's screen, read back through the simulator's screenshot command.
-QByteArray boardScreen(QProcess& board, const QString& file) {
-    board.readAllStandardOutput();
-    board.write(QByteArray("screenshot ") + file.toLocal8Bit() + '\n');
-    QByteArray said;
-    if (!waitUntil([&] { return (said += board.readAllStandardOutput()).contains("written"); },
-                   5000))
-        return {};
-    const QImage shot(file);
-    QByteArray pixels;
-    for (int y = 0; y < shot.height(); ++y) {
-        for (int x = 0; x < shot.width(); ++x)
-            pixels.append(char(ColorValue::reduce(shot.pixel(x, y))));
-    }
-    return pixels;
-}
-
-class LineRateBench {
-public:
-    bool start() {
-        const QString path =
-            QCoreApplication::applicationDirPath() + QStringLiteral("/lumaret-board");
-        if (!QFileInfo::exists(path)) {
-            std::fprintf(stderr, "no %s (it is built on POSIX systems only)\n", qPrintable(path));
-            return false;
-        }
-        m_board.start(path, {QStringLiteral("--line-rate")});
-        if (!m_board.waitForStarted() || !m_board.waitForReadyRead(5000)) {
-            std::fprintf(stderr, "lumaret-board did not start\n");
-            return false;
-        }
-        const QString device = QString::fromLocal8Bit(m_board.readLine().trimmed());
-
-        const QString picture = m_folder.filePath(QStringLiteral("noise.bmp"));
-        const QImage image = noise(400, 300);
-        image.save(picture);
-        m_expected = screenPixels(ScreenCanvas(image, Qt::white));
-        m_dialogs = std::make_shared<BenchDialogs>(picture);
-        auto ports = std::make_shared<PortCatalog>(
-            [device] {
-                return QList<PortEntry>{{device, device}};
-            },
-            [](const QString& name) { return std::make_unique<QtSerialLink>(name); });
-        m_main = std::make_unique<frmMainMDI>(
-            frmMainMDI::Services{std::make_shared<SystemClock>(), m_dialogs, ports, false});
-        m_main->show();
-        m_main->engine().connection().connectTo(device, QStringLiteral("115200,N,8,1"));
-        if (!waitUntil(
-                [this] {
-                    return m_main->engine().connection().state() == ConnectionController::State::Connected;
-                },
-                5000)) {
-            std::fprintf(stderr, "not connected: %s\n", qPrintable(m_main->statusText()));
-            return false;
-        }
-        m_window = m_main->toolWindows().show(QStringLiteral("frmGraphic"));
-        button("cmdOpen")->click();
-        return true;
-    }
-
-    Run transfer(const char* buttonName) {
-        Run run;
-        QElapsedTimer wall;
-        const double cpuAtStart = processorSeconds();
-        wall.start();
-        button(buttonName)->click();
-        if (!waitUntil([this] { return !m_main->engine().uploader().isBusy(); }, 60000))
-            return run;
-        run.wallSeconds = double(wall.nsecsElapsed()) / 1e9;
-        run.cpuSeconds = processorSeconds() - cpuAtStart;
-        return run;
-    }
-
-    void chooseScreen(int screen) {
-        m_window->findChild<UpDown*>(QStringLiteral("udScreenNumber"))->setValue(screen);
-    }
-
-    // Whether the board's screen comes to show these pixels within about a second.
-    bool screenShows(const QByteArray& pixels) {
-        const QString file = m_folder.filePath(QStringLiteral("screen.png"));
-        for (int look = 0; look < 10; ++look) {
-            if (boardScreen(m_board, file) == pixels)
-                return true;
-            waitUntil([] { return false; }, 100);
-        }
-        return false;
-    }
-    bool previewShown() { return screenShows(m_expected); }
-    bool clearedAndLoaded() {
-        m_main->engine().port().output(Commands::clearScreen(0));
-        if (!screenShows(QByteArray(ScreenCanvas::PixelCount, char(0))))
-            return false;
-        button("cmdLoad")->click();
-        return screenShows(m_expected);
-    }
-    int messages() const { return m_dialogs->messages; }
-
-    ~LineRateBench() {
-        m_main.reset();
-        m_board.closeWriteChannel();
-        m_board.terminate();
-        m_board.waitForFinished(5000);
-    }
-
-private:
-    QPushButton* button(const char* name) {
-        return m_window->findChild<QPushButton*>(QLatin1String(name));
-    }
-
-    QProcess m_board;
-    QTemporaryDir m_folder;
-    QByteArray m_expected;
-    std::shared_ptr<BenchDialogs> m_dialogs;
-    std::unique_ptr<frmMainMDI> m_main;
-    QWidget* m_window = nullptr;
-};
-
 // The graphic window with a large picture loaded: how long each change of option takes
 // to show in the picture box (the worst change, each the median of its runs).
 void reportOptionChanges(QTemporaryDir& folder) {
@@ -366,24 +193,6 @@ void reportOptionChanges(QTemporaryDir& folder) {
     }
 }
 
-void report(const char* name, const Run& run, int blocks, double pollSeconds) {
-    if (run.wallSeconds < 0) {
-        std::printf("%s: did not finish\n", name);
-        return;
-    }
-    const double floor = blocks * pollSeconds;
-    const double ratio = run.wallSeconds / floor;
-    const double cpuShare = run.cpuSeconds / run.wallSeconds;
-    std::printf("%s to lumaret-board --line-rate at 115200: %.3f s\n", name, run.wallSeconds);
-    std::printf("  against the poll's floor (%d x %.0f ms = %.2f s): %.4f (target <= %.2f)  %s\n",
-                blocks, pollSeconds * 1000, floor, ratio, 1 + FloorTolerance,
-                verdict(ratio <= 1 + FloorTolerance));
-    std::printf("  against the line's limit (%.2f s): %.3f\n", LineLimitSeconds,
-                run.wallSeconds / LineLimitSeconds);
-    std::printf("  CPU time %.3f s, %.2f %% of wall time (target < %.0f %%)  %s\n", run.cpuSeconds,
-                100 * cpuShare, 100 * CpuShareTarget, verdict(cpuShare < CpuShareTarget));
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -401,20 +210,5 @@ int main(int argc, char** argv) {
     QTemporaryDir pictures;
     reportConversion(pictures);
     reportOptionChanges(pictures);
-
-    if (QCoreApplication::arguments().contains(QStringLiteral("--no-line")))
-        return 0;
-    LineRateBench line;
-    if (!line.start())
-        return 1;
-    const Run preview = line.transfer("cmdPreview");
-    report("Preview", preview, Rows, PreviewPollSeconds);
-    std::printf("  board's screen equals the canvas: %s\n", verdict(line.previewShown()));
-
-    line.chooseScreen(12);
-    const Run save = line.transfer("cmdSave");
-    report("Save", save, Chunks, SavePollSeconds);
-    std::printf("  cleared, then Load 12 shows the canvas again: %s\n",
-                verdict(line.clearedAndLoaded()));
-    return line.messages() == 0 ? 0 : 1;
+    return 0;
 }

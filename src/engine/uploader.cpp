@@ -44,12 +44,18 @@ Uploader::Start Uploader::start(UploadPlan plan, QObject* owner) {
     m_bytesSent = 0;
     m_bytesTotal = m_plan.byteCount();
     m_startedMs = m_clock.elapsedMs();
-    m_owner = owner;
+    const quint64 upload = ++m_uploadCount;
     if (owner) {
-        // Nothing may run inside the owner's destruction: the stop comes right after it.
-        m_ownerConnection = connect(owner, &QObject::destroyed, this, [this] {
+        // Nothing may run inside the owner's destruction: the stop comes right after it,
+        // for this upload only.
+        m_ownerConnection = connect(owner, &QObject::destroyed, this, [this, upload] {
             QMetaObject::invokeMethod(
-                this, [this] { stop(UploadOutcome::Cause::WindowClosed); }, Qt::QueuedConnection);
+                this,
+                [this, upload] {
+                    if (upload == m_uploadCount)
+                        stop(UploadOutcome::Cause::WindowClosed);
+                },
+                Qt::QueuedConnection);
         });
     }
     Q_EMIT busyChanged(true);
@@ -174,7 +180,6 @@ void Uploader::end(UploadOutcome::Cause cause, bool boardReady, const PortError&
     m_awaiting = false;
     m_answerWhileSending = false;
     disconnect(m_ownerConnection);
-    m_owner = nullptr;
     m_connection.receivePoll().setInterval(ConnectionController::ReceivePollMs);
     Q_EMIT busyChanged(false);
     Q_EMIT finished(outcome);

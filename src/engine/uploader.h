@@ -5,7 +5,6 @@
 
 #include <QMetaObject>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 class Clock;
@@ -122,7 +121,8 @@ private:
     State m_state = State::Idle;
     UploadPlan m_plan;
     UploadOutcome::Cause m_stopCause = UploadOutcome::Cause::Completed;
-    QPointer<QObject> m_owner;
+    // Uploads started so far: tells a stop meant for an earlier one apart.
+    quint64 m_uploadCount = 0;
     QMetaObject::Connection m_ownerConnection;
     int m_block = 0;
     bool m_awaiting = false;

@@ -1,8 +1,8 @@
-#include "engine/uploader.h"
-#include "engine/session.h"
-#include "workbench/updown.h"
 #include "engine/msserial.h"
+#include "engine/session.h"
+#include "engine/uploader.h"
 #include "testbench.h"
+#include "workbench/updown.h"
 
 #include <QFocusEvent>
 #include <QInputMethodEvent>
@@ -186,6 +186,8 @@ void tst_TextWindow::closedPortOrAnUploadHoldsTheCommandsBack() {
     // Once the board has the picture, the held line goes out with the next Enter.
     bench.poll("!");
     QVERIFY(!bench.engine().uploader().isBusy());
+    // The note that held the line back is gone with the upload.
+    QVERIFY(!bench.main().statusNote().contains(QStringLiteral("still running")));
     QTest::keyClick(text, Qt::Key_Return);
     QCOMPARE(bench.line().takeWrites(), (Writes{header(255, 1), "H", "i", "\r"}));
 }

@@ -1,10 +1,10 @@
 #include "engine/colorvalue.h"
 #include "engine/session.h"
-#include "workbench/updown.h"
 #include "graphic/frmgraphic.h"
 #include "graphic/pictureloading.h"
 #include "picturefiles.h"
 #include "testbench.h"
+#include "workbench/updown.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,8 +12,10 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -85,6 +87,7 @@ class tst_frmGraphic : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void controlsAndClosedPort();
     void uploadSendsBlocksPacedByTheBoard_data();
     void uploadSendsBlocksPacedByTheBoard();
@@ -177,9 +180,24 @@ void tst_frmGraphic::uploadSendsBlocksPacedByTheBoard() {
         QCOMPARE(f.progress().value(), qMax(0, block - 1));
         if (save)
             QCOMPARE(f.child<QLineEdit>("txtGraphic")->text(), QString::number(block));
+        if (block == blocks / 2) {
+            // Half the picture is out: the status bar tells, and how long the rest takes.
+            f.bench.clock().advance(3000);
+            f.bench.poll();
+            f.bench.poll("!");
+            f.bench.line().takeWrites();
+            ++block;
+            QVERIFY2(f.bench.main().statusNote().contains(QRegularExpression(
+                         QStringLiteral("^(Preview|Save): 5\\d %, [23] s left$"))),
+                     qPrintable(f.bench.main().statusNote()));
+        }
     }
     f.bench.poll("ok");
     QVERIFY(f.idle());
+    // At the end the status bar tells what went and how fast.
+    QCOMPARE(f.bench.main().statusNote(),
+             (save ? QStringLiteral("Save: 76,803 bytes in 3.0 s, 25.6 kB/s")
+                   : QStringLiteral("Preview: 76,802 bytes in 3.0 s, 25.6 kB/s")));
     QCOMPARE(f.bench.engine().session().controllerResponse(), lastAnswer);
     f.bench.poll("!");
     QVERIFY(f.bench.line().writes.isEmpty());

@@ -1,0 +1,172 @@
+// The uploads paced by the receive poll and paced by the board's answers ("Fast
+// Transfers"), side by side: the whole program (main window, tool windows, a real serial
+// port) against lumaret-board --line-rate at 115200 bit/s, in one run.
+//
+// - Poll pacing, as the board tools always paced it: the board answers each block well
+//   within one tick, so one block goes per tick; the paced part of each upload lies
+//   within 3 % of 240 x 50 ms (preview), 300 x 70 ms (save) and 94 x 130 ms (font).
+// - Answer-driven pacing: the next block goes the moment the answer arrives; a preview
+//   and a save take at most 1.04 x the line time of their bytes (10 bits a byte), the
+//   font (DejaVu Sans 24) at most 1.15 x; the program's CPU stays under 10 % of the time.
+
+#include "app/frmmainmdi.h"
+#include "engine/boardengine.h"
+#include "engine/uploader.h"
+#include "graphic/screencanvas.h"
+#include "linebench.h"
+#include "workbench/updown.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFontDatabase>
+#include <QLocale>
+#include <QPushButton>
+#include <QRandomGenerator>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+constexpr double PollTolerance = 0.03;
+constexpr double CpuShareTarget = 0.10;
+
+struct Upload {
+    const char* name;
+    // Sets the upload off in its window.
+    std::function<void(LineBench&)> start;
+    // The blocks whose answers the poll paces, from the first of them to the end.
+    int firstPacedBlock;
+    int pacedBlocks;
+    int pollMs;
+    // At most this many times the line time of its bytes when the answers pace it.
+    double answerTarget;
+};
+
+struct Run {
+    double wallSeconds = -1;
+    double pacedSeconds = -1;
+    double cpuSeconds = 0;
+    qint64 bytes = 0;
+    bool completed = false;
+};
+
+QImage noise(int width, int height) {
+    QRandomGenerator random(11);
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, random.generate() | 0xFF000000u);
+    }
+    return image;
+}
+
+void click(QWidget* window, const char* button) {
+    window->findChild<QPushButton*>(QLatin1String(button))->click();
+}
+
+Run measure(LineBench& line, const Upload& upload) {
+    Run run;
+    Uploader& uploader = line.engine().uploader();
+    QElapsedTimer clock;
+    qint64 pacedFromNs = -1;
+    const auto paced = QObject::connect(&uploader, &Uploader::blockSent, [&](int block) {
+        if (block == upload.firstPacedBlock)
+            pacedFromNs = clock.nsecsElapsed();
+    });
+    const auto finished =
+        QObject::connect(&uploader, &Uploader::finished, [&](const UploadOutcome& outcome) {
+            run.completed = outcome.completed();
+            run.bytes = outcome.bytesSent;
+        });
+    const double cpuBefore = processorSeconds();
+    clock.start();
+    upload.start(line);
+    if (LineBench::waitUntil([&uploader] { return !uploader.isBusy(); }, 120000)) {
+        const qint64 endNs = clock.nsecsElapsed();
+        run.wallSeconds = double(endNs) / 1e9;
+        run.pacedSeconds = double(endNs - pacedFromNs) / 1e9;
+        run.cpuSeconds = processorSeconds() - cpuBefore;
+    }
+    QObject::disconnect(paced);
+    QObject::disconnect(finished);
+    return run;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Each result shows as it comes, also when the output goes to a file.
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    if (QFontDatabase::addApplicationFont(
+            QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf")) < 0) {
+        std::fprintf(stderr, "DejaVuSans.ttf is missing (package fonts-dejavu-core)\n");
+        return 1;
+    }
+    LineBench line;
+    line.dialogs().font = QFont(QStringLiteral("DejaVu Sans"), 24);
+    if (!line.start())
+        return 1;
+
+    const QImage picture = noise(400, 300);
+    const QString pictureFile = line.folder().filePath(QStringLiteral("noise.bmp"));
+    picture.save(pictureFile);
+    const QByteArray expectedScreen = screenPixels(ScreenCanvas(picture, Qt::white));
+    QWidget* graphic = line.open(QStringLiteral("frmGraphic"));
+    line.dialogs().fileAnswers.append(pictureFile);
+    click(graphic, "cmdOpen");
+    graphic->findChild<UpDown*>(QStringLiteral("udScreenNumber"))->setValue(12);
+    QWidget* font = line.open(QStringLiteral("frmFont"));
+
+    const QList<Upload> uploads{
+        {"Preview", [graphic](LineBench&) { click(graphic, "cmdPreview"); }, 0, 240, 50, 1.04},
+        {"Save", [graphic](LineBench&) { click(graphic, "cmdSave"); }, 1, 300, 70, 1.04},
+        {"Font upload", [font](LineBench&) { click(font, "cmdCapture"); }, 1, 94, 130, 1.15},
+    };
+    QAction* fastTransfers = line.main().findChild<QAction*>(QStringLiteral("mnuFastTransfers"));
+    bool allMet = true;
+    double answerDrivenCpu = 0;
+    double answerDrivenWall = 0;
+    const QLocale locale(QLocale::English, QLocale::UnitedStates);
+    std::printf("%-12s %8s  %-37s  %-33s  %s\n", "upload", "bytes", "paced by the receive poll",
+                "paced by the answers", "speed-up");
+    for (const Upload& upload : uploads) {
+        fastTransfers->setChecked(false);
+        const Run poll = measure(line, upload);
+        fastTransfers->setChecked(true);
+        const Run answers = measure(line, upload);
+        const double floor = upload.pacedBlocks * upload.pollMs / 1000.0;
+        const double pollRatio = poll.pacedSeconds / floor;
+        const double lineRatio = answers.wallSeconds / LineBench::lineSeconds(answers.bytes);
+        const bool pollMet = poll.completed && std::abs(pollRatio - 1) <= PollTolerance;
+        const bool answersMet = answers.completed && lineRatio <= upload.answerTarget;
+        allMet = allMet && pollMet && answersMet;
+        answerDrivenCpu += answers.cpuSeconds;
+        answerDrivenWall += answers.wallSeconds;
+        const QString floorText =
+            QStringLiteral("%1 x %2 ms").arg(upload.pacedBlocks).arg(upload.pollMs);
+        std::printf(
+            "%-12s %8s  %7.3f s, %.4f x %-12s %-6s  %7.3f s, %.3f x line (<= %.2f) %-6s  %.2f x\n",
+            upload.name, qPrintable(locale.toString(answers.bytes)), poll.wallSeconds, pollRatio,
+            qPrintable(floorText), verdict(pollMet), answers.wallSeconds, lineRatio,
+            upload.answerTarget, verdict(answersMet), poll.wallSeconds / answers.wallSeconds);
+        if (upload.start && QLatin1String(upload.name) == QLatin1String("Preview")) {
+            const bool shown = line.boardScreen() == expectedScreen;
+            allMet = allMet && shown;
+            std::printf("%-12s the board's screen equals the picture: %s\n", "", verdict(shown));
+        }
+    }
+    const double cpuShare = answerDrivenCpu / answerDrivenWall;
+    const bool light = cpuShare <= CpuShareTarget;
+    allMet = allMet && light;
+    std::printf("CPU during the answer-paced uploads: %.1f %% of their time (target <= %.0f %%)  "
+                "%s\n",
+                100 * cpuShare, 100 * CpuShareTarget, verdict(light));
+    const bool quiet =
+        line.dialogs().messages.count(QStringLiteral("   Done.")) == line.dialogs().messages.size();
+    return allMet && quiet ? 0 : 1;
+}

@@ -1,0 +1,127 @@
+#include "linebench.h"
+
+#include "app/frmmainmdi.h"
+#include "engine/boardengine.h"
+#include "engine/clock.h"
+#include "engine/colorvalue.h"
+#include "engine/connectioncontroller.h"
+#include "engine/portcatalog.h"
+#include "engine/qtseriallink.h"
+#include "workbench/toolwindows.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QImage>
+#include <QTimer>
+
+#include <cstdio>
+#include <ctime>
+
+UserDialogs::Answer BenchDialogs::message(QWidget*, const QString& title, const QString& text, Icon,
+                                          Buttons) {
+    messages.append(text);
+    if (!title.isEmpty())
+        std::fprintf(stderr, "message \"%s\": %s\n", qPrintable(title), qPrintable(text));
+    return Answer::Ok;
+}
+
+QString BenchDialogs::openFileName(QWidget*, const QString&, const QString&) {
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+}
+
+std::optional<UserDialogs::FontChoice> BenchDialogs::chooseFont(QWidget*, const QString&,
+                                                                const FontChoice&) {
+    return FontChoice{font, Qt::black};
+}
+
+LineBench::LineBench()
+    : m_dialogs(std::make_shared<BenchDialogs>()) {}
+
+LineBench::~LineBench() {
+    m_main.reset();
+    m_board.closeWriteChannel();
+    m_board.terminate();
+    m_board.waitForFinished(5000);
+}
+
+bool LineBench::start() {
+    const QString program =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/lumaret-board");
+    if (!QFileInfo::exists(program)) {
+        std::fprintf(stderr, "no %s (it is built on POSIX systems only)\n", qPrintable(program));
+        return false;
+    }
+    m_board.start(program, {QStringLiteral("--line-rate")});
+    if (!m_board.waitForStarted() || !m_board.waitForReadyRead(5000)) {
+        std::fprintf(stderr, "lumaret-board did not start: %s\n",
+                     qPrintable(m_board.errorString()));
+        return false;
+    }
+    const QString device = QString::fromLocal8Bit(m_board.readLine().trimmed());
+    auto ports = std::make_shared<PortCatalog>(
+        [device] {
+            return QList<PortEntry>{{device, device}};
+        },
+        [](const QString& name) { return std::make_unique<QtSerialLink>(name); });
+    m_main = std::make_unique<frmMainMDI>(
+        frmMainMDI::Services{std::make_shared<SystemClock>(), m_dialogs, ports, false});
+    m_main->show();
+    ConnectionController& connection = engine().connection();
+    connection.connectTo(device, QStringLiteral("115200,N,8,1"));
+    if (!waitUntil(
+            [&connection] { return connection.state() == ConnectionController::State::Connected; },
+            5000)) {
+        std::fprintf(stderr, "not connected: %s\n", qPrintable(m_main->statusText()));
+        return false;
+    }
+    return true;
+}
+
+BoardEngine& LineBench::engine() {
+    return m_main->engine();
+}
+
+QWidget* LineBench::open(const QString& window) {
+    return m_main->toolWindows().show(window);
+}
+
+QByteArray LineBench::boardScreen() {
+    const QString file = m_folder.filePath(QStringLiteral("screen.png"));
+    m_board.readAllStandardOutput();
+    m_board.write(QByteArray("screenshot ") + file.toLocal8Bit() + '\n');
+    QByteArray said;
+    if (!waitUntil([&] { return (said += m_board.readAllStandardOutput()).contains("written"); },
+                   5000))
+        return {};
+    const QImage shot(file);
+    QByteArray pixels;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x)
+            pixels.append(char(ColorValue::reduce(shot.pixel(x, y))));
+    }
+    return pixels;
+}
+
+bool LineBench::waitUntil(const std::function<bool()>& done, int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    QEventLoop loop;
+    QTimer look;
+    look.callOnTimeout([&] {
+        if (done() || deadline.hasExpired())
+            loop.quit();
+    });
+    look.start(5);
+    if (!done())
+        loop.exec();
+    return done();
+}
+
+double processorSeconds() {
+    return double(std::clock()) / CLOCKS_PER_SEC;
+}
+
+const char* verdict(bool met) {
+    return met ? "ok" : "MISSED";
+}
