@@ -8,7 +8,17 @@ SimulatorLink::SimulatorLink(BoardEmulator& board, std::function<void()> onOpene
     : SerialLink(parent)
     , m_board(&board)
     , m_onOpened(std::move(onOpened))
-    , m_guard(board) {}
+    , m_guard(board) {
+    // The board answers inside the write that it answers; the reader hears of it once
+    // that write has returned, as it would from a real line.
+    connect(
+        &board, &BoardEmulator::answersReady, this,
+        [this] {
+            if (m_open && m_board && m_board->hearsLine())
+                Q_EMIT readyRead();
+        },
+        Qt::QueuedConnection);
+}
 
 SimulatorLink::~SimulatorLink() {
     close();
