@@ -88,11 +88,16 @@ BoardRun::BoardRun(QString portName, const CliSettings& settings, QList<CliStep>
     connect(&uploader, &Uploader::finished, this, &BoardRun::onUploadFinished);
     connect(&m_engine->port(), &MSserial::traffic, this, [this](const LineTraffic& traffic) {
         const auto now = double(m_engine->clock().elapsedMs());
-        // The board answers a block once all of it has arrived.
+        // The board answers a block (or the identification) once all of it has arrived;
+        // a touch report tells nothing of what is still on its way.
         if (traffic.direction != LineTraffic::Direction::ToBoard) {
-            m_lineFreeAtMs = std::min(m_lineFreeAtMs, now);
+            if (m_state != State::Listening) {
+                m_lineFreeAtMs = std::min(m_lineFreeAtMs, now);
+                m_boardHasAll = true;
+            }
             return;
         }
+        m_boardHasAll = false;
         const double msPerByte =
             BitsPerByte * 1000.0 /
             LineSettings::baudRateOf(m_engine->port().settings()).value_or(m_settings.baudRate);
@@ -382,7 +387,7 @@ void BoardRun::finish(int exitCode, const QString& message) {
     m_state = State::Finishing;
     ++m_stepGeneration;
     m_result = {exitCode, message, 0};
-    if (!m_engine->port().portOpen()) {
+    if (!m_engine->port().portOpen() || m_boardHasAll) {
         leaveBoard();
         return;
     }

@@ -109,4 +109,6 @@ private:
     const CliStep* m_listening = nullptr;
     // When the last byte written will have left on the line, at the line's speed.
     double m_lineFreeAtMs = 0;
+    // The board answered after the last write: it has everything.
+    bool m_boardHasAll = true;
 };
