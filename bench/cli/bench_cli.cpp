@@ -53,8 +53,8 @@ double firstByteMs() {
     QProcess cli;
     QElapsedTimer clock;
     clock.start();
-    cli.start(binary("lumaret-cli"), {QStringLiteral("--port"), line.devicePath(),
-                                      QStringLiteral("identify")});
+    cli.start(binary("lumaret-cli"),
+              {QStringLiteral("--port"), line.devicePath(), QStringLiteral("identify")});
     double ms = -1;
     const QDeadlineTimer deadline(5000);
     while (!deadline.hasExpired()) {
@@ -143,7 +143,8 @@ int main(int argc, char** argv) {
     const double firstByte = starts.at(starts.size() / 2);
     std::printf("Start of lumaret-cli to its first byte on the line: %.1f ms (median of 5; "
                 "target < %.0f ms)  %s\n",
-                firstByte, FirstByteTargetMs, verdict(firstByte >= 0 && firstByte < FirstByteTargetMs));
+                firstByte, FirstByteTargetMs,
+                verdict(firstByte >= 0 && firstByte < FirstByteTargetMs));
 
     QTemporaryDir folder;
     const QString picture = folder.filePath(QStringLiteral("noise.png"));
@@ -171,7 +172,8 @@ int main(int argc, char** argv) {
     const double ratio = single / LineSeconds;
     std::printf("Preview to lumaret-board --line-rate at 115200: %.3f s, %.4f x the line's %.3f s "
                 "(target <= %.2f)  %s\n",
-                single, ratio, LineSeconds, PreviewTarget, verdict(single > 0 && ratio <= PreviewTarget));
+                single, ratio, LineSeconds, PreviewTarget,
+                verdict(single > 0 && ratio <= PreviewTarget));
     std::printf("  board's screen equals the picture: %s\n", verdict(screensShow(one, expected)));
 
     const double parallel = previewSeconds(four, picture);

@@ -51,15 +51,16 @@ BoardRun::BoardRun(QString portName, const CliSettings& settings, QList<CliStep>
     connect(&connection, &ConnectionController::failed, this, [this](const PortError& error) {
         if (m_state == State::Connecting || m_state == State::ChangingRate)
             finish(ExitCode::NoBoard,
-                 tr("cannot open the port: %1").arg(error.description.trimmed()));
+                   tr("cannot open the port: %1").arg(error.description.trimmed()));
     });
     connect(&connection, &ConnectionController::timedOut, this, [this] {
-        const QString speed = m_state == State::ChangingRate
-                                  ? tr(" at %1 bit/s").arg(*LineSettings::baudRateOf(
-                                        m_engine->connection().settings()))
-                                  : QString();
+        const QString speed =
+            m_state == State::ChangingRate
+                ? tr(" at %1 bit/s")
+                      .arg(*LineSettings::baudRateOf(m_engine->connection().settings()))
+                : QString();
         finish(ExitCode::NoBoard, tr("no answer to the identification%1 within %2 s")
-                                    .arg(speed, identificationSeconds()));
+                                      .arg(speed, identificationSeconds()));
     });
     connect(&connection, &ConnectionController::lost, this,
             [this](const QString&, const PortError& error) {
@@ -74,7 +75,7 @@ BoardRun::BoardRun(QString portName, const CliSettings& settings, QList<CliStep>
                                       QLocale().toString(m_progress.bytesSent),
                                       QLocale().toString(m_progress.bytesTotal));
                 finish(ExitCode::BoardGone,
-                     tr("the board went away%1 (%2)").arg(during, error.description));
+                       tr("the board went away%1 (%2)").arg(during, error.description));
             });
     connect(&connection, &ConnectionController::polled, this, &BoardRun::onPolled);
     Uploader& uploader = m_engine->uploader();
@@ -196,10 +197,10 @@ void BoardRun::send(const WriteList& writes) {
 
 void BoardRun::reportWriteFailure() {
     MSserial& port = m_engine->port();
-    finish(ExitCode::BoardGone, port.portOpen() ? tr("the board could not be written to (%1)")
-                                                      .arg(port.lastError().description)
-                                                : tr("the board went away (%1)")
-                                                      .arg(port.lastError().description));
+    finish(ExitCode::BoardGone,
+           port.portOpen()
+               ? tr("the board could not be written to (%1)").arg(port.lastError().description)
+               : tr("the board went away (%1)").arg(port.lastError().description));
 }
 
 void BoardRun::startUpload(const CliStep& step) {
@@ -255,11 +256,11 @@ void BoardRun::onUploadFinished(const UploadOutcome& outcome) {
     }
     if (m_timedOut) {
         finish(ExitCode::NoBoard,
-             tr("no answer from the board within %1 s during %2 (block %3 of %4)%5")
-                 .arg(QLocale::c().toString(m_settings.timeoutMs / 1000.0, 'g', 6), command)
-                 .arg(m_progress.block + 1)
-                 .arg(m_progress.blocks)
-                 .arg(unfinished));
+               tr("no answer from the board within %1 s during %2 (block %3 of %4)%5")
+                   .arg(QLocale::c().toString(m_settings.timeoutMs / 1000.0, 'g', 6), command)
+                   .arg(m_progress.block + 1)
+                   .arg(m_progress.blocks)
+                   .arg(unfinished));
         return;
     }
     switch (outcome.cause) {
@@ -269,18 +270,18 @@ void BoardRun::onUploadFinished(const UploadOutcome& outcome) {
         return;
     case UploadOutcome::Cause::WriteFailed:
         finish(ExitCode::BoardGone, tr("the board could not be written to during %1 (%2)")
-                                      .arg(command, outcome.error.description));
+                                        .arg(command, outcome.error.description));
         return;
     case UploadOutcome::Cause::PortLost:
     case UploadOutcome::Cause::Disconnected:
     case UploadOutcome::Cause::WindowClosed:
         finish(ExitCode::BoardGone,
-             tr("the board went away during %1, after %2 of %3 bytes%4")
-                 .arg(command, QLocale().toString(outcome.bytesSent),
-                      QLocale().toString(outcome.bytesTotal),
-                      outcome.error.description.isEmpty()
-                          ? QString()
-                          : QStringLiteral(" (%1)").arg(outcome.error.description)));
+               tr("the board went away during %1, after %2 of %3 bytes%4")
+                   .arg(command, QLocale().toString(outcome.bytesSent),
+                        QLocale().toString(outcome.bytesTotal),
+                        outcome.error.description.isEmpty()
+                            ? QString()
+                            : QStringLiteral(" (%1)").arg(outcome.error.description)));
         return;
     }
 }

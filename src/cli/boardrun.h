@@ -63,8 +63,17 @@ Q_SIGNALS:
     void finished();
 
 private:
-    enum class State { Idle, Connecting, Running, ChangingRate, Uploading, Listening, Pausing,
-                       Finishing, Finished };
+    enum class State {
+        Idle,
+        Connecting,
+        Running,
+        ChangingRate,
+        Uploading,
+        Listening,
+        Pausing,
+        Finishing,
+        Finished
+    };
 
     void connectBoard();
     void runNext();

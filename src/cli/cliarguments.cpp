@@ -73,9 +73,7 @@ public:
             return fallback;
         return checked(m_segment.options.value(option), option, minimum, maximum);
     }
-    quint16 x(int index, const QString& what) {
-        return quint16(number(index, what, 0, LargestX));
-    }
+    quint16 x(int index, const QString& what) { return quint16(number(index, what, 0, LargestX)); }
     quint8 byte(int index, const QString& what) {
         return quint8(number(index, what, 0, LargestByte));
     }
@@ -243,22 +241,33 @@ const QString DrawingNote = QStringLiteral(
 QList<CommandSpec> makeCommands() {
     using Kind = CliStep::Kind;
     QList<CommandSpec> commands;
-    commands.append({QStringLiteral("ports"), {}, 0, 0, {},
+    commands.append({QStringLiteral("ports"),
+                     {},
+                     0,
+                     0,
+                     {},
                      QStringLiteral("List the ports a board can be reached on."),
                      QStringLiteral("One port per line, as --port takes it: the serial ports of "
                                     "this system, then those named in LUMARET_PORTS (separated "
                                     "like PATH), then the built-in simulator, marked as such."),
                      nullptr});
-    commands.append({QStringLiteral("identify"), {}, 0, 0, {},
-                     QStringLiteral("Print the board's answer to the identification."),
-                     QStringLiteral("Opens the port, sends the identification and prints what "
-                                    "the board answered. The exit status is 0 when the answer "
-                                    "held \"100\" within 1.5 s, 2 otherwise."),
-                     [](const Segment&, ValueReader&, CliStep& step) {
-                         step.kind = Kind::Identify;
-                     }});
     commands.append(
-        {QStringLiteral("baud"), QStringLiteral("RATE"), 1, 1, {},
+        {QStringLiteral("identify"),
+         {},
+         0,
+         0,
+         {},
+         QStringLiteral("Print the board's answer to the identification."),
+         QStringLiteral("Opens the port, sends the identification and prints what "
+                        "the board answered. The exit status is 0 when the answer "
+                        "held \"100\" within 1.5 s, 2 otherwise."),
+         [](const Segment&, ValueReader&, CliStep& step) { step.kind = Kind::Identify; }});
+    commands.append(
+        {QStringLiteral("baud"),
+         QStringLiteral("RATE"),
+         1,
+         1,
+         {},
          QStringLiteral("Switch the board to another speed and reconnect at it."),
          QStringLiteral("RATE is one of 9600, 14400, 19200, 28800, 38400, 57600 and 115200. The "
                         "board takes the new speed after about 2.8 s (jumper 1 of J11 removed); "
@@ -277,7 +286,11 @@ QList<CommandSpec> makeCommands() {
              step.kind = Kind::BaudRate;
              step.rateIndex = index;
          }});
-    commands.append({QStringLiteral("clear"), QStringLiteral("[COLOUR]"), 0, 1, {},
+    commands.append({QStringLiteral("clear"),
+                     QStringLiteral("[COLOUR]"),
+                     0,
+                     1,
+                     {},
                      QStringLiteral("Fill the screen with a colour."),
                      QStringLiteral("COLOUR is 0..255 or #rrggbb (default 255, white)."),
                      [](const Segment& segment, ValueReader& values, CliStep& step) {
@@ -287,55 +300,114 @@ QList<CommandSpec> makeCommands() {
                                  : values.color(segment.arguments.at(0), QStringLiteral("COLOUR"));
                          step = sending(Commands::clearScreen(color));
                      }});
-    commands.append({QStringLiteral("rotate"), {}, 0, 0, {},
+    commands.append({QStringLiteral("rotate"),
+                     {},
+                     0,
+                     0,
+                     {},
                      QStringLiteral("Turn the screen by 180 degrees."),
                      QStringLiteral("Each call turns the picture further by 180 degrees."),
                      sends(Commands::rotateScreen())});
-    commands.append({QStringLiteral("backlight"), QStringLiteral("on|off"), 1, 1, {},
+    commands.append({QStringLiteral("backlight"),
+                     QStringLiteral("on|off"),
+                     1,
+                     1,
+                     {},
                      QStringLiteral("Switch the backlight on or off."),
                      QStringLiteral("Touch reporting is switched off first and the board gets "
                                     "a quarter of a second before the backlight command."),
                      inTouchPause(BacklightPauseMs, Commands::setBacklight)});
-    commands.append({QStringLiteral("beep"), {}, 0, 0, {}, QStringLiteral("Sound the beeper."),
-                     QStringLiteral("The board beeps once."), sends(Commands::beep())});
-    commands.append({QStringLiteral("beep-on-touch"), QStringLiteral("on|off"), 1, 1, {},
+    commands.append({QStringLiteral("beep"),
+                     {},
+                     0,
+                     0,
+                     {},
+                     QStringLiteral("Sound the beeper."),
+                     QStringLiteral("The board beeps once."),
+                     sends(Commands::beep())});
+    commands.append({QStringLiteral("beep-on-touch"),
+                     QStringLiteral("on|off"),
+                     1,
+                     1,
+                     {},
                      QStringLiteral("Let the board beep at each touch, or not."),
                      QStringLiteral("Touch reporting is switched off first and the board gets "
                                     "half a second before the command."),
                      inTouchPause(BeepOnTouchPauseMs, Commands::setBeepOnTouch)});
-    commands.append({QStringLiteral("calibrate"), {}, 0, 0, {},
+    commands.append({QStringLiteral("calibrate"),
+                     {},
+                     0,
+                     0,
+                     {},
                      QStringLiteral("Start the touch screen's calibration."),
                      QStringLiteral("The board shows the points to touch; its end is not "
                                     "awaited."),
                      sends(Commands::touchCalibrate())});
-    commands.append({QStringLiteral("restore-calibration"), {}, 0, 0, {},
+    commands.append({QStringLiteral("restore-calibration"),
+                     {},
+                     0,
+                     0,
+                     {},
                      QStringLiteral("Return to the board's default touch calibration."),
                      QStringLiteral("The board forgets the calibration made with calibrate."),
                      sends(Commands::restoreCalibration())});
-    commands.append({QStringLiteral("pixel"), QStringLiteral("X Y"), 2, 2, {colorOption()},
-                     QStringLiteral("Set one pixel."), DrawingNote,
+    commands.append({QStringLiteral("pixel"),
+                     QStringLiteral("X Y"),
+                     2,
+                     2,
+                     {colorOption()},
+                     QStringLiteral("Set one pixel."),
+                     DrawingNote,
                      [](const Segment&, ValueReader& values, CliStep& step) {
                          const Commands::Point point =
                              values.point(0, QStringLiteral("X"), QStringLiteral("Y"));
                          step = sending(Commands::drawPixel(point, values.colorOption()));
                      }});
-    commands.append({QStringLiteral("line"), QStringLiteral("X0 Y0 X1 Y1"), 4, 4, {colorOption()},
-                     QStringLiteral("Draw a line."), DrawingNote,
-                     twoCorners(Commands::drawLine)});
-    commands.append({QStringLiteral("rect"), QStringLiteral("X0 Y0 X1 Y1"), 4, 4, {colorOption()},
-                     QStringLiteral("Draw the outline of a rectangle between two corners."),
-                     DrawingNote, twoCorners(Commands::drawRectangle)});
-    commands.append({QStringLiteral("fill-rect"), QStringLiteral("X0 Y0 X1 Y1"), 4, 4,
+    commands.append({QStringLiteral("line"),
+                     QStringLiteral("X0 Y0 X1 Y1"),
+                     4,
+                     4,
                      {colorOption()},
-                     QStringLiteral("Fill a rectangle between two corners."), DrawingNote,
+                     QStringLiteral("Draw a line."),
+                     DrawingNote,
+                     twoCorners(Commands::drawLine)});
+    commands.append({QStringLiteral("rect"),
+                     QStringLiteral("X0 Y0 X1 Y1"),
+                     4,
+                     4,
+                     {colorOption()},
+                     QStringLiteral("Draw the outline of a rectangle between two corners."),
+                     DrawingNote,
+                     twoCorners(Commands::drawRectangle)});
+    commands.append({QStringLiteral("fill-rect"),
+                     QStringLiteral("X0 Y0 X1 Y1"),
+                     4,
+                     4,
+                     {colorOption()},
+                     QStringLiteral("Fill a rectangle between two corners."),
+                     DrawingNote,
                      twoCorners(Commands::fillRectangle)});
-    commands.append({QStringLiteral("circle"), QStringLiteral("X Y R"), 3, 3, {colorOption()},
-                     QStringLiteral("Draw a circle around (X, Y) with radius R."), DrawingNote,
+    commands.append({QStringLiteral("circle"),
+                     QStringLiteral("X Y R"),
+                     3,
+                     3,
+                     {colorOption()},
+                     QStringLiteral("Draw a circle around (X, Y) with radius R."),
+                     DrawingNote,
                      circle(Commands::drawCircle)});
-    commands.append({QStringLiteral("fill-circle"), QStringLiteral("X Y R"), 3, 3,
-                     {colorOption()}, QStringLiteral("Fill a circle around (X, Y) with radius R."),
-                     DrawingNote, circle(Commands::fillCircle)});
-    commands.append({QStringLiteral("cursor"), QStringLiteral("X Y"), 2, 2, {},
+    commands.append({QStringLiteral("fill-circle"),
+                     QStringLiteral("X Y R"),
+                     3,
+                     3,
+                     {colorOption()},
+                     QStringLiteral("Fill a circle around (X, Y) with radius R."),
+                     DrawingNote,
+                     circle(Commands::fillCircle)});
+    commands.append({QStringLiteral("cursor"),
+                     QStringLiteral("X Y"),
+                     2,
+                     2,
+                     {},
                      QStringLiteral("Place the text cursor: where the next text begins."),
                      QStringLiteral("X is 0..32767, Y 0..255."),
                      [](const Segment&, ValueReader& values, CliStep& step) {
@@ -343,7 +415,10 @@ QList<CommandSpec> makeCommands() {
                              values.point(0, QStringLiteral("X"), QStringLiteral("Y"))));
                      }});
     commands.append(
-        {QStringLiteral("text"), QStringLiteral("TEXT..."), 1, -1,
+        {QStringLiteral("text"),
+         QStringLiteral("TEXT..."),
+         1,
+         -1,
          {{QStringLiteral("--font"), QStringLiteral("1|2"),
            QStringLiteral("The board's font to write in (default 1).")},
           colorOption()},
@@ -358,9 +433,10 @@ QList<CommandSpec> makeCommands() {
              QByteArray characters;
              for (const uint code : text.toUcs4()) {
                  if (code > LargestByte) {
-                     values.fail(QStringLiteral("the board takes only characters with codes 0 "
-                                                "to 255, and \"%1\" is not one of them")
-                                     .arg(QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1)));
+                     values.fail(
+                         QStringLiteral("the board takes only characters with codes 0 "
+                                        "to 255, and \"%1\" is not one of them")
+                             .arg(QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1)));
                      return;
                  }
                  if (code == uint(Commands::TextEnd)) {
@@ -393,7 +469,11 @@ QList<CommandSpec> makeCommands() {
              step.kind = Kind::Save;
              step.picture = source.value_or(PictureSource{});
          }});
-    commands.append({QStringLiteral("load"), QStringLiteral("SLOT"), 1, 1, {},
+    commands.append({QStringLiteral("load"),
+                     QStringLiteral("SLOT"),
+                     1,
+                     1,
+                     {},
                      QStringLiteral("Show the picture stored in a slot."),
                      QStringLiteral("SLOT is 1..12."),
                      [](const Segment&, ValueReader& values, CliStep& step) {
@@ -401,7 +481,10 @@ QList<CommandSpec> makeCommands() {
                              quint8(values.number(0, QStringLiteral("SLOT"), 1, Slots))));
                      }});
     commands.append(
-        {QStringLiteral("font"), QStringLiteral("FAMILY SIZE | --file FONT SIZE"), 1, 2,
+        {QStringLiteral("font"),
+         QStringLiteral("FAMILY SIZE | --file FONT SIZE"),
+         1,
+         2,
          {{QStringLiteral("--slot"), QStringLiteral("1|2"),
            QStringLiteral("The board's font slot to load (required).")},
           {QStringLiteral("--file"), QStringLiteral("FONT"),
@@ -442,7 +525,11 @@ QList<CommandSpec> makeCommands() {
              font.bold = segment.has(QStringLiteral("--bold"));
              font.italic = segment.has(QStringLiteral("--italic"));
          }});
-    commands.append({QStringLiteral("font-test"), {}, 0, 0, {},
+    commands.append({QStringLiteral("font-test"),
+                     {},
+                     0,
+                     0,
+                     {},
                      QStringLiteral("Write the font test line."),
                      QStringLiteral("Writes the characters ! to , in white at the text cursor, "
                                     "in the font the board uses for text without a font number."),
@@ -450,15 +537,18 @@ QList<CommandSpec> makeCommands() {
                          QByteArray characters;
                          for (char c = FontTestFirst; c <= FontTestLast; ++c)
                              characters.append(c);
-                         step = sending(
-                             Commands::writeText(FontTestColor, std::nullopt, characters));
+                         step =
+                             sending(Commands::writeText(FontTestColor, std::nullopt, characters));
                      }});
     commands.append(
-        {QStringLiteral("touch"), {}, 0, 0,
-         {{QStringLiteral("--keypad"), {},
+        {QStringLiteral("touch"),
+         {},
+         0,
+         0,
+         {{QStringLiteral("--keypad"),
+           {},
            QStringLiteral("Keypad reports instead of coordinates, printed as they come.")},
-          {QStringLiteral("--count"), QStringLiteral("N"),
-           QStringLiteral("Stop after N reports.")},
+          {QStringLiteral("--count"), QStringLiteral("N"), QStringLiteral("Stop after N reports.")},
           {QStringLiteral("--seconds"), QStringLiteral("S"),
            QStringLiteral("Stop after S seconds.")}},
          QStringLiteral("Print the touch screen's reports as they come."),
@@ -493,7 +583,8 @@ QList<OptionSpec> commonOptions() {
          QStringLiteral("The board's port (default: the first serial port of \"ports\"); sim "
                         "or simulator is the built-in simulator. Give it more than once to run "
                         "the same commands on several boards at once.")},
-        {QStringLiteral("--all"), {},
+        {QStringLiteral("--all"),
+         {},
          QStringLiteral("Every serial port of \"ports\" (the simulator aside), at once.")},
         {QStringLiteral("--baud"), QStringLiteral("N"),
          QStringLiteral("The line's speed: 9600, 14400, 19200, 28800, 38400, 57600 or 115200 "
@@ -505,9 +596,11 @@ QList<OptionSpec> commonOptions() {
         {QStringLiteral("--timeout"), QStringLiteral("SECONDS"),
          QStringLiteral("How long to wait for each answer of the board during uploads "
                         "(default 5). The identification always has 1.5 s.")},
-        {QStringLiteral("--quiet"), {},
+        {QStringLiteral("--quiet"),
+         {},
          QStringLiteral("No progress, notes or table; errors and asked-for output only.")},
-        {QStringLiteral("--trace"), {},
+        {QStringLiteral("--trace"),
+         {},
          QStringLiteral("Every write and answer on the line, on the error output.")},
         {QStringLiteral("--screenshot"), QStringLiteral("FILE.png"),
          QStringLiteral("With the simulator only (and the default port then): save its screen "
@@ -715,7 +808,8 @@ CliRequest parse(const QStringList& arguments) {
                     help = true;
                     segment.command = arguments.value(i + 1);
                     if (!segment.command.isEmpty() && !commandNamed(segment.command))
-                        return refuse(QStringLiteral("unknown command \"%1\"").arg(segment.command));
+                        return refuse(
+                            QStringLiteral("unknown command \"%1\"").arg(segment.command));
                     break;
                 }
                 if (!commandNamed(token))
@@ -800,8 +894,8 @@ CliRequest parse(const QStringList& arguments) {
         }
         if (!spec.build) {
             if (segments.size() > 1)
-                return refuse(QStringLiteral("%1 talks to no board: run it on its own")
-                                  .arg(spec.name));
+                return refuse(
+                    QStringLiteral("%1 talks to no board: run it on its own").arg(spec.name));
             if (!request.settings.ports.isEmpty() || request.settings.allPorts)
                 return refuse(QStringLiteral("%1 takes no --port or --all").arg(spec.name));
             request.action = CliRequest::Action::ListPorts;
@@ -827,19 +921,21 @@ QStringList commandNames() {
 }
 
 QString programHelp() {
-    QString text = QStringLiteral(
-        "Usage: %1 [OPTIONS] COMMAND [ARGUMENTS] [-- COMMAND [ARGUMENTS]]...\n"
-        "\n"
-        "Drives Lumaret LCD controller boards from the command line, with the same bytes\n"
-        "and handshakes as the Lumaret program. Commands separated by \"--\" run in order\n"
-        "over one connection; with several --port options (or --all) they run on every\n"
-        "board at once.\n"
-        "\n"
-        "Commands:\n")
-                       .arg(Program);
+    QString text =
+        QStringLiteral(
+            "Usage: %1 [OPTIONS] COMMAND [ARGUMENTS] [-- COMMAND [ARGUMENTS]]...\n"
+            "\n"
+            "Drives Lumaret LCD controller boards from the command line, with the same bytes\n"
+            "and handshakes as the Lumaret program. Commands separated by \"--\" run in order\n"
+            "over one connection; with several --port options (or --all) they run on every\n"
+            "board at once.\n"
+            "\n"
+            "Commands:\n")
+            .arg(Program);
     for (const CommandSpec& spec : commands()) {
-        const QString head = QStringLiteral("  ") + spec.name +
-                             (spec.synopsis.isEmpty() ? QString() : QLatin1Char(' ') + spec.synopsis);
+        const QString head =
+            QStringLiteral("  ") + spec.name +
+            (spec.synopsis.isEmpty() ? QString() : QLatin1Char(' ') + spec.synopsis);
         text += wrapped(head, spec.summary);
     }
     text += QStringLiteral("\nOptions:\n") + optionLines(commonOptions());

@@ -174,8 +174,8 @@ void CliProgram::onRunFinished(BoardRun* run) {
     const BoardRun::Result& result = run->result();
     if (result.exitCode != ExitCode::Done)
         m_console.error(QStringLiteral("%1: %2: %3").arg(Program, run->portName(), result.message));
-    const bool allFinished =
-        std::all_of(m_runs.begin(), m_runs.end(), [](BoardRun* each) { return each->isFinished(); });
+    const bool allFinished = std::all_of(m_runs.begin(), m_runs.end(),
+                                         [](BoardRun* each) { return each->isFinished(); });
     if (!allFinished)
         return;
     if (m_runs.size() > 1 && !m_quiet)
@@ -194,11 +194,12 @@ void CliProgram::printTable() {
     m_console.print(tr("PORT").leftJustified(portWidth + 2) + tr("TIME      RESULT"));
     for (BoardRun* run : std::as_const(m_runs)) {
         const BoardRun::Result& result = run->result();
-        const QString time = locale.toString(double(result.elapsedMs) / 1000.0, 'f', 1) +
-                             QStringLiteral(" s");
-        const QString outcome = result.exitCode == ExitCode::Done
-                                    ? tr("done")
-                                    : tr("failed (%1): %2").arg(result.exitCode).arg(result.message);
+        const QString time =
+            locale.toString(double(result.elapsedMs) / 1000.0, 'f', 1) + QStringLiteral(" s");
+        const QString outcome =
+            result.exitCode == ExitCode::Done
+                ? tr("done")
+                : tr("failed (%1): %2").arg(result.exitCode).arg(result.message);
         m_console.print(run->portName().leftJustified(portWidth + 2) + time.leftJustified(10) +
                         outcome);
     }

@@ -63,7 +63,8 @@ void ProgressView::showStatus() {
     }
     QStringList boards;
     for (auto upload = m_uploads.cbegin(); upload != m_uploads.cend(); ++upload)
-        boards.append(QStringLiteral("%1 %2 %3 %").arg(upload.key(), upload->name)
+        boards.append(QStringLiteral("%1 %2 %3 %")
+                          .arg(upload.key(), upload->name)
                           .arg(percentOf(upload->progress)));
     m_console.setStatus(boards.join(QStringLiteral("  ")));
 }
@@ -71,10 +72,10 @@ void ProgressView::showStatus() {
 QString ProgressView::bar(const QString& name, const UploadProgress& progress, int width) {
     const QLocale locale;
     const int percent = percentOf(progress);
-    QString figures = QStringLiteral("%1 %  %2/%3 bytes")
-                          .arg(percent, 3)
-                          .arg(locale.toString(progress.bytesSent),
-                               locale.toString(progress.bytesTotal));
+    QString figures =
+        QStringLiteral("%1 %  %2/%3 bytes")
+            .arg(percent, 3)
+            .arg(locale.toString(progress.bytesSent), locale.toString(progress.bytesTotal));
     if (progress.bytesSent > 0 && progress.elapsedMs > 0) {
         const double bytesPerMs = double(progress.bytesSent) / double(progress.elapsedMs);
         const auto leftSeconds = qint64(

@@ -40,8 +40,8 @@ std::optional<QString> fontPlan(CliStep& step) {
     } else if (const std::optional<QString> installed = installedFamily(source.family)) {
         family = *installed;
     } else {
-        return tr("%1: there is no font family \"%2\" on this system").arg(step.command,
-                                                                          source.family);
+        return tr("%1: there is no font family \"%2\" on this system")
+            .arg(step.command, source.family);
     }
     QFont font(family);
     font.setPointSize(source.pointSize);

@@ -52,10 +52,9 @@ QString shown(const QByteArray& bytes, qsizetype skipped) {
 
 QString line(const LineTraffic& traffic) {
     const QString time = QString::number(double(traffic.microseconds) / 1e6, 'f', 6);
-    QString text = time.rightJustified(10) + QLatin1String(
-                                                 traffic.direction == LineTraffic::Direction::ToBoard
-                                                     ? " -> "
-                                                     : " <- ");
+    QString text =
+        time.rightJustified(10) +
+        QLatin1String(traffic.direction == LineTraffic::Direction::ToBoard ? " -> " : " <- ");
     const QByteArray& bytes = traffic.bytes;
     if (traffic.direction == LineTraffic::Direction::FromBoard) {
         if (isText(bytes) && bytes.size() <= ShownBytes * 4)

@@ -184,7 +184,8 @@ void tst_CliPty::previewSaveAndLoadShowThePictures() {
     QVERIFY(noise(330, 250, 1).save(first));
     QVERIFY(noise(500, 120, 2).save(second));
 
-    Outcome outcome = runCli({QStringLiteral("--port"), board.device, QStringLiteral("preview"), first});
+    Outcome outcome =
+        runCli({QStringLiteral("--port"), board.device, QStringLiteral("preview"), first});
     QCOMPARE(outcome.exitCode, 0);
     QVERIFY(outcome.err.contains("Preview: "));
     const QByteArray shown = boardPixels(QImage(first), {});
@@ -203,15 +204,13 @@ void tst_CliPty::previewSaveAndLoadShowThePictures() {
 
 void tst_CliPty::loadsAFontAndWritesWithIt() {
     BoardProcess board;
-    const QStringList commands{QStringLiteral("font"), QStringLiteral("DejaVu Sans"),
-                               QStringLiteral("16"),   QStringLiteral("--slot"),
-                               QStringLiteral("2"),    QStringLiteral("--bold"),
-                               QStringLiteral("--"),   QStringLiteral("clear"),
-                               QStringLiteral("0"),    QStringLiteral("--"),
-                               QStringLiteral("cursor"), QStringLiteral("10"),
-                               QStringLiteral("30"),   QStringLiteral("--"),
-                               QStringLiteral("text"), QStringLiteral("--font"),
-                               QStringLiteral("2"),    QStringLiteral("Hello, {board}!")};
+    const QStringList commands{
+        QStringLiteral("font"),   QStringLiteral("DejaVu Sans"), QStringLiteral("16"),
+        QStringLiteral("--slot"), QStringLiteral("2"),           QStringLiteral("--bold"),
+        QStringLiteral("--"),     QStringLiteral("clear"),       QStringLiteral("0"),
+        QStringLiteral("--"),     QStringLiteral("cursor"),      QStringLiteral("10"),
+        QStringLiteral("30"),     QStringLiteral("--"),          QStringLiteral("text"),
+        QStringLiteral("--font"), QStringLiteral("2"),           QStringLiteral("Hello, {board}!")};
     const Outcome outcome = runCli(QStringList{QStringLiteral("--port"), board.device} + commands);
     QCOMPARE(outcome.exitCode, 0);
     QVERIFY(outcome.err.contains("Font upload: "));
@@ -221,7 +220,8 @@ void tst_CliPty::loadsAFontAndWritesWithIt() {
     font.setPointSize(16);
     font.setBold(true);
     BoardEmulator expected;
-    for (const UploadBlock& block : FontCapture::capture(font, font).uploadPlan(Commands::FontSlot::Font2).blocks)
+    for (const UploadBlock& block :
+         FontCapture::capture(font, font).uploadPlan(Commands::FontSlot::Font2).blocks)
         expected.feed(block.writes.bytes());
     for (const CliStep& step : CliArguments::parse(commands).steps)
         expected.feed(step.writes.bytes());
@@ -239,7 +239,8 @@ void tst_CliPty::refusesBeforeAnythingIsSent() {
     } refusals[] = {
         {words(QStringLiteral("clear 0 -- pixel 1 999")),
          "lumaret-cli: pixel: Y must be a whole number from 0 to 255, not \"999\"\n"},
-        {words(QStringLiteral("clear 0 -- preview %1").arg(folder.filePath(QStringLiteral("none.png")))),
+        {words(QStringLiteral("clear 0 -- preview %1")
+                   .arg(folder.filePath(QStringLiteral("none.png")))),
          "none.png"},
         {{QStringLiteral("font"), QStringLiteral("No Such Family"), QStringLiteral("12"),
           QStringLiteral("--slot"), QStringLiteral("1")},
@@ -273,8 +274,8 @@ void tst_CliPty::silentPeerIsNoBoard() {
     QVERIFY2(silent.isOpen(), qPrintable(silent.errorString()));
     QElapsedTimer clock;
     clock.start();
-    const Outcome outcome = runCli({QStringLiteral("--port"), silent.devicePath(),
-                                    QStringLiteral("identify")});
+    const Outcome outcome =
+        runCli({QStringLiteral("--port"), silent.devicePath(), QStringLiteral("identify")});
     QCOMPARE(outcome.exitCode, 2);
     QCOMPARE(QString::fromLocal8Bit(outcome.err),
              QStringLiteral("lumaret-cli: %1: no answer to the identification within 1.5 s\n")
@@ -313,14 +314,16 @@ void tst_CliPty::runsOnTwoBoardsAtOnce() {
         cli.start(program("lumaret-cli"), words(QStringLiteral("--port %1 --port %2 preview %3")
                                                     .arg(steady.device, doomed.device, file)));
         QByteArray err;
-        QVERIFY2(errorOutputShows(cli, err, (doomed.device + QStringLiteral(": Preview: 10 %")).toLocal8Bit()),
+        QVERIFY2(errorOutputShows(
+                     cli, err, (doomed.device + QStringLiteral(": Preview: 10 %")).toLocal8Bit()),
                  err.constData());
         doomed.kill();
         QVERIFY(cli.waitForFinished(10000));
         err += cli.readAllStandardError();
         QCOMPARE(cli.exitCode(), 3);
-        QVERIFY2(err.contains((doomed.device + QStringLiteral(": the board went away")).toLocal8Bit()),
-                 err.constData());
+        QVERIFY2(
+            err.contains((doomed.device + QStringLiteral(": the board went away")).toLocal8Bit()),
+            err.constData());
         QCOMPARE(steady.screenOnceItShows(picture), picture);
         const QByteArray table = cli.readAllStandardOutput();
         QVERIFY(table.contains((steady.device).toLocal8Bit()) && table.contains(" done\n"));
@@ -344,8 +347,9 @@ void tst_CliPty::interruptLeavesTheBoardReady() {
     err += cli.readAllStandardError();
     QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
     QCOMPARE(cli.exitCode(), 130);
-    QVERIFY2(err.contains("interrupted during preview; the board's command was finished with filler"),
-             err.constData());
+    QVERIFY2(
+        err.contains("interrupted during preview; the board's command was finished with filler"),
+        err.constData());
 
     // The picture's first rows, the rest in white; the board takes the next command.
     const QByteArray picture = boardPixels(QImage(file), {});

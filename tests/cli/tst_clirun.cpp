@@ -21,10 +21,9 @@ QStringList words(const QString& line) {
 }
 
 std::shared_ptr<PortCatalog> noPorts() {
-    return std::make_shared<PortCatalog>([] { return QList<PortEntry>{}; },
-                                         [](const QString&) -> std::unique_ptr<SerialLink> {
-                                             return nullptr;
-                                         });
+    return std::make_shared<PortCatalog>(
+        [] { return QList<PortEntry>{}; },
+        [](const QString&) -> std::unique_ptr<SerialLink> { return nullptr; });
 }
 
 // One port, COM1, whose far end the test plays.
@@ -107,8 +106,8 @@ void tst_CliRun::drawsOnTheSimulatorWithTraceAndScreenshot() {
                         .arg(shot)));
     QCOMPARE(cli.program.exitCode(), 0);
     QCOMPARE(cli.out, QByteArray("100\n"));
-    for (const char* traced : {" -> ID\n", " <- \"100\"\n", " -> CS 00\n", " -> FR 00 0A 0A 00 13 13 E0\n",
-                               " -> WP 01 2C 0A 1C\n"})
+    for (const char* traced : {" -> ID\n", " <- \"100\"\n", " -> CS 00\n",
+                               " -> FR 00 0A 0A 00 13 13 E0\n", " -> WP 01 2C 0A 1C\n"})
         QVERIFY2(cli.err.contains(traced), cli.err.constData());
     const QImage screen(shot);
     QCOMPARE(screen.size(), QSize(320, 240));
@@ -134,7 +133,8 @@ void tst_CliRun::sendsTheGraphicWindowsBytes() {
     // The graphic window's preview, to its simulator.
     TestBench bench(QStringList{}, true);
     bench.open(QStringLiteral("frmSettings"));
-    auto* ports = bench.find<QComboBox>(QStringLiteral("frmSettings"), QStringLiteral("cbo_mostraporta"));
+    auto* ports =
+        bench.find<QComboBox>(QStringLiteral("frmSettings"), QStringLiteral("cbo_mostraporta"));
     ports->setCurrentIndex(ports->findText(QStringLiteral("Simulator")));
     click(bench.find<QPushButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
     bench.engine().connection().Timer4_Timer();
@@ -201,6 +201,21 @@ void tst_CliRun::tellsWhyNoBoardAnswered() {
         QCOMPARE(cli.out, QByteArray("100 v2.1\n"));
         QCOMPARE(line.openedPorts.last(), QStringLiteral("COM1"));
     }
+    {
+        // --all: every listed port, the simulator aside.
+        Cli cli(std::make_shared<SystemClock>(), portTo(line));
+        cli.program.start(words(QStringLiteral("--all identify")));
+        QTRY_COMPARE(line.writes.size(), 2);
+        line.answer("100");
+        QTRY_VERIFY(cli.program.isFinished());
+        QCOMPARE(cli.program.exitCode(), 0);
+        QVERIFY(!cli.board);
+    }
+    {
+        Cli cli(std::make_shared<SystemClock>(), portTo(line));
+        QVERIFY(cli.run(QStringLiteral("ports")));
+        QCOMPARE(cli.out, QByteArray("COM1\nsim (the built-in board simulator)\n"));
+    }
 }
 
 void tst_CliRun::silentBoardDuringAnUploadIsAnError() {
@@ -245,7 +260,8 @@ void tst_CliRun::boardGoneDuringAnUploadExitsThree() {
     line.unplug({13, QStringLiteral("Device removed")});
     QTRY_VERIFY(cli.program.isFinished());
     QCOMPARE(cli.program.exitCode(), 3);
-    QVERIFY2(cli.err.contains("COM1: the board went away during save, after 3 of "), cli.err.constData());
+    QVERIFY2(cli.err.contains("COM1: the board went away during save, after 3 of "),
+             cli.err.constData());
     QVERIFY(cli.err.contains("(Device removed)"));
 }
 
@@ -345,9 +361,11 @@ void tst_CliRun::showsProgressAsTheOutputAllows() {
     const UploadProgress progress{116, 240, 37120, 76802, 3345};
     const QString bar = ProgressView::bar(QStringLiteral("Preview"), progress, 79);
     QVERIFY2(bar.startsWith(QLatin1String("Preview [##")) && bar.size() == 79, qPrintable(bar));
-    for (const QString& figure : QStringList{QStringLiteral(" 48 %"),
-          locale.toString(37120) + QLatin1Char('/') + locale.toString(76802) + QStringLiteral(" bytes"),
-          locale.toString(11.1, 'f', 1) + QStringLiteral(" kB/s"), QStringLiteral("  4 s left")})
+    for (const QString& figure : QStringList{
+             QStringLiteral(" 48 %"),
+             locale.toString(37120) + QLatin1Char('/') + locale.toString(76802) +
+                 QStringLiteral(" bytes"),
+             locale.toString(11.1, 'f', 1) + QStringLiteral(" kB/s"), QStringLiteral("  4 s left")})
         QVERIFY2(bar.contains(figure), qPrintable(bar));
     // Narrow, the bar goes first.
     const QString narrow = ProgressView::bar(QStringLiteral("Preview"), progress, 40);
@@ -363,13 +381,14 @@ void tst_CliRun::showsProgressAsTheOutputAllows() {
     // Otherwise a line at each tenth, then what the upload took.
     QTemporaryDir folder;
     Cli plain;
-    QVERIFY(plain.run(QStringLiteral("--port sim preview %1")
-                          .arg(savedPicture(folder, noisePicture(50, 50)))));
+    QVERIFY(plain.run(
+        QStringLiteral("--port sim preview %1").arg(savedPicture(folder, noisePicture(50, 50)))));
     QCOMPARE(plain.program.exitCode(), 0);
     const QList<QByteArray> lines = plain.err.split('\n');
     QCOMPARE(lines.size(), 11);
     for (int tenth = 1; tenth <= 9; ++tenth)
-        QVERIFY2(lines.at(tenth - 1).startsWith(QStringLiteral("Preview: %1 %").arg(tenth * 10).toUtf8()),
+        QVERIFY2(lines.at(tenth - 1).startsWith(
+                     QStringLiteral("Preview: %1 %").arg(tenth * 10).toUtf8()),
                  lines.at(tenth - 1).constData());
     QVERIFY(lines.at(9).startsWith(
         QStringLiteral("Preview: %1 bytes in ").arg(locale.toString(76802)).toUtf8()));

@@ -23,8 +23,8 @@ void tst_TraceText::showsEachRecordOnOneLine_data() {
                             << QString::fromLatin1(line);
     };
     row("command without parameters", 52113, Direction::ToBoard, "ID", "  0.052113 -> ID");
-    row("parameters in hex", 1500000, Direction::ToBoard, Commands::drawPixel({300, 10}, 224).bytes(),
-        "  1.500000 -> WP 01 2C 0A E0");
+    row("parameters in hex", 1500000, Direction::ToBoard,
+        Commands::drawPixel({300, 10}, 224).bytes(), "  1.500000 -> WP 01 2C 0A E0");
     row("a picture's first row, shortened", 12, Direction::ToBoard,
         Commands::writeScreen(QByteArray(76800, char(0xAB))).mid(0, 321).bytes(),
         "  0.000012 -> WS AB AB AB AB AB AB AB AB AB AB AB AB AB AB AB AB ... (322 bytes)");
