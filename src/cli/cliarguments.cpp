@@ -4,6 +4,8 @@
 #include "engine/linesettings.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
 
@@ -756,6 +758,10 @@ std::optional<QString> applyCommonOptions(const CommonValues& given, CliSettings
             return QStringLiteral("--screenshot works with the simulator only (--port sim)");
         if (!settings.screenshotFile.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
             return QStringLiteral("--screenshot writes a PNG file: its name ends in .png");
+        const QFileInfo file(settings.screenshotFile);
+        if (!file.absoluteDir().exists())
+            return QStringLiteral("--screenshot: there is no folder %1")
+                .arg(QDir::toNativeSeparators(file.absolutePath()));
     }
     return std::nullopt;
 }

@@ -93,6 +93,8 @@ void tst_CliArguments::refusesWithTheReason_data() {
     row("screenshot of a board", words("--port /dev/ttyUSB0 --screenshot a.png beep"),
         "--screenshot works with the simulator only");
     row("screenshot not png", words("--screenshot a.jpg beep"), "ends in .png");
+    row("screenshot nowhere", words("--screenshot /no/such/folder/a.png beep"),
+        "--screenshot: there is no folder");
     row("nothing after --", words("beep --"), "a command must follow \"--\"");
     row("nothing before --", words("-- beep"), "a command must come before \"--\"");
     row("ports with a board command", words("ports -- beep"), "ports talks to no board");
