@@ -9,7 +9,17 @@ SimulatorLink::SimulatorLink(BoardEmulator& board, Clock& clock, OpenChanged onO
     : SerialLink(parent)
     , m_board(&board)
     , m_onOpenChanged(std::move(onOpenChanged))
-    , m_guard(board, clock) {}
+    , m_guard(board, clock) {
+    // The board answers inside the write that it answers; the reader hears of it once
+    // that write has returned, as it would from a real line.
+    connect(
+        &board, &BoardEmulator::answersReady, this,
+        [this] {
+            if (m_open && m_board && m_board->hearsLine())
+                Q_EMIT readyRead();
+        },
+        Qt::QueuedConnection);
+}
 
 SimulatorLink::~SimulatorLink() {
     close();

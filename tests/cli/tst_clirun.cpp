@@ -1,0 +1,405 @@
+#include "board/boardemulator.h"
+#include "cli/boardrun.h"
+#include "cli/cliprogram.h"
+#include "cli/console.h"
+#include "cli/progressview.h"
+#include "engine/colorvalue.h"
+#include "engine/msserial.h"
+#include "engine/portcatalog.h"
+#include "engine/uploader.h"
+#include "testbench.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QStringList words(const QString& line) {
+    return line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+std::shared_ptr<PortCatalog> noPorts() {
+    return std::make_shared<PortCatalog>(
+        [] { return QList<PortEntry>{}; },
+        [](const QString&) -> std::unique_ptr<SerialLink> { return nullptr; });
+}
+
+// One port, COM1, whose far end the test plays.
+std::function<std::shared_ptr<PortCatalog>()> portTo(TestLine& line) {
+    return [&line] {
+        return std::make_shared<PortCatalog>(
+            [] {
+                return QList<PortEntry>{{QStringLiteral("COM1"), QStringLiteral("COM1")}};
+            },
+            [&line](const QString& name) { return std::make_unique<RecordingLink>(line, name); });
+    };
+}
+
+// lumaret-cli in the test's process: its output is kept, its ports and clock are the test's.
+struct Cli {
+    explicit Cli(std::shared_ptr<Clock> clock = std::make_shared<SystemClock>(),
+                 std::function<std::shared_ptr<PortCatalog>()> ports = noPorts,
+                 bool terminal = false)
+        : console({[this](const QByteArray& bytes) { out += bytes; },
+                   [this](const QByteArray& bytes) { err += bytes; }, terminal, 80})
+        , program(console, {std::move(clock), std::move(ports)}) {
+        QObject::connect(&program, &CliProgram::runCreated, &program, [this](BoardRun* run) {
+            board = run->simulator();
+            QObject::connect(&run->engine().port(), &MSserial::traffic, &program,
+                             [this](const LineTraffic& traffic) {
+                                 if (traffic.direction == LineTraffic::Direction::ToBoard)
+                                     sent += traffic.bytes;
+                             });
+        });
+    }
+    bool run(const QString& line) {
+        program.start(words(line));
+        return QTest::qWaitFor([this] { return program.isFinished(); }, 10000);
+    }
+
+    QByteArray out;
+    QByteArray err;
+    QByteArray sent;
+    BoardEmulator* board = nullptr;
+    Console console;
+    CliProgram program;
+};
+
+QString savedPicture(const QTemporaryDir& folder, const QImage& picture) {
+    const QString file = folder.filePath(QStringLiteral("picture.png"));
+    return picture.save(file) ? file : QString();
+}
+
+// The far end answers each block the moment it arrives, until the run is over.
+void answerEveryBlock(TestLine& line, const Cli& cli) {
+    for (int answers = 0; answers < 400 && !cli.program.isFinished(); ++answers)
+        line.answer("!");
+}
+
+} // namespace
+
+// lumaret-cli on the engine, in-process: the built-in simulator and lines the test plays.
+class tst_CliRun : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void drawsOnTheSimulatorWithTraceAndScreenshot();
+    void sendsTheGraphicWindowsBytes_data();
+    void sendsTheGraphicWindowsBytes();
+    void tellsWhyNoBoardAnswered();
+    void silentBoardDuringAnUploadIsAnError();
+    void boardGoneDuringAnUploadExitsThree();
+    void interruptFinishesTheBoardsCommand();
+    void printsTouchReportsThenSwitchesThemOff();
+    void changesTheBoardsSpeedAndGoesOn();
+    void showsProgressAsTheOutputAllows();
+};
+
+void tst_CliRun::drawsOnTheSimulatorWithTraceAndScreenshot() {
+    QTemporaryDir folder;
+    const QString shot = folder.filePath(QStringLiteral("shown.png"));
+    Cli cli;
+    QVERIFY(cli.run(QStringLiteral("--port sim --trace --screenshot %1 clear 0 -- fill-rect 10 10 "
+                                   "19 19 --color #ff0000 -- pixel 300 10 --color 28 -- identify")
+                        .arg(shot)));
+    QCOMPARE(cli.program.exitCode(), 0);
+    QCOMPARE(cli.out, QByteArray("100\n"));
+    for (const char* traced : {" -> ID\n", " <- \"100\"\n", " -> CS 00\n",
+                               " -> FR 00 0A 0A 00 13 13 E0\n", " -> WP 01 2C 0A 1C\n"})
+        QVERIFY2(cli.err.contains(traced), cli.err.constData());
+    const QImage screen(shot);
+    QCOMPARE(screen.size(), QSize(320, 240));
+    QCOMPARE(screen.pixel(15, 15), ColorValue::expand(224));
+    QCOMPARE(screen.pixel(300, 10), ColorValue::expand(28));
+    QCOMPARE(screen.pixel(9, 9), ColorValue::expand(0));
+}
+
+void tst_CliRun::sendsTheGraphicWindowsBytes_data() {
+    QTest::addColumn<QString>("fit");
+    QTest::addColumn<QString>("dither");
+    QTest::newRow("as is") << QStringLiteral("as-is") << QStringLiteral("none");
+    QTest::newRow("fill, ordered") << QStringLiteral("fill") << QStringLiteral("ordered");
+    QTest::newRow("fit, diffusion") << QStringLiteral("fit") << QStringLiteral("diffusion");
+}
+
+void tst_CliRun::sendsTheGraphicWindowsBytes() {
+    QFETCH(QString, fit);
+    QFETCH(QString, dither);
+    QTemporaryDir folder;
+    const QString file = savedPicture(folder, noisePicture(410, 250));
+
+    // The graphic window's preview, to its simulator.
+    TestBench bench(QStringList{}, true);
+    bench.open(QStringLiteral("frmSettings"));
+    auto* ports =
+        bench.find<QComboBox>(QStringLiteral("frmSettings"), QStringLiteral("cbo_mostraporta"));
+    ports->setCurrentIndex(ports->findText(QStringLiteral("Simulator")));
+    click(bench.find<QPushButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
+    bench.engine().connection().Timer4_Timer();
+    QByteArray windowSent;
+    QObject::connect(&bench.engine().port(), &MSserial::traffic, [&](const LineTraffic& traffic) {
+        if (traffic.direction == LineTraffic::Direction::ToBoard)
+            windowSent += traffic.bytes;
+    });
+    const QString graphic = QStringLiteral("frmGraphic");
+    bench.open(graphic);
+    bench.find<QComboBox>(graphic, QStringLiteral("cboSize"))
+        ->setCurrentIndex(int(*pictureFitNamed(fit)));
+    bench.find<QComboBox>(graphic, QStringLiteral("cboDither"))
+        ->setCurrentIndex(int(*pictureDitherNamed(dither)));
+    bench.dialogs().fileAnswers.append(file);
+    click(bench.find<QPushButton>(graphic, QStringLiteral("cmdOpen")));
+    click(bench.find<QPushButton>(graphic, QStringLiteral("cmdPreview")));
+    for (int poll = 0; poll < 1000 && bench.engine().uploader().isBusy(); ++poll)
+        bench.engine().connection().Timer2_Timer();
+    QCOMPARE(windowSent.size(), 2 + 76800);
+
+    Cli cli;
+    QVERIFY(cli.run(
+        QStringLiteral("--port sim preview %1 --fit %2 --dither %3").arg(file, fit, dither)));
+    QCOMPARE(cli.program.exitCode(), 0);
+    QCOMPARE(cli.sent.left(2), QByteArray("ID"));
+    QCOMPARE(cli.sent.mid(2), windowSent);
+}
+
+void tst_CliRun::tellsWhyNoBoardAnswered() {
+    TestLine line;
+    {
+        // The identification has the board's 1.5 s, then the call ends.
+        Cli cli(std::make_shared<SystemClock>(), portTo(line));
+        QVERIFY(cli.run(QStringLiteral("--port COM1 identify -- clear")));
+        QCOMPARE(cli.program.exitCode(), 2);
+        QCOMPARE(cli.err,
+                 QByteArray("lumaret-cli: COM1: no answer to the identification within 1.5 s\n"));
+        QCOMPARE(line.takeWrites(), QList<QByteArray>{"ID"});
+        QVERIFY(!line.isOpen());
+    }
+    {
+        Cli cli;
+        QVERIFY(cli.run(QStringLiteral("--port nowhere identify")));
+        QCOMPARE(cli.program.exitCode(), 2);
+        QCOMPARE(cli.err, QByteArray("lumaret-cli: nowhere: cannot open the port: There is no "
+                                     "port named \"nowhere\".\n"));
+    }
+    {
+        // Without --port there must be a serial port: the simulator is used only when asked.
+        Cli cli;
+        QVERIFY(cli.run(QStringLiteral("identify")));
+        QCOMPARE(cli.program.exitCode(), 2);
+        QVERIFY(cli.err.startsWith("lumaret-cli: no serial port found"));
+    }
+    {
+        // The first listed port is the default; the answer is printed as it came.
+        Cli cli(std::make_shared<SystemClock>(), portTo(line));
+        cli.program.start(words(QStringLiteral("identify")));
+        QTRY_COMPARE(line.writes, QList<QByteArray>{"ID"});
+        line.answer(" 100 v2.1\r\n");
+        QTRY_VERIFY(cli.program.isFinished());
+        QCOMPARE(cli.program.exitCode(), 0);
+        QCOMPARE(cli.out, QByteArray("100 v2.1\n"));
+        QCOMPARE(line.openedPorts.last(), QStringLiteral("COM1"));
+    }
+    {
+        // --all: every listed port, the simulator aside.
+        Cli cli(std::make_shared<SystemClock>(), portTo(line));
+        cli.program.start(words(QStringLiteral("--all identify")));
+        QTRY_COMPARE(line.writes.size(), 2);
+        line.answer("100");
+        QTRY_VERIFY(cli.program.isFinished());
+        QCOMPARE(cli.program.exitCode(), 0);
+        QVERIFY(!cli.board);
+    }
+    {
+        Cli cli(std::make_shared<SystemClock>(), portTo(line));
+        QVERIFY(cli.run(QStringLiteral("ports")));
+        QCOMPARE(cli.out, QByteArray("COM1\nsim (the built-in board simulator)\n"));
+    }
+}
+
+void tst_CliRun::silentBoardDuringAnUploadIsAnError() {
+    auto clock = std::make_shared<ManualClock>();
+    TestLine line;
+    QTemporaryDir folder;
+    Cli cli(clock, portTo(line));
+    cli.program.start(words(QStringLiteral("--port COM1 --timeout 2 preview %1")
+                                .arg(savedPicture(folder, noisePicture(320, 240)))));
+    QTRY_COMPARE(line.writes.size(), 1);
+    line.answer("100");
+    // The header and the first row, then nothing comes back.
+    QTRY_COMPARE(line.writes.size(), 1 + 1 + 320);
+    clock->advance(1999);
+    QVERIFY(!cli.program.isFinished());
+    clock->advance(1);
+    // The board's command is finished only if it answers; it has the engine's 2 s.
+    clock->advance(2000);
+    QVERIFY(!cli.program.isFinished());
+    // What was written gets its time on the line before the port closes.
+    clock->advance(50);
+    QVERIFY(cli.program.isFinished());
+    QCOMPARE(cli.program.exitCode(), 2);
+    QVERIFY2(cli.err.contains("lumaret-cli: COM1: no answer from the board within 2 s during "
+                              "preview (block 1 of 240); the board did not finish the "
+                              "interrupted command"),
+             cli.err.constData());
+    QCOMPARE(line.writes.size(), 1 + 1 + 320);
+}
+
+void tst_CliRun::boardGoneDuringAnUploadExitsThree() {
+    TestLine line;
+    QTemporaryDir folder;
+    Cli cli(std::make_shared<SystemClock>(), portTo(line));
+    cli.program.start(words(
+        QStringLiteral("--port COM1 save 2 %1").arg(savedPicture(folder, noisePicture(30, 30)))));
+    QTRY_COMPARE(line.writes.size(), 1);
+    line.answer("100");
+    QTRY_COMPARE(line.writes.size(), 2);
+    line.answer("!");
+    QTRY_COMPARE(line.writes.size(), 2 + 256);
+    line.unplug({13, QStringLiteral("Device removed")});
+    QTRY_VERIFY(cli.program.isFinished());
+    QCOMPARE(cli.program.exitCode(), 3);
+    QVERIFY2(cli.err.contains("COM1: the board went away during save, after 3 of "),
+             cli.err.constData());
+    QVERIFY(cli.err.contains("(Device removed)"));
+}
+
+void tst_CliRun::interruptFinishesTheBoardsCommand() {
+    TestLine line;
+    QTemporaryDir folder;
+    QImage black(320, 240, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    const QString file = savedPicture(folder, black);
+    {
+        Cli cli(std::make_shared<SystemClock>(), portTo(line));
+        cli.program.start(words(QStringLiteral("--port COM1 preview %1").arg(file)));
+        QTRY_COMPARE(line.writes.size(), 1);
+        line.takeWrites();
+        line.answer("100");
+        QTRY_VERIFY(!line.writes.isEmpty());
+        line.answer("!");
+        cli.program.interrupt();
+        answerEveryBlock(line, cli);
+        QTRY_VERIFY(cli.program.isFinished());
+        QCOMPARE(cli.program.exitCode(), 130);
+        QVERIFY2(cli.err.contains("COM1: interrupted during preview; the board's command was "
+                                  "finished with filler"),
+                 cli.err.constData());
+        // The whole screen went out: two rows of the picture, the rest in the filler.
+        const QByteArray sent = line.takeWrites().join();
+        QCOMPARE(sent.size(), 2 + 76800);
+        QCOMPARE(sent.mid(2, 640), QByteArray(640, char(0)));
+        QCOMPARE(sent.mid(2 + 640), QByteArray(76800 - 640, char(255)));
+    }
+    {
+        // A second Ctrl-C does not wait for the board.
+        Cli cli(std::make_shared<SystemClock>(), portTo(line));
+        cli.program.start(words(QStringLiteral("--port COM1 preview %1").arg(file)));
+        QTRY_COMPARE(line.writes.size(), 1);
+        line.takeWrites();
+        line.answer("100");
+        QTRY_VERIFY(!line.writes.isEmpty());
+        cli.program.interrupt();
+        QVERIFY(!cli.program.isFinished());
+        cli.program.interrupt();
+        QVERIFY(cli.program.isFinished());
+        QCOMPARE(cli.program.exitCode(), 130);
+        QVERIFY(cli.err.contains("interrupted again"));
+    }
+}
+
+void tst_CliRun::printsTouchReportsThenSwitchesThemOff() {
+    {
+        Cli cli;
+        cli.program.start(words(QStringLiteral("--port sim touch --count 3")));
+        QVERIFY(cli.board);
+        QTRY_COMPARE(cli.board->touchMode(), BoardEmulator::TouchMode::Coordinates);
+        // Two reports in one read, then one more.
+        cli.board->touch({260, 200});
+        cli.board->touch({10, 20});
+        QTRY_COMPARE(cli.out, QByteArray("260 200\n10 20\n"));
+        cli.board->touch({5, 6});
+        QTRY_VERIFY(cli.program.isFinished());
+        QCOMPARE(cli.program.exitCode(), 0);
+        QCOMPARE(cli.out, QByteArray("260 200\n10 20\n5 6\n"));
+        QCOMPARE(cli.board->touchMode(), BoardEmulator::TouchMode::Off);
+    }
+    {
+        Cli cli;
+        cli.program.start(words(QStringLiteral("--port sim touch --keypad --seconds 0.6")));
+        QTRY_COMPARE(cli.board->touchMode(), BoardEmulator::TouchMode::Keypad);
+        QVERIFY(cli.board->pressKey('5'));
+        QTRY_COMPARE(cli.out, QByteArray("5\n"));
+        QTRY_VERIFY(cli.program.isFinished());
+        QCOMPARE(cli.program.exitCode(), 0);
+        QCOMPARE(cli.board->touchMode(), BoardEmulator::TouchMode::Off);
+    }
+}
+
+void tst_CliRun::changesTheBoardsSpeedAndGoesOn() {
+    auto clock = std::make_shared<ManualClock>();
+    Cli cli(clock);
+    cli.program.start(words(QStringLiteral("--port sim baud 9600 -- clear 3 -- identify")));
+    QTRY_COMPARE(cli.board->baudRate(), 9600);
+    // The board gets its 2.8 s before the program asks for it again, at the new speed.
+    clock->advance(50);
+    clock->advance(2800);
+    QTest::qWait(100);
+    QVERIFY(!cli.program.isFinished());
+    clock->advance(1);
+    QVERIFY(QTest::qWaitFor([&] {
+        clock->advance(10);
+        return cli.program.isFinished();
+    }));
+    QCOMPARE(cli.program.exitCode(), 0);
+    QCOMPARE(cli.out, QByteArray("100\n"));
+}
+
+void tst_CliRun::showsProgressAsTheOutputAllows() {
+    const QLocale locale;
+    const UploadProgress progress{116, 240, 37120, 76802, 3345};
+    const QString bar = ProgressView::bar(QStringLiteral("Preview"), progress, 79);
+    QVERIFY2(bar.startsWith(QLatin1String("Preview [##")) && bar.size() == 79, qPrintable(bar));
+    for (const QString& figure : QStringList{
+             QStringLiteral(" 48 %"),
+             locale.toString(37120) + QLatin1Char('/') + locale.toString(76802) +
+                 QStringLiteral(" bytes"),
+             locale.toString(11.1, 'f', 1) + QStringLiteral(" kB/s"), QStringLiteral("  4 s left")})
+        QVERIFY2(bar.contains(figure), qPrintable(bar));
+    // Narrow, the bar goes first.
+    const QString narrow = ProgressView::bar(QStringLiteral("Preview"), progress, 40);
+    QVERIFY(!narrow.contains(QLatin1Char('[')) && narrow.size() <= 40);
+
+    // On a terminal the status line stays at the bottom: other lines go above it.
+    Cli terminal(std::make_shared<SystemClock>(), noPorts, true);
+    terminal.console.setStatus(QStringLiteral("bar"));
+    terminal.console.error(QStringLiteral("note"));
+    terminal.console.setStatus({});
+    QCOMPARE(terminal.err, QByteArray("\r\033[Kbar\r\033[Knote\n\r\033[Kbar\r\033[K"));
+
+    // Otherwise a line at each tenth, then what the upload took.
+    QTemporaryDir folder;
+    Cli plain;
+    QVERIFY(plain.run(
+        QStringLiteral("--port sim preview %1").arg(savedPicture(folder, noisePicture(50, 50)))));
+    QCOMPARE(plain.program.exitCode(), 0);
+    const QList<QByteArray> lines = plain.err.split('\n');
+    QCOMPARE(lines.size(), 11);
+    for (int tenth = 1; tenth <= 9; ++tenth)
+        QVERIFY2(lines.at(tenth - 1).startsWith(
+                     QStringLiteral("Preview: %1 %").arg(tenth * 10).toUtf8()),
+                 lines.at(tenth - 1).constData());
+    QVERIFY(lines.at(9).startsWith(
+        QStringLiteral("Preview: %1 bytes in ").arg(locale.toString(76802)).toUtf8()));
+    QVERIFY(!plain.err.contains('\r'));
+
+    Cli quiet;
+    QVERIFY(quiet.run(QStringLiteral("--quiet --port sim preview %1")
+                          .arg(savedPicture(folder, noisePicture(50, 50)))));
+    QCOMPARE(quiet.program.exitCode(), 0);
+    QCOMPARE(quiet.err, QByteArray());
+}
+
+QTEST_MAIN(tst_CliRun)
+#include "tst_clirun.moc"
