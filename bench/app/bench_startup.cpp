@@ -7,14 +7,14 @@
 // process connected to a pseudo-terminal that answers like a board and then stays
 // quiet, so only the 250 ms receive poll runs.
 
+#include "app/frmmainmdi.h"
 #include "engine/boardengine.h"
 #include "engine/clock.h"
-#include "app/frmmainmdi.h"
-#include "workbench/userdialogs.h"
-#include "pseudoterminal.h"
 #include "engine/connectioncontroller.h"
 #include "engine/portcatalog.h"
 #include "engine/qtseriallink.h"
+#include "pseudoterminal.h"
+#include "workbench/userdialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

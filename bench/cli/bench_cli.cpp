@@ -10,9 +10,11 @@
 //
 // Each board's screen is checked against the picture afterwards.
 
+#include "benchfigures.h"
 #include "board/pty/pseudoterminal.h"
 #include "engine/colorvalue.h"
 #include "graphic/pictureconversion.h"
+#include "graphic/screencanvas.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -39,10 +41,6 @@ constexpr double LineSeconds = (2 + 76800) * 10.0 / BaudRate;
 
 QString binary(const char* name) {
     return QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(name);
-}
-
-const char* verdict(bool ok) {
-    return ok ? "ok" : "MISSED";
 }
 
 // Milliseconds from starting lumaret-cli to the first byte it puts on the line.
@@ -93,12 +91,8 @@ public:
             said += m_process.readAllStandardOutput();
         }
         const QImage image(file);
-        QByteArray values;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x)
-                values.append(char(ColorValue::reduce(image.pixel(x, y))));
-        }
-        return values;
+        // Its colour values, reduced as every picture is.
+        return screenPixels(ScreenCanvas(image, Qt::white));
     }
 
     QString device;

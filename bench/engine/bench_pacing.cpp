@@ -10,6 +10,7 @@
 //   font (DejaVu Sans 24) at most 1.15 x; the program's CPU stays under 10 % of the time.
 
 #include "app/frmmainmdi.h"
+#include "benchfigures.h"
 #include "engine/boardengine.h"
 #include "engine/uploader.h"
 #include "graphic/screencanvas.h"
@@ -19,10 +20,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFontDatabase>
 #include <QLocale>
 #include <QPushButton>
-#include <QRandomGenerator>
 
 #include <cstdio>
 #include <functional>
@@ -51,16 +50,6 @@ struct Run {
     qint64 bytes = 0;
     bool completed = false;
 };
-
-QImage noise(int width, int height) {
-    QRandomGenerator random(11);
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, random.generate() | 0xFF000000u);
-    }
-    return image;
-}
 
 void click(QWidget* window, const char* button) {
     window->findChild<QPushButton*>(QLatin1String(button))->click();
@@ -97,22 +86,16 @@ Run measure(LineBench& line, const Upload& upload) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // Each result shows as it comes, also when the output goes to a file.
-    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    prepareBenchmark();
     QApplication application(argc, argv);
-    if (QFontDatabase::addApplicationFont(
-            QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf")) < 0) {
-        std::fprintf(stderr, "DejaVuSans.ttf is missing (package fonts-dejavu-core)\n");
+    if (!loadDejaVuSans())
         return 1;
-    }
     LineBench line;
     line.dialogs().font = QFont(QStringLiteral("DejaVu Sans"), 24);
     if (!line.start())
         return 1;
 
-    const QImage picture = noise(400, 300);
+    const QImage picture = noisePicture(400, 300);
     const QString pictureFile = line.folder().filePath(QStringLiteral("noise.bmp"));
     picture.save(pictureFile);
     const QByteArray expectedScreen = screenPixels(ScreenCanvas(picture, Qt::white));

@@ -2,11 +2,11 @@
 // DejaVu Sans 24 for both passes, without the line. (The upload to a board is measured
 // by bench_pacing.)
 
+#include "benchfigures.h"
 #include "font/fontcapture.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFontDatabase>
 
 #include <algorithm>
 #include <cstdio>
@@ -19,10 +19,6 @@ QFont benchFont() {
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPointSize(24);
     return font;
-}
-
-const char* verdict(bool ok) {
-    return ok ? "ok" : "MISSED";
 }
 
 // Median milliseconds for both passes of the capture.
@@ -45,16 +41,10 @@ double captureMs() {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // Each result shows as it comes, also when the output goes to a file.
-    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    prepareBenchmark();
     QApplication application(argc, argv);
-    if (QFontDatabase::addApplicationFont(
-            QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf")) < 0) {
-        std::fprintf(stderr, "DejaVuSans.ttf is missing (package fonts-dejavu-core)\n");
+    if (!loadDejaVuSans())
         return 1;
-    }
     bool allMet = true;
 
     const double ms = captureMs();

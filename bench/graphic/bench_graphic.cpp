@@ -3,15 +3,16 @@
 // diffusion), and how long the graphic window takes to show a change of option with a
 // 4000 x 3000 JPEG or PNG loaded. (The uploads to a board are measured by bench_pacing.)
 
-#include "engine/clock.h"
 #include "app/frmmainmdi.h"
-#include "graphic/pictureconversion.h"
-#include "graphic/pictureloading.h"
-#include "workbench/toolwindows.h"
-#include "workbench/userdialogs.h"
-#include "graphic/screencanvas.h"
+#include "benchfigures.h"
+#include "engine/clock.h"
 #include "engine/portcatalog.h"
 #include "engine/qtseriallink.h"
+#include "graphic/pictureconversion.h"
+#include "graphic/pictureloading.h"
+#include "graphic/screencanvas.h"
+#include "workbench/toolwindows.h"
+#include "workbench/userdialogs.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -33,23 +34,9 @@ constexpr double DitherTargetMs = 5;
 constexpr double PhotoTargetMs = 250;
 constexpr double OptionChangeTargetMs = 50;
 
-QImage noise(int width, int height) {
-    QRandomGenerator random(11);
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, random.generate() | 0xFF000000u);
-    }
-    return image;
-}
-
-const char* verdict(bool ok) {
-    return ok ? "ok" : "MISSED";
-}
-
 // Median milliseconds of one canvas-to-stream reduction.
 double reductionMs() {
-    const ScreenCanvas canvas(noise(ScreenCanvas::Width, ScreenCanvas::Height), Qt::white);
+    const ScreenCanvas canvas(noisePicture(ScreenCanvas::Width, ScreenCanvas::Height), Qt::white);
     QList<double> runs;
     qint64 checksum = 0;
     for (int run = 0; run < 201; ++run) {
@@ -196,10 +183,7 @@ void reportOptionChanges(QTemporaryDir& folder) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // Each result shows as it comes, also when the output goes to a file.
-    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    prepareBenchmark();
     QApplication application(argc, argv);
 
     const double reduction = reductionMs();

@@ -1,4 +1,5 @@
 #include "linebench.h"
+#include "graphic/screencanvas.h"
 
 #include "app/frmmainmdi.h"
 #include "engine/boardengine.h"
@@ -17,7 +18,6 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <ctime>
 
 UserDialogs::Answer BenchDialogs::message(QWidget*, const QString& title, const QString& text, Icon,
                                           Buttons) {
@@ -96,12 +96,8 @@ QByteArray LineBench::boardScreen() {
                    5000))
         return {};
     const QImage shot(file);
-    QByteArray pixels;
-    for (int y = 0; y < shot.height(); ++y) {
-        for (int x = 0; x < shot.width(); ++x)
-            pixels.append(char(ColorValue::reduce(shot.pixel(x, y))));
-    }
-    return pixels;
+    // Its colour values, reduced as every picture is.
+    return screenPixels(ScreenCanvas(shot, Qt::white));
 }
 
 bool LineBench::waitUntil(const std::function<bool()>& done, int timeoutMs) {
@@ -116,12 +112,4 @@ bool LineBench::waitUntil(const std::function<bool()>& done, int timeoutMs) {
     if (!done())
         loop.exec();
     return done();
-}
-
-double processorSeconds() {
-    return double(std::clock()) / CLOCKS_PER_SEC;
-}
-
-const char* verdict(bool met) {
-    return met ? "ok" : "MISSED";
 }

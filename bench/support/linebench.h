@@ -1,5 +1,6 @@
 #pragma once
 
+#include "benchfigures.h"
 #include "workbench/userdialogs.h"
 
 #include <QByteArray>
@@ -59,8 +60,3 @@ private:
     std::shared_ptr<BenchDialogs> m_dialogs;
     std::unique_ptr<frmMainMDI> m_main;
 };
-
-// Processor time of this process so far, in seconds.
-double processorSeconds();
-// How a figure compares with its target.
-const char* verdict(bool met);

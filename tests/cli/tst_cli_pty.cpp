@@ -4,6 +4,7 @@
 #include "engine/colorvalue.h"
 #include "font/fontcapture.h"
 #include "graphic/pictureconversion.h"
+#include "graphic/screencanvas.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -78,12 +79,8 @@ public:
         }
         m_output.clear();
         const QImage image(file);
-        QByteArray values;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x)
-                values.append(char(ColorValue::reduce(image.pixel(x, y))));
-        }
-        return values;
+        // Its colour values, reduced as every picture is.
+        return screenPixels(ScreenCanvas(image, Qt::white));
     }
     void kill() {
         m_process.kill();

@@ -2,6 +2,7 @@
 #include "engine/session.h"
 #include "graphic/frmgraphic.h"
 #include "graphic/pictureloading.h"
+#include "graphic/screencanvas.h"
 #include "picturefiles.h"
 #include "testbench.h"
 #include "workbench/updown.h"
@@ -373,11 +374,8 @@ void tst_frmGraphic::fitOptionsShapeWhatIsShownAndSent() {
              boardColours(boardPixels(gradient, {PictureFit::Fit, PictureDither::Diffusion})));
 
     // What the box shows is exactly what goes out, Preview and Save alike.
-    QByteArray shownValues;
-    for (int y = 0; y < 240; ++y) {
-        for (int x = 0; x < 320; ++x)
-            shownValues.append(char(ColorValue::reduce(boardShown.pixel(x, y))));
-    }
+    // The picture's colour values, reduced as every picture is.
+    const QByteArray shownValues = screenPixels(ScreenCanvas(boardShown, Qt::white));
     const auto sent = [&](const char* button) {
         click(f.child(button));
         QByteArray pixels;
