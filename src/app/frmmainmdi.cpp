@@ -1,6 +1,7 @@
 #include "app/frmmainmdi.h"
 
 #include "app/artwork.h"
+#include "app/elidedlabel.h"
 #include "app/toolregistry.h"
 #include "engine/boardengine.h"
 #include "engine/clock.h"
@@ -100,34 +101,38 @@ void frmMainMDI::MDIForm_Load() {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
     m_connectionPanel->setText(m_engine->connection().statusText());
+    // The size the window takes around its client area, kept whatever the status bar
+    // says later.
+    setFixedSize(sizeHint());
 }
 
 void frmMainMDI::createStatusBar() {
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
-    m_connectionPanel = new QLabel(StatusBar1);
+    // The panels show what fits; the window keeps its size.
+    m_connectionPanel = new ElidedLabel(StatusBar1);
     m_connectionPanel->setObjectName(QStringLiteral("Panel1"));
-    m_connectionPanel->setMinimumWidth(240);
+    // The connection state shows whole where it can; a note takes the room left.
+    m_connectionPanel->setWholeTextUpTo(300);
     ProgressBar1 = new QProgressBar(StatusBar1);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
-    ProgressBar1->setFixedWidth(160);
+    ProgressBar1->setFixedWidth(110);
     m_timePanel = new QLabel(StatusBar1);
     m_timePanel->setObjectName(QStringLiteral("PanelTime"));
     // Notes get a panel of their own: the connection state stays in view.
-    m_notePanel = new QLabel(StatusBar1);
+    m_notePanel = new ElidedLabel(StatusBar1);
     m_notePanel->setObjectName(QStringLiteral("PanelNote"));
     m_notePanel->hide();
     m_noteTimer = new QTimer(this);
     m_noteTimer->setSingleShot(true);
     connect(m_noteTimer, &QTimer::timeout, this, &frmMainMDI::clearNote);
-    StatusBar1->addWidget(m_connectionPanel, 1);
-    StatusBar1->addWidget(m_notePanel);
+    StatusBar1->addWidget(m_connectionPanel);
+    StatusBar1->addWidget(m_notePanel, 1);
     StatusBar1->addPermanentWidget(ProgressBar1);
     StatusBar1->addPermanentWidget(m_timePanel);
     setStatusBar(StatusBar1);
@@ -281,7 +286,7 @@ QString frmMainMDI::statusText() const {
 void frmMainMDI::followEngine() {
     ConnectionController& connection = m_engine->connection();
     connect(&connection, &ConnectionController::statusTextChanged, m_connectionPanel,
-            &QLabel::setText);
+            &ElidedLabel::setText);
     connect(&connection, &ConnectionController::timedOut, this, [this] {
         dialogs().message(this, ConnectionMessages::notFoundTitle(),
                           ConnectionMessages::notFoundText(), UserDialogs::Icon::Information);

@@ -7,6 +7,7 @@
 #include <memory>
 
 class Clock;
+class ElidedLabel;
 class PortCatalog;
 class QAction;
 class QLabel;
@@ -74,9 +75,9 @@ private:
     ToolWindows* m_toolWindows;
 
     QStatusBar* StatusBar1;
-    QLabel* m_connectionPanel;
+    ElidedLabel* m_connectionPanel;
     QLabel* m_timePanel;
-    QLabel* m_notePanel;
+    ElidedLabel* m_notePanel;
     QTimer* m_noteTimer;
     QProgressBar* ProgressBar1;
     int m_savedProgressMaximum = 0;
