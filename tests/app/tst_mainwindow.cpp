@@ -63,6 +63,13 @@ void tst_MainWindow::startsDisconnectedAtAFixedSize() {
     const QSize size = main.size();
     main.resize(size.width() + 100, size.height() + 50);
     QCOMPARE(main.size(), size);
+    // Long texts in the status bar are cut, not room made for them.
+    main.showStatusMessage(QStringLiteral("A note far longer than the status bar could ever show "
+                                          "whole, with every word of it kept for the tool tip"));
+    QCoreApplication::processEvents();
+    QCOMPARE(main.size(), size);
+    QVERIFY(main.findChild<QLabel*>(QStringLiteral("PanelNote"))->toolTip().endsWith(
+        QStringLiteral("tool tip")));
 }
 
 void tst_MainWindow::menusAsDesigned() {
