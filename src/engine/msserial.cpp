@@ -106,8 +106,12 @@ bool MSserial::observed() const {
     return isSignalConnected(traffic);
 }
 
+qint64 MSserial::microsecondsOpen() const {
+    return m_openedAt.isValid() ? m_openedAt.nsecsElapsed() / 1000 : 0;
+}
+
 void MSserial::record(LineTraffic::Direction direction, const QByteArray& bytes, int writes) {
-    Q_EMIT traffic({m_openedAt.nsecsElapsed() / 1000, direction, bytes, writes});
+    Q_EMIT traffic({microsecondsOpen(), direction, bytes, writes});
 }
 
 void MSserial::onLinkLost(const PortError& error) {

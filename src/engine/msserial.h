@@ -40,6 +40,8 @@ public:
     QByteArray input();
 
     PortError lastError() const { return m_lastError; }
+    // Microseconds since the port was last opened: the time scale of traffic().
+    qint64 microsecondsOpen() const;
 
 Q_SIGNALS:
     void portOpenChanged(bool open);

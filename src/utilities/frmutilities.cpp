@@ -5,7 +5,7 @@
 #include "engine/commands.h"
 #include "engine/msserial.h"
 #include "engine/session.h"
-#include "utilities/touchreport.h"
+#include "engine/touchreport.h"
 #include "workbench/named.h"
 #include "workbench/userdialogs.h"
 #include "workbench/workbench.h"

@@ -2,7 +2,7 @@
 #include "engine/connectioncontroller.h"
 #include "testbench.h"
 #include "utilities/frmutilities.h"
-#include "utilities/touchreport.h"
+#include "engine/touchreport.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "utilities/touchreport.h"
+#include "engine/touchreport.h"
 
 #include <QStringList>
 
