@@ -88,7 +88,7 @@ void CommandLog::fontSizeTable(const QList<Commands::GlyphSize>& sizes) {
 
 void CommandLog::fontGlyph(int code, Commands::GlyphSize size, QByteArrayView bitmap) {
     QString line = QStringLiteral("FontGlyph \"%1\" w=%2 h=%3 bytes=%4")
-                       .arg(QLatin1Char(char(code)))
+                       .arg(printableCharacter(quint8(code)))
                        .arg(size.width)
                        .arg(size.height)
                        .arg(bitmap.size());

@@ -47,6 +47,11 @@ QString hexDump(QByteArrayView bytes) {
     return dump;
 }
 
+// "1 event", "3 events".
+QString counted(qint64 count, const QString& one, const QString& many) {
+    return QString::number(count) + QLatin1Char(' ') + (count == 1 ? one : many);
+}
+
 bool isCsv(const QString& path) {
     return QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
 }
@@ -166,11 +171,12 @@ void frmMonitor::followNewest() {
 
 void frmMonitor::showCounts() {
     const qint64 recorded = m_model->recorded();
-    QString text = tr("%n event(s) recorded", nullptr, int(recorded));
+    QString text = tr("%1 recorded").arg(counted(recorded, tr("event"), tr("events")));
     if (m_model->rowCount() != recorded)
-        text += tr(", %n shown", nullptr, m_model->rowCount());
+        text += tr(", %1 shown").arg(m_model->rowCount());
     if (m_model->paused() && m_model->waiting() > 0)
-        text += tr("; paused: %n new event(s) not shown", nullptr, int(m_model->waiting()));
+        text += tr("; paused: %1 not shown")
+                    .arg(counted(m_model->waiting(), tr("new event"), tr("new events")));
     lblCounts->setText(text);
 }
 
@@ -184,9 +190,9 @@ void frmMonitor::showDetails() {
     QString text = TraceText::line(event) + QLatin1Char('\n');
     if (event.kind == ConversationEvent::Kind::ToBoard ||
         event.kind == ConversationEvent::Kind::FromBoard) {
-        text += tr("%n byte(s)", nullptr, int(event.byteCount));
+        text += counted(event.byteCount, tr("byte"), tr("bytes"));
         if (event.writes > 0)
-            text += tr(" in %n write(s)", nullptr, event.writes);
+            text += tr(" in %1").arg(counted(event.writes, tr("write"), tr("writes")));
         if (!event.allBytesKept())
             text += tr("; only the first %1 are kept for older events").arg(event.bytes().size());
         text += QLatin1Char('\n') + hexDump(event.bytes());
