@@ -41,7 +41,7 @@ QString hexDump(QByteArrayView bytes) {
             characters += (c >= 32 && c < 127) ? QLatin1Char(c) : QLatin1Char('.');
         dump += QStringLiteral("%1  %2  %3\n")
                     .arg(offset, 5, 10, QLatin1Char('0'))
-                    .arg(TraceText::fullHex(line), -3 * DumpBytesPerLine)
+                    .arg(TraceText::fullHex(line), -(3 * DumpBytesPerLine - 1))
                     .arg(characters);
     }
     return dump;
