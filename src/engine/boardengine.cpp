@@ -30,9 +30,9 @@ BoardEngine::BoardEngine(std::shared_ptr<Clock> clock, std::shared_ptr<PortCatal
 }
 
 void BoardEngine::recordConversation() {
-    m_conversation = new Conversation([port = m_port] { return port->microsecondsOpen(); },
-                                      Conversation::DefaultCapacity,
-                                      Conversation::DefaultByteBudget, this);
+    m_conversation =
+        new Conversation([port = m_port] { return port->microsecondsOpen(); },
+                         Conversation::DefaultCapacity, Conversation::DefaultByteBudget, this);
     m_conversation->setObjectName(QStringLiteral("Conversation"));
     connect(m_port, &MSserial::traffic, m_conversation, &Conversation::record);
     connect(m_port, &MSserial::portOpenChanged, m_conversation, [this](bool open) {

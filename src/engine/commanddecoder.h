@@ -74,9 +74,10 @@ public:
 };
 
 // The command stream to the board, decoded: takes bytes in any chunking and reports
-// the commands to a sink (the simulated board carries them out, a log describes them). Bytes that make no command are skipped until the next valid
-// opcode; each such skip counts as one error. Its memory is bounded by the largest
-// block (a glyph bitmap of at most 8160 bytes).
+// the commands to a sink (the simulated board carries them out, a log describes them).
+// Bytes that make no command are skipped until the next valid opcode; each such skip
+// counts as one error. Its memory is bounded by the largest block (a glyph bitmap of
+// at most 8160 bytes).
 class CommandDecoder {
 public:
     explicit CommandDecoder(CommandSink& sink);

@@ -1,6 +1,5 @@
 #include "engine/conversation.h"
 
-#include "engine/boardanswers.h"
 #include "engine/uploader.h"
 
 #include <algorithm>
@@ -28,6 +27,12 @@ QString milliseconds(qint64 microseconds) {
 }
 
 } // namespace
+
+QString ConversationEvent::meaning() const {
+    if (kind == Kind::FromBoard && m_meaning.isEmpty())
+        return BoardAnswers::describe(m_answer, bytes(), byteCount);
+    return m_meaning;
+}
 
 QByteArrayView ConversationEvent::bytes() const {
     if (!m_bytes.isEmpty())
@@ -77,7 +82,7 @@ void Conversation::record(const LineTraffic& traffic) {
     event.upload = m_uploading ? m_uploads : 0;
     if (traffic.direction == LineTraffic::Direction::ToBoard) {
         event.kind = ConversationEvent::Kind::ToBoard;
-        event.meaning = commandMeaning(traffic.bytes);
+        event.m_meaning = commandMeaning(traffic.bytes);
         m_unansweredWrite = traffic.microseconds;
         if (m_uploading) {
             m_uploadFirstWrite = m_uploadFirstWrite.value_or(traffic.microseconds);
@@ -85,9 +90,13 @@ void Conversation::record(const LineTraffic& traffic) {
         }
     } else {
         event.kind = ConversationEvent::Kind::FromBoard;
-        const BoardAnswers::Answer answer = BoardAnswers::decode(traffic.bytes, m_keypadMode);
-        event.meaning = answer.text;
-        if (m_unansweredWrite && !answer.unsolicited()) {
+        event.m_answer = BoardAnswers::classify(traffic.bytes, m_keypadMode);
+        // Touch reports take all their bytes to tell; the first ones tell the others.
+        if (event.m_answer == BoardAnswers::Kind::Touch &&
+            traffic.bytes.size() > ConversationEvent::HeadBytes)
+            event.m_meaning =
+                BoardAnswers::describe(event.m_answer, traffic.bytes, traffic.bytes.size());
+        if (m_unansweredWrite && !BoardAnswers::unsolicited(event.m_answer)) {
             event.latencyMicroseconds = traffic.microseconds - *m_unansweredWrite;
             m_unansweredWrite.reset();
             if (m_uploading)
@@ -121,7 +130,7 @@ void Conversation::lineChanged(const QString& note) {
     m_unansweredWrite.reset();
     ConversationEvent event;
     event.microseconds = m_now();
-    event.meaning = note;
+    event.m_meaning = note;
     append(std::move(event), {});
 }
 
@@ -158,7 +167,7 @@ void Conversation::endUpload(const UploadOutcome& outcome, int baudRate) {
     event.byteCount = summary.bytes;
     event.writes = summary.blocks;
     event.upload = m_uploads;
-    event.meaning = summary.text();
+    event.m_meaning = summary.text();
     append(std::move(event), {});
 }
 

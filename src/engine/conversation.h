@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/boardanswers.h"
 #include "engine/commanddecoder.h"
 #include "engine/commandlog.h"
 #include "engine/linetraffic.h"
@@ -36,15 +37,19 @@ struct ConversationEvent {
     // The upload the event belongs to, counted from 1; 0 for none.
     quint32 upload = 0;
     Kind kind = Kind::Note;
-    // The meaning in the board's terms: "DrawPixel x=300 y=10 color=224".
-    QString meaning;
 
+    // The meaning in the board's terms: "DrawPixel x=300 y=10 color=224", "Acknowledge".
+    QString meaning() const;
     // All the bytes, or just the first HeadBytes once older events gave theirs up.
     QByteArrayView bytes() const;
-    bool allBytesKept() const { return qsizetype(m_bytes.size()) == byteCount; }
+    bool allBytesKept() const { return byteCount <= HeadBytes || m_bytes.size() == byteCount; }
 
 private:
     friend class Conversation;
+    // Answers are told from their bytes when shown (their first bytes say all a row
+    // shows); the rest keep their text.
+    QString m_meaning;
+    BoardAnswers::Kind m_answer = BoardAnswers::Kind::Other;
     QByteArray m_bytes;
     std::array<char, HeadBytes> m_head{};
 };
@@ -81,7 +86,7 @@ public:
     static constexpr qsizetype DefaultCapacity = 200000;
     static constexpr qsizetype DefaultByteBudget = 8 * 1024 * 1024;
     // A meaning longer than this (many commands in one write) is cut.
-    static constexpr qsizetype MeaningLimit = 240;
+    static constexpr qsizetype MeaningLimit = 160;
     // Microseconds on the scale of the recorded traffic: since the port was opened.
     using Now = std::function<qint64()>;
 

@@ -69,7 +69,7 @@ QString hex(QByteArrayView bytes, qint64 count) {
 }
 
 QString line(const ConversationEvent& event) {
-    QString text = seconds(event.microseconds) + u' ' + mark(event.kind) + u' ' + event.meaning;
+    QString text = seconds(event.microseconds) + u' ' + mark(event.kind) + u' ' + event.meaning();
     if (event.latencyMicroseconds >= 0)
         text += QStringLiteral(" (answered in %1)").arg(latency(event.latencyMicroseconds));
     if (hasBytes(event))
@@ -85,12 +85,13 @@ QString csvLine(const ConversationEvent& event) {
     QString bytes;
     if (hasBytes(event))
         bytes = event.allBytesKept() ? fullHex(event.bytes()) : hex(event.bytes(), event.byteCount);
-    const QString latencyMs = event.latencyMicroseconds >= 0
-                                  ? QString::number(double(event.latencyMicroseconds) / 1000.0, 'f', 3)
-                                  : QString();
+    const QString latencyMs =
+        event.latencyMicroseconds >= 0
+            ? QString::number(double(event.latencyMicroseconds) / 1000.0, 'f', 3)
+            : QString();
     return QStringList{seconds(event.microseconds),
                        direction(event.kind),
-                       csvField(event.meaning),
+                       csvField(event.meaning()),
                        latencyMs,
                        QString::number(event.byteCount),
                        QString::number(event.writes),

@@ -48,7 +48,7 @@ QVariant ConversationModel::data(const QModelIndex& index, int role) const {
         case DirectionColumn:
             return TraceText::direction(shown.kind);
         case MeaningColumn:
-            return shown.meaning;
+            return shown.meaning();
         case LatencyColumn:
             return shown.latencyMicroseconds >= 0 ? TraceText::latency(shown.latencyMicroseconds)
                                                   : QString();
@@ -60,7 +60,7 @@ QVariant ConversationModel::data(const QModelIndex& index, int role) const {
         break;
     case Qt::ToolTipRole:
         if (index.column() == MeaningColumn)
-            return shown.meaning;
+            return shown.meaning();
         break;
     case Qt::TextAlignmentRole:
         if (index.column() == TimeColumn || index.column() == LatencyColumn)
@@ -188,7 +188,8 @@ void ConversationModel::sync() {
 
 void ConversationModel::reset() {
     // Paused, the rows go as far as they went; otherwise up to the newest event.
-    const quint64 upTo = m_paused ? std::max(m_synced, m_conversation.first()) : m_conversation.end();
+    const quint64 upTo =
+        m_paused ? std::max(m_synced, m_conversation.first()) : m_conversation.end();
     beginResetModel();
     m_synced = m_conversation.first();
     const std::vector<quint64> shown = takeShown(upTo);

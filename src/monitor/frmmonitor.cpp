@@ -160,8 +160,8 @@ void frmMonitor::cmdClear_Click() {
 }
 
 void frmMonitor::applyFilter() {
-    m_model->setFilter({chkCommands->isChecked(), chkAnswers->isChecked(),
-                        chkUploadBlocks->isChecked()});
+    m_model->setFilter(
+        {chkCommands->isChecked(), chkAnswers->isChecked(), chkUploadBlocks->isChecked()});
 }
 
 void frmMonitor::followNewest() {
@@ -209,7 +209,8 @@ void frmMonitor::cmdSave_Click() {
     QString error;
     if (!save(path, &error))
         m_workbench.dialogs().message(
-            this, tr("Warning"), tr("Not saved: %1 (%2)").arg(QDir::toNativeSeparators(path), error),
+            this, tr("Warning"),
+            tr("Not saved: %1 (%2)").arg(QDir::toNativeSeparators(path), error),
             UserDialogs::Icon::Warning);
 }
 

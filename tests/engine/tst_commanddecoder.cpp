@@ -136,10 +136,9 @@ void tst_CommandDecoder::describesTransfersBlockByBlock() {
 void tst_CommandDecoder::reportsWhatIsNoCommand_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("lines");
-    QTest::newRow("junk, then a command")
-        << QByteArray("hello 123 ID")
-        << QStringList{QStringLiteral("Unknown byte \"h\" (104)"),
-                       QStringLiteral("IdentifyController")};
+    QTest::newRow("junk, then a command") << QByteArray("hello 123 ID")
+                                          << QStringList{QStringLiteral("Unknown byte \"h\" (104)"),
+                                                         QStringLiteral("IdentifyController")};
     QTest::newRow("unknown opcode whose second letter starts one")
         << QByteArray("IXID")
         << QStringList{QStringLiteral("Unknown opcode \"I\" (73) \"X\" (88)"),
@@ -149,8 +148,8 @@ void tst_CommandDecoder::reportsWhatIsNoCommand_data() {
         << QStringList{QStringLiteral("Malformed LP: picture slot 67 is not 1 to 12"),
                        QStringLiteral("ClearScreen color=5")};
     QTest::newRow("bad rate") << bytes({'B', 'R', 9})
-                              << QStringList{
-                                     QStringLiteral("Malformed BR: baud-rate index 9 is not 0 to 6")};
+                              << QStringList{QStringLiteral(
+                                     "Malformed BR: baud-rate index 9 is not 0 to 6")};
     QTest::newRow("bad font slot, then junk")
         << QByteArray("SFZQQQ")
         << QStringList{QStringLiteral("Malformed SF: font slot \"Z\" (90) is not \"1\" or \"2\"")};

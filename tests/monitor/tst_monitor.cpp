@@ -191,9 +191,10 @@ void tst_Monitor::savesTheRowsAsTraceOrCsv() {
     const QStringList rows = QString::fromUtf8(csvFile.readAll()).split(u'\n');
     QCOMPARE(rows.at(0), TraceText::csvHeader());
     QCOMPARE(rows.size(), monitor.model().rowCount() + 2);
-    QVERIFY2(rows.at(4).endsWith(QStringLiteral(",to board,\"WriteText color=3 font=1 \"\"a,b\"\"\","
-                                                ",8,5,57 54 03 01 61 2C 62 0D")),
-             qPrintable(rows.at(4)));
+    QVERIFY2(
+        rows.at(4).endsWith(QStringLiteral(",to board,\"WriteText color=3 font=1 \"\"a,b\"\"\","
+                                           ",8,5,57 54 03 01 61 2C 62 0D")),
+        qPrintable(rows.at(4)));
 
     // A file that cannot be written is told; a cancelled dialog does nothing.
     click(save);
@@ -220,13 +221,12 @@ void tst_Monitor::showsTheSelectedEventInFull() {
     auto* table = monitor.find<QTableView>("tblConversation");
     table->setCurrentIndex(monitor.model().index(3, 0));
     const QString details = monitor.find<QPlainTextEdit>("txtDetails")->toPlainText();
-    QVERIFY2(details.startsWith(TraceText::line(
-                 monitor.bench.engine().conversation().at(3))),
+    QVERIFY2(details.startsWith(TraceText::line(monitor.bench.engine().conversation().at(3))),
              qPrintable(details));
     QVERIFY(details.contains(QStringLiteral("322 bytes in 321 writes")));
     // Every byte, sixteen a line with its offset and characters.
-    QVERIFY(details.contains(
-        QStringLiteral("00000  57 53 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D  WS..............")));
+    QVERIFY(details.contains(QStringLiteral(
+        "00000  57 53 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D  WS..............")));
     QVERIFY(details.contains(QStringLiteral("00320  3E 3F")));
     QVERIFY(details.contains(QStringLiteral("00048  2E 2F 30 31")));
 }

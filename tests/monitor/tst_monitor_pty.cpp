@@ -45,12 +45,12 @@ void tst_MonitorPty::showsADrawingAPreviewAndATouchInOrder() {
     QVERIFY(line.finishTransfer());
 
     bench.open(QStringLiteral("frmUtilities"));
-    click(bench.find<QPushButton>(QStringLiteral("frmUtilities"),
-                                  QStringLiteral("cmdCoordinates")));
+    click(
+        bench.find<QPushButton>(QStringLiteral("frmUtilities"), QStringLiteral("cmdCoordinates")));
     QTRY_COMPARE(board.touchMode(), BoardEmulator::TouchMode::Coordinates);
     board.touch(QPoint(260, 200));
     Conversation& conversation = bench.engine().conversation();
-    QTRY_COMPARE(conversation.at(conversation.end() - 1).meaning,
+    QTRY_COMPARE(conversation.at(conversation.end() - 1).meaning(),
                  QStringLiteral("touch x=260 y=200"));
     bench.clock().advance(ConversationModel::BatchMs);
 
@@ -65,9 +65,10 @@ void tst_MonitorPty::showsADrawingAPreviewAndATouchInOrder() {
     // The connection, the drawing, 240 rows each answered, the summary, the touch.
     QCOMPARE(rows.size(), 3 + 1 + 2 * 240 + 1 + 2);
     QVERIFY(rows.at(0).endsWith(QStringLiteral(" opened at 115200,N,8,1")));
-    QCOMPARE(rows.mid(1, 3), (QStringList{QStringLiteral("IdentifyController"),
-                                          QStringLiteral("IdentifyAnswer \"100\""),
-                                          QStringLiteral("FillCircle x=160 y=120 r=40 color=224")}));
+    QCOMPARE(
+        rows.mid(1, 3),
+        (QStringList{QStringLiteral("IdentifyController"), QStringLiteral("IdentifyAnswer \"100\""),
+                     QStringLiteral("FillCircle x=160 y=120 r=40 color=224")}));
     for (int block = 0; block < 240; ++block) {
         const int row = 4 + 2 * block;
         QVERIFY2(rows.at(row).startsWith(QStringLiteral("WriteScreen row=%1").arg(block)),
