@@ -83,7 +83,9 @@ void Conversation::record(const LineTraffic& traffic) {
     if (traffic.direction == LineTraffic::Direction::ToBoard) {
         event.kind = ConversationEvent::Kind::ToBoard;
         event.m_meaning = commandMeaning(traffic.bytes);
-        m_unansweredWrite = traffic.microseconds;
+        m_unansweredWrites.push_back(traffic.microseconds);
+        if (m_unansweredWrites.size() > UnansweredWritesKept)
+            m_unansweredWrites.pop_front();
         if (m_uploading) {
             m_uploadFirstWrite = m_uploadFirstWrite.value_or(traffic.microseconds);
             ++m_uploadBlocks;
@@ -96,9 +98,16 @@ void Conversation::record(const LineTraffic& traffic) {
             traffic.bytes.size() > ConversationEvent::HeadBytes)
             event.m_meaning =
                 BoardAnswers::describe(event.m_answer, traffic.bytes, traffic.bytes.size());
-        if (m_unansweredWrite && !BoardAnswers::unsolicited(event.m_answer)) {
-            event.latencyMicroseconds = traffic.microseconds - *m_unansweredWrite;
-            m_unansweredWrite.reset();
+        if (!BoardAnswers::unsolicited(event.m_answer)) {
+            // It answers the last write that went out before it began to arrive.
+            auto answered = std::upper_bound(m_unansweredWrites.begin(), m_unansweredWrites.end(),
+                                             traffic.microseconds);
+            if (answered != m_unansweredWrites.begin()) {
+                event.latencyMicroseconds = traffic.microseconds - *std::prev(answered);
+                m_unansweredWrites.erase(m_unansweredWrites.begin(), answered);
+            }
+        }
+        if (event.latencyMicroseconds >= 0) {
             if (m_uploading)
                 m_uploadLatencies.push_back(event.latencyMicroseconds);
         }
@@ -127,7 +136,7 @@ QString Conversation::commandMeaning(QByteArrayView bytes) {
 
 void Conversation::lineChanged(const QString& note) {
     m_decoder.abandon();
-    m_unansweredWrite.reset();
+    m_unansweredWrites.clear();
     ConversationEvent event;
     event.microseconds = m_now();
     event.m_meaning = note;

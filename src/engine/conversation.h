@@ -137,8 +137,9 @@ private:
     CommandLog m_log;
     CommandDecoder m_decoder;
     bool m_keypadMode = false;
-    // The last write, while no answer to it came yet.
-    std::optional<qint64> m_unansweredWrite;
+    // The times of the last writes no answer came for yet, oldest first.
+    static constexpr size_t UnansweredWritesKept = 16;
+    std::deque<qint64> m_unansweredWrites;
 
     quint32 m_uploads = 0;
     bool m_uploading = false;

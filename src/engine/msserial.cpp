@@ -45,8 +45,9 @@ bool MSserial::open() {
         return false;
     }
     connect(m_link.get(), &SerialLink::lost, this, &MSserial::onLinkLost);
-    connect(m_link.get(), &SerialLink::readyRead, this, &MSserial::readyRead);
+    connect(m_link.get(), &SerialLink::readyRead, this, &MSserial::onLinkReadyRead);
     m_lastError = {};
+    m_arrivedAt.reset();
     m_openedAt.start();
     Q_EMIT portOpenChanged(true);
     return true;
@@ -96,8 +97,10 @@ QByteArray MSserial::input() {
     if (!portOpen())
         return {};
     const QByteArray bytes = m_link->readAll();
+    const std::optional<qint64> arrived = std::exchange(m_arrivedAt, std::nullopt);
     if (!bytes.isEmpty() && observed())
-        record(LineTraffic::Direction::FromBoard, bytes, 0);
+        Q_EMIT traffic(
+            {arrived.value_or(microsecondsOpen()), LineTraffic::Direction::FromBoard, bytes, 0});
     return bytes;
 }
 
@@ -112,6 +115,14 @@ qint64 MSserial::microsecondsOpen() const {
 
 void MSserial::record(LineTraffic::Direction direction, const QByteArray& bytes, int writes) {
     Q_EMIT traffic({microsecondsOpen(), direction, bytes, writes});
+}
+
+void MSserial::onLinkReadyRead() {
+    // The bytes are stamped with the moment they arrived, not with the moment a
+    // receive poll read them.
+    if (!m_arrivedAt)
+        m_arrivedAt = microsecondsOpen();
+    Q_EMIT readyRead();
 }
 
 void MSserial::onLinkLost(const PortError& error) {

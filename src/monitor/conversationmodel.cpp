@@ -59,8 +59,8 @@ QVariant ConversationModel::data(const QModelIndex& index, int role) const {
         }
         break;
     case Qt::ToolTipRole:
-        if (index.column() == MeaningColumn)
-            return shown.meaning();
+        if (index.column() == MeaningColumn || index.column() == BytesColumn)
+            return index.data(Qt::DisplayRole);
         break;
     case Qt::TextAlignmentRole:
         if (index.column() == TimeColumn || index.column() == LatencyColumn)

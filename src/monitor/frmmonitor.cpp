@@ -91,17 +91,19 @@ frmMonitor::frmMonitor(Workbench& workbench, QWidget* parent)
     // Rows of one height: a table of many thousand rows scrolls without measuring them.
     tblConversation->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     tblConversation->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    // The meaning takes what the other columns leave; the bytes show their start (all of
+    // it in the tool tip and below the table).
     QHeaderView* columns = tblConversation->horizontalHeader();
-    columns->setStretchLastSection(true);
     const QFontMetrics metrics = fontMetrics();
-    columns->resizeSection(ConversationModel::TimeColumn,
-                           metrics.horizontalAdvance(QStringLiteral("00000.000000")));
-    columns->resizeSection(ConversationModel::DirectionColumn,
-                           metrics.horizontalAdvance(QStringLiteral("from board__")));
-    columns->resizeSection(ConversationModel::MeaningColumn,
-                           metrics.horizontalAdvance(QStringLiteral("x")) * 34);
-    columns->resizeSection(ConversationModel::LatencyColumn,
-                           metrics.horizontalAdvance(QStringLiteral("0000.000 ms_")));
+    const auto width = [&metrics](const char* sample) {
+        return metrics.horizontalAdvance(QLatin1String(sample)) + 12;
+    };
+    columns->resizeSection(ConversationModel::TimeColumn, width("0000.000000"));
+    columns->resizeSection(ConversationModel::DirectionColumn, width("from board"));
+    columns->resizeSection(ConversationModel::LatencyColumn, width("0000.000 ms"));
+    columns->resizeSection(ConversationModel::BytesColumn, width("57 53 00 01 02 03 04 05 ..."));
+    columns->setSectionResizeMode(ConversationModel::MeaningColumn, QHeaderView::Stretch);
+    columns->setMinimumSectionSize(width("Time"));
 
     txtDetails = named(new QPlainTextEdit(this), "txtDetails");
     txtDetails->setReadOnly(true);

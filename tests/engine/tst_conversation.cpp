@@ -58,6 +58,7 @@ private Q_SLOTS:
     void decodesTheBoardsAnswers_data();
     void decodesTheBoardsAnswers();
     void recordsTheEnginesConversation();
+    void stampsAnswersWhenTheyArrive();
     void foldsAnUploadIntoBlocksAndSumsItUp();
     void sumsUpFromTheTimesOnTheLine();
     void keepsItsBoundsWhateverComes();
@@ -141,6 +142,31 @@ void tst_Conversation::recordsTheEnginesConversation() {
     QCOMPARE(event(6).latencyMicroseconds, -1);
     for (int i = 1; i < kinds.size(); ++i)
         QVERIFY(event(i).microseconds >= event(i - 1).microseconds);
+}
+
+void tst_Conversation::stampsAnswersWhenTheyArrive() {
+    EngineBench bench;
+    BoardEngine& engine = bench.engine;
+    Conversation& conversation = engine.conversation();
+    // The board answers at once; the receive poll reads the answer a while later.
+    engine.send(Commands::beep());
+    const quint64 beep = conversation.end() - 1;
+    bench.line.answer("!");
+    const qint64 arrived = engine.port().microsecondsOpen();
+    QTest::qWait(30);
+    // Meanwhile another command went out: the answer is not its answer.
+    engine.send(Commands::rotateScreen());
+    engine.connection().Timer2_Timer();
+    const ConversationEvent& answer = conversation.at(conversation.end() - 1);
+    QCOMPARE(answer.meaning(), QStringLiteral("Acknowledge"));
+    QVERIFY(answer.microseconds <= arrived + 1000);
+    QVERIFY(answer.microseconds < conversation.at(beep + 1).microseconds);
+    QVERIFY(answer.latencyMicroseconds >= 0);
+    QVERIFY(answer.latencyMicroseconds <= arrived - conversation.at(beep).microseconds + 1000);
+    // The rotation's answer is still awaited.
+    bench.line.answer("!");
+    engine.connection().Timer2_Timer();
+    QVERIFY(conversation.at(conversation.end() - 1).latencyMicroseconds >= 0);
 }
 
 void tst_Conversation::foldsAnUploadIntoBlocksAndSumsItUp() {
