@@ -107,7 +107,7 @@ frmMonitor::frmMonitor(Workbench& workbench, QWidget* parent)
 
     txtDetails = named(new QPlainTextEdit(this), "txtDetails");
     txtDetails->setReadOnly(true);
-    txtDetails->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtDetails->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     txtDetails->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     txtDetails->setPlaceholderText(tr("Select a row to see all of its bytes."));
 
