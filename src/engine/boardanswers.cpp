@@ -74,9 +74,4 @@ QString describe(Kind kind, QByteArrayView start, qint64 length) {
     return QStringLiteral("Answer ") + quoted(start, length);
 }
 
-Answer decode(QByteArrayView chunk, bool keypadMode) {
-    const Kind kind = classify(chunk, keypadMode);
-    return {kind, describe(kind, chunk, chunk.size())};
-}
-
 } // namespace BoardAnswers

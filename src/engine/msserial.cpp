@@ -77,7 +77,7 @@ bool MSserial::output(QByteArrayView write) {
     if (!this->write(write))
         return false;
     if (observed())
-        record(LineTraffic::Direction::ToBoard, write.toByteArray(), 1);
+        recordWrites(write.toByteArray(), 1);
     return true;
 }
 
@@ -87,9 +87,8 @@ bool MSserial::output(const WriteList& writes) {
         ++written;
     // What went out is recorded, also when a write failed on the way.
     if (written > 0 && observed())
-        record(LineTraffic::Direction::ToBoard,
-               written == writes.count() ? writes.bytes() : writes.mid(0, written).bytes(),
-               int(written));
+        recordWrites(written == writes.count() ? writes.bytes() : writes.mid(0, written).bytes(),
+                     int(written));
     return written == writes.count();
 }
 
@@ -113,8 +112,8 @@ qint64 MSserial::microsecondsOpen() const {
     return m_openedAt.isValid() ? m_openedAt.nsecsElapsed() / 1000 : 0;
 }
 
-void MSserial::record(LineTraffic::Direction direction, const QByteArray& bytes, int writes) {
-    Q_EMIT traffic({microsecondsOpen(), direction, bytes, writes});
+void MSserial::recordWrites(const QByteArray& bytes, int writes) {
+    Q_EMIT traffic({microsecondsOpen(), LineTraffic::Direction::ToBoard, bytes, writes});
 }
 
 void MSserial::onLinkReadyRead() {

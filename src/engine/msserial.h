@@ -59,7 +59,7 @@ private:
     void onLinkReadyRead();
     bool write(QByteArrayView bytes);
     bool observed() const;
-    void record(LineTraffic::Direction direction, const QByteArray& bytes, int writes);
+    void recordWrites(const QByteArray& bytes, int writes);
 
     const PortCatalog& m_catalog;
     QString m_commPort;
