@@ -107,10 +107,8 @@ void Conversation::record(const LineTraffic& traffic) {
                 m_unansweredWrites.erase(m_unansweredWrites.begin(), answered);
             }
         }
-        if (event.latencyMicroseconds >= 0) {
-            if (m_uploading)
-                m_uploadLatencies.push_back(event.latencyMicroseconds);
-        }
+        if (m_uploading && event.latencyMicroseconds >= 0)
+            m_uploadLatencies.push_back(event.latencyMicroseconds);
     }
     if (m_uploading)
         m_uploadLastEvent = traffic.microseconds;
