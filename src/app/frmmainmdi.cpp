@@ -43,6 +43,7 @@ const QString Text = QStringLiteral("frmText");
 const QString Coordinates = QStringLiteral("frmCoordinates");
 const QString Utilities = QStringLiteral("frmUtilities");
 const QString About = QStringLiteral("frmAbout");
+const QString Monitor = QStringLiteral("frmMonitor");
 
 // The toolbar's buttons, each a key and the tool window it opens.
 const QList<QPair<QString, QString>>& toolbarButtons() {
@@ -192,6 +193,7 @@ void frmMainMDI::createMenus() {
     addToolAction(mnuTools, "mnuText", tr("Text"), Text);
     addToolAction(mnuTools, "mnuCoordinates", tr("Coordinates"), Coordinates);
     addToolAction(mnuTools, "mnuUtilities", tr("Utilities"), Utilities);
+    addToolAction(mnuTools, "mnuMonitor", tr("Monitor"), Monitor);
 
     mnuWindow = addMenu("mnuWindow", tr("Window"));
     connect(mnuWindow, &QMenu::aboutToShow, this, &frmMainMDI::fillWindowMenu);

@@ -7,6 +7,7 @@
 #include "draw/frmtext.h"
 #include "font/frmfont.h"
 #include "graphic/frmgraphic.h"
+#include "monitor/frmmonitor.h"
 #include "serial/frmsettings.h"
 #include "utilities/frmutilities.h"
 #include "workbench/toolwindows.h"
@@ -27,6 +28,8 @@ QList<QAction*> registerToolWindows(ToolWindows& windows, Workbench& workbench, 
                 [](Workbench& workbench) { return new frmGraphic(workbench); });
     windows.add(QStringLiteral("frmUtilities"),
                 [](Workbench& workbench) { return new frmUtilities(workbench); });
+    windows.add(QStringLiteral("frmMonitor"),
+                [](Workbench& workbench) { return new frmMonitor(workbench); });
     windows.add(QStringLiteral("frmAbout"),
                 [](Workbench& workbench) { return new frmAbout(workbench); });
     if (!builtInSimulator)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "board/boardgeometry.h"
+#include "engine/boardgeometry.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

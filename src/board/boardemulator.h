@@ -2,8 +2,8 @@
 
 #include "board/boardcanvas.h"
 #include "board/boardfont.h"
-#include "board/boardgeometry.h"
-#include "board/commanddecoder.h"
+#include "engine/boardgeometry.h"
+#include "engine/commanddecoder.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,6 +1,6 @@
 #include "board/keypad.h"
 
-#include "board/boardgeometry.h"
+#include "engine/boardgeometry.h"
 
 namespace Keypad {
 namespace {

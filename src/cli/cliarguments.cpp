@@ -603,7 +603,8 @@ QList<OptionSpec> commonOptions() {
          QStringLiteral("No progress, notes or table; errors and asked-for output only.")},
         {QStringLiteral("--trace"),
          {},
-         QStringLiteral("Every write and answer on the line, on the error output.")},
+         QStringLiteral("Every write and answer on the line, decoded, on the error output "
+                        "(the Monitor window's lines).")},
         {QStringLiteral("--screenshot"), QStringLiteral("FILE.png"),
          QStringLiteral("With the simulator only (and the default port then): save its screen "
                         "after the commands.")},

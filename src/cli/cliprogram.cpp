@@ -7,6 +7,7 @@
 #include "cli/uploadsources.h"
 #include "engine/boardengine.h"
 #include "engine/clock.h"
+#include "engine/conversation.h"
 #include "engine/msserial.h"
 #include "engine/portcatalog.h"
 #include "engine/tracetext.h"
@@ -156,9 +157,9 @@ void CliProgram::startRuns(const CliRequest& request, const QStringList& ports) 
             connect(run, &BoardRun::uploadEnded, this, [this, port] { m_progress->ended(port); });
         }
         if (request.settings.trace)
-            connect(&run->engine().port(), &MSserial::traffic, this,
-                    [this, prefix](const LineTraffic& traffic) {
-                        m_console.error(prefix + TraceText::line(traffic));
+            connect(&run->engine().conversation(), &Conversation::recorded, this,
+                    [this, prefix](const ConversationEvent& event) {
+                        m_console.error(prefix + TraceText::line(event));
                     });
         connect(run, &BoardRun::finished, this, [this, run] { onRunFinished(run); });
         m_runs.append(run);

@@ -9,6 +9,7 @@
 
 class Clock;
 class ConnectionController;
+class Conversation;
 class MSserial;
 class PortCatalog;
 class Session;
@@ -28,6 +29,8 @@ public:
     Session& session() { return *m_session; }
     ConnectionController& connection() { return *m_connection; }
     Uploader& uploader() { return *m_uploader; }
+    // What crossed the line, decoded, for a monitor or a trace.
+    Conversation& conversation() { return *m_conversation; }
     Clock& clock() { return *m_clock; }
     PortCatalog& ports() { return *m_ports; }
 
@@ -45,11 +48,14 @@ Q_SIGNALS:
     void commandHeldBack(const QString& runningUpload);
 
 private:
+    void recordConversation();
+
     std::shared_ptr<Clock> m_clock;
     std::shared_ptr<PortCatalog> m_ports;
     Session* m_session;
     MSserial* m_port;
     ConnectionController* m_connection;
     Uploader* m_uploader;
+    Conversation* m_conversation;
     bool m_disconnectAfterUpload = false;
 };

@@ -14,7 +14,7 @@
 // text into these values, and rejecting what does not fit, is the caller's job.
 namespace Commands {
 
-// Two-letter opcodes, shared with the board simulator's decoder.
+// Two-letter opcodes, shared with the command decoder.
 namespace Opcode {
 inline constexpr char IdentifyController[] = "ID";
 inline constexpr char SetControllerBaudRate[] = "BR";

@@ -9,7 +9,8 @@
 struct LineTraffic {
     enum class Direction { ToBoard, FromBoard };
 
-    // Microseconds since the port was opened, on a monotonic clock.
+    // Microseconds since the port was opened, on a monotonic clock: when the writes went
+    // to the port, or when the bytes of a read began to arrive.
     qint64 microseconds = 0;
     Direction direction = Direction::ToBoard;
     QByteArray bytes;

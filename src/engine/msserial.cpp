@@ -47,8 +47,9 @@ bool MSserial::open() {
     // A child, so that tools and tests find the port's link (it still goes with close()).
     m_link->setParent(this);
     connect(m_link.get(), &SerialLink::lost, this, &MSserial::onLinkLost);
-    connect(m_link.get(), &SerialLink::readyRead, this, &MSserial::readyRead);
+    connect(m_link.get(), &SerialLink::readyRead, this, &MSserial::onLinkReadyRead);
     m_lastError = {};
+    m_arrivedAt.reset();
     m_openedAt.start();
     Q_EMIT portOpenChanged(true);
     return true;
@@ -78,7 +79,7 @@ bool MSserial::output(QByteArrayView write) {
     if (!this->write(write))
         return false;
     if (observed())
-        record(LineTraffic::Direction::ToBoard, write.toByteArray(), 1);
+        recordWrites(write.toByteArray(), 1);
     return true;
 }
 
@@ -88,9 +89,8 @@ bool MSserial::output(const WriteList& writes) {
         ++written;
     // What went out is recorded, also when a write failed on the way.
     if (written > 0 && observed())
-        record(LineTraffic::Direction::ToBoard,
-               written == writes.count() ? writes.bytes() : writes.mid(0, written).bytes(),
-               int(written));
+        recordWrites(written == writes.count() ? writes.bytes() : writes.mid(0, written).bytes(),
+                     int(written));
     return written == writes.count();
 }
 
@@ -98,8 +98,10 @@ QByteArray MSserial::input() {
     if (!portOpen())
         return {};
     const QByteArray bytes = m_link->readAll();
+    const std::optional<qint64> arrived = std::exchange(m_arrivedAt, std::nullopt);
     if (!bytes.isEmpty() && observed())
-        record(LineTraffic::Direction::FromBoard, bytes, 0);
+        Q_EMIT traffic(
+            {arrived.value_or(microsecondsOpen()), LineTraffic::Direction::FromBoard, bytes, 0});
     return bytes;
 }
 
@@ -108,8 +110,20 @@ bool MSserial::observed() const {
     return isSignalConnected(traffic);
 }
 
-void MSserial::record(LineTraffic::Direction direction, const QByteArray& bytes, int writes) {
-    Q_EMIT traffic({m_openedAt.nsecsElapsed() / 1000, direction, bytes, writes});
+qint64 MSserial::microsecondsOpen() const {
+    return m_openedAt.isValid() ? m_openedAt.nsecsElapsed() / 1000 : 0;
+}
+
+void MSserial::recordWrites(const QByteArray& bytes, int writes) {
+    Q_EMIT traffic({microsecondsOpen(), LineTraffic::Direction::ToBoard, bytes, writes});
+}
+
+void MSserial::onLinkReadyRead() {
+    // The bytes are stamped with the moment they arrived, not with the moment a
+    // receive poll read them.
+    if (!m_arrivedAt)
+        m_arrivedAt = microsecondsOpen();
+    Q_EMIT readyRead();
 }
 
 void MSserial::onLinkLost(const PortError& error) {

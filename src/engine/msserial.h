@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 // The one port object of the program, shaped like the serial control the board's
 // tools were designed around: a port name and a settings text ("115200,N,8,1"),
@@ -40,6 +41,8 @@ public:
     QByteArray input();
 
     PortError lastError() const { return m_lastError; }
+    // Microseconds since the port was last opened: the time scale of traffic().
+    qint64 microsecondsOpen() const;
 
 Q_SIGNALS:
     void portOpenChanged(bool open);
@@ -53,9 +56,10 @@ Q_SIGNALS:
 
 private:
     void onLinkLost(const PortError& error);
+    void onLinkReadyRead();
     bool write(QByteArrayView bytes);
     bool observed() const;
-    void record(LineTraffic::Direction direction, const QByteArray& bytes, int writes);
+    void recordWrites(const QByteArray& bytes, int writes);
 
     const PortCatalog& m_catalog;
     QString m_commPort;
@@ -63,4 +67,6 @@ private:
     std::unique_ptr<SerialLink> m_link;
     PortError m_lastError;
     QElapsedTimer m_openedAt;
+    // When the bytes that input() has not taken yet began to arrive.
+    std::optional<qint64> m_arrivedAt;
 };

@@ -1,73 +1,102 @@
 #include "engine/tracetext.h"
 
-#include "engine/commands.h"
-
-#include <QByteArrayView>
-
-#include <algorithm>
-#include <array>
-#include <cstring>
-
 namespace TraceText {
 namespace {
 
-const std::array<const char*, 24> Opcodes{
-    Commands::Opcode::IdentifyController, Commands::Opcode::SetControllerBaudRate,
-    Commands::Opcode::FontUploadBegin,    Commands::Opcode::WriteText,
-    Commands::Opcode::SetTextCursor,      Commands::Opcode::WriteScreen,
-    Commands::Opcode::SaveScreenPicture,  Commands::Opcode::ShowScreenPicture,
-    Commands::Opcode::DrawPixel,          Commands::Opcode::DrawLine,
-    Commands::Opcode::DrawRectangle,      Commands::Opcode::FillRectangle,
-    Commands::Opcode::DrawCircle,         Commands::Opcode::FillCircle,
-    Commands::Opcode::ClearScreen,        Commands::Opcode::RotateScreen,
-    Commands::Opcode::SetBacklight,       Commands::Opcode::Beep,
-    Commands::Opcode::SetBeepOnTouch,     Commands::Opcode::TouchCoordinatesOn,
-    Commands::Opcode::TouchKeypadOn,      Commands::Opcode::TouchOff,
-    Commands::Opcode::TouchCalibrate,     Commands::Opcode::RestoreCalibration};
-
-// The length of the opcode the record starts with; 0 for data such as a picture's rows.
-qsizetype opcodeLength(const QByteArray& bytes) {
-    const bool known = std::any_of(Opcodes.begin(), Opcodes.end(), [&](const char* opcode) {
-        return bytes.startsWith(QByteArrayView(opcode, qsizetype(std::strlen(opcode))));
-    });
-    return known ? 2 : 0;
+QChar mark(ConversationEvent::Kind kind) {
+    switch (kind) {
+    case ConversationEvent::Kind::ToBoard:
+        return u'>';
+    case ConversationEvent::Kind::FromBoard:
+        return u'<';
+    case ConversationEvent::Kind::Upload:
+        return u'=';
+    case ConversationEvent::Kind::Note:
+        break;
+    }
+    return u'#';
 }
 
-bool isText(const QByteArray& bytes) {
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c >= ' ' && c <= '~'; });
+bool hasBytes(const ConversationEvent& event) {
+    return event.kind == ConversationEvent::Kind::ToBoard ||
+           event.kind == ConversationEvent::Kind::FromBoard;
 }
 
-QString hex(QByteArrayView bytes) {
-    return QString::fromLatin1(bytes.toByteArray().toHex(' ').toUpper());
-}
-
-QString shown(const QByteArray& bytes, qsizetype skipped) {
-    const QByteArrayView rest = QByteArrayView(bytes).sliced(skipped);
-    if (rest.size() <= ShownBytes)
-        return hex(rest);
-    return hex(rest.first(ShownBytes)) + QStringLiteral(" ... (%1 bytes)").arg(bytes.size());
+// A field quoted where it needs to be: one with a comma, a quote or a line break.
+QString csvField(const QString& text) {
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n'))
+        return text;
+    return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
 } // namespace
 
-QString line(const LineTraffic& traffic) {
-    const QString time = QString::number(double(traffic.microseconds) / 1e6, 'f', 6);
-    QString text =
-        time.rightJustified(10) +
-        QLatin1String(traffic.direction == LineTraffic::Direction::ToBoard ? " -> " : " <- ");
-    const QByteArray& bytes = traffic.bytes;
-    if (traffic.direction == LineTraffic::Direction::FromBoard) {
-        if (isText(bytes) && bytes.size() <= ShownBytes * 4)
-            return text + QLatin1Char('"') + QString::fromLatin1(bytes) + QLatin1Char('"');
-        return text + shown(bytes, 0);
+QString seconds(qint64 microseconds) {
+    const QChar sign = microseconds < 0 ? u'-' : QChar();
+    const qint64 magnitude = microseconds < 0 ? -microseconds : microseconds;
+    QString text = QString::number(magnitude / 1000000) + u'.' +
+                   QStringLiteral("%1").arg(magnitude % 1000000, 6, 10, QLatin1Char('0'));
+    return sign.isNull() ? text : sign + text;
+}
+
+QString latency(qint64 microseconds) {
+    return QString::number(double(microseconds) / 1000.0, 'f', 3) + QStringLiteral(" ms");
+}
+
+QString direction(ConversationEvent::Kind kind) {
+    switch (kind) {
+    case ConversationEvent::Kind::ToBoard:
+        return QStringLiteral("to board");
+    case ConversationEvent::Kind::FromBoard:
+        return QStringLiteral("from board");
+    case ConversationEvent::Kind::Upload:
+        return QStringLiteral("upload");
+    case ConversationEvent::Kind::Note:
+        break;
     }
-    const qsizetype opcode = opcodeLength(bytes);
-    if (opcode == 0)
-        return text + shown(bytes, 0);
-    text += QString::fromLatin1(bytes.first(opcode));
-    if (bytes.size() > opcode)
-        text += QLatin1Char(' ') + shown(bytes, opcode);
+    return QStringLiteral("line");
+}
+
+QString fullHex(QByteArrayView bytes) {
+    return QString::fromLatin1(bytes.toByteArray().toHex(' ').toUpper());
+}
+
+QString hex(QByteArrayView bytes, qint64 count) {
+    if (count <= ShownBytes)
+        return fullHex(bytes.first(std::min<qsizetype>(bytes.size(), count)));
+    return fullHex(bytes.first(std::min(bytes.size(), ShownBytes))) +
+           QStringLiteral(" ... (%1 bytes)").arg(count);
+}
+
+QString line(const ConversationEvent& event) {
+    QString text = seconds(event.microseconds) + u' ' + mark(event.kind) + u' ' + event.meaning();
+    if (event.latencyMicroseconds >= 0)
+        text += QStringLiteral(" (answered in %1)").arg(latency(event.latencyMicroseconds));
+    if (hasBytes(event))
+        text += QStringLiteral(" | ") + hex(event.bytes(), event.byteCount);
     return text;
+}
+
+QString csvHeader() {
+    return QStringLiteral("time_s,direction,meaning,latency_ms,bytes,writes,hex");
+}
+
+QString csvLine(const ConversationEvent& event) {
+    QString bytes;
+    if (hasBytes(event))
+        bytes = event.allBytesKept() ? fullHex(event.bytes()) : hex(event.bytes(), event.byteCount);
+    const QString latencyMs =
+        event.latencyMicroseconds >= 0
+            ? QString::number(double(event.latencyMicroseconds) / 1000.0, 'f', 3)
+            : QString();
+    return QStringList{seconds(event.microseconds),
+                       direction(event.kind),
+                       csvField(event.meaning()),
+                       latencyMs,
+                       QString::number(event.byteCount),
+                       QString::number(event.writes),
+                       csvField(bytes)}
+        .join(u',');
 }
 
 } // namespace TraceText

@@ -82,7 +82,8 @@ void tst_MainWindow::menusAsDesigned() {
     QCOMPARE(captions(menu("mnuTools")),
              (QStringList{QStringLiteral("Font"), QStringLiteral("Graphic"),
                           QStringLiteral("Color Picker"), QStringLiteral("Text"),
-                          QStringLiteral("Coordinates"), QStringLiteral("Utilities")}));
+                          QStringLiteral("Coordinates"), QStringLiteral("Utilities"),
+                          QStringLiteral("Monitor")}));
     QCOMPARE(captions(menu("mnuWindow")),
              (QStringList{QStringLiteral("Cascade"), QStringLiteral("Tile")}));
     QCOMPARE(captions(menu("mnuHelp")), QStringList{QStringLiteral("About")});
@@ -102,6 +103,7 @@ void tst_MainWindow::menusAsDesigned() {
         {"mnuText", QStringLiteral("frmText")},
         {"mnuCoordinates", QStringLiteral("frmCoordinates")},
         {"mnuUtilities", QStringLiteral("frmUtilities")},
+        {"mnuMonitor", QStringLiteral("frmMonitor")},
         {"mnuAbout", QStringLiteral("frmAbout")}};
     for (const auto& [name, window] : items) {
         auto* action = main.findChild<QAction*>(QLatin1String(name));

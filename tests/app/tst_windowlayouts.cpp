@@ -19,7 +19,8 @@ const QStringList& windowNames() {
                                    QStringLiteral("frmGraphic"),   QStringLiteral("frmColor"),
                                    QStringLiteral("frmText"),      QStringLiteral("frmCoordinates"),
                                    QStringLiteral("frmUtilities"), QStringLiteral("frmAbout"),
-                                   QStringLiteral("frmBoard"),     QStringLiteral("frmMainMDI")};
+                                   QStringLiteral("frmMonitor"),   QStringLiteral("frmBoard"),
+                                   QStringLiteral("frmMainMDI")};
     return names;
 }
 

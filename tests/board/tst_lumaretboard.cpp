@@ -75,7 +75,7 @@ void tst_LumaretBoard::servesTheDeviceTakesConsoleCommandsAndSignals() {
     QCOMPARE(readFrom(port, 3), QByteArray("100"));
     send(port, Commands::clearScreen(224).bytes() + Commands::touchCoordinatesOn().bytes());
     QVERIFY(outputContains(program, output, "TouchCoordinatesOn"));
-    QVERIFY(output.contains("ClearScreen colour 224"));
+    QVERIFY(output.contains("ClearScreen color=224"));
 
     // The console presses the touch screen; the report goes to the device. A mistake
     // is told on the error output, and the program goes on.

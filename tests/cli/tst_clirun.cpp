@@ -106,8 +106,11 @@ void tst_CliRun::drawsOnTheSimulatorWithTraceAndScreenshot() {
                         .arg(shot)));
     QCOMPARE(cli.program.exitCode(), 0);
     QCOMPARE(cli.out, QByteArray("100\n"));
-    for (const char* traced : {" -> ID\n", " <- \"100\"\n", " -> CS 00\n",
-                               " -> FR 00 0A 0A 00 13 13 E0\n", " -> WP 01 2C 0A 1C\n"})
+    for (const char* traced :
+         {" > IdentifyController | 49 44\n", " < IdentifyAnswer \"100\"",
+          " > ClearScreen color=0 | 43 53 00\n",
+          " > FillRectangle x0=10 y0=10 x1=19 y1=19 color=224 | 46 52 00 0A 0A 00 13 13 E0\n",
+          " > DrawPixel x=300 y=10 color=28 | 57 50 01 2C 0A 1C\n"})
         QVERIFY2(cli.err.contains(traced), cli.err.constData());
     const QImage screen(shot);
     QCOMPARE(screen.size(), QSize(320, 240));

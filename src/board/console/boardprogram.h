@@ -1,7 +1,7 @@
 #pragma once
 
 #include "board/boardconsole.h"
-#include "board/commandlog.h"
+#include "engine/commandlog.h"
 #include "board/pty/pseudoterminalboard.h"
 #include "engine/clock.h"
 

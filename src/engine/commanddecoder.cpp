@@ -1,6 +1,6 @@
-#include "board/commanddecoder.h"
+#include "engine/commanddecoder.h"
 
-#include "board/boardgeometry.h"
+#include "engine/boardgeometry.h"
 #include "engine/linesettings.h"
 
 #include <algorithm>
@@ -189,7 +189,7 @@ void CommandDecoder::takeOpcodeByte(quint8 byte) {
         m_firstLetter = byte;
         m_state = State::OpcodeSecond;
     } else {
-        reject([byte] { return QStringLiteral("skipped byte %1").arg(describeByte(byte)); });
+        reject([byte] { return QStringLiteral("Unknown byte %1").arg(describeByte(byte)); });
     }
 }
 
@@ -202,7 +202,7 @@ void CommandDecoder::takeSecondLetter(quint8 byte) {
     }
     m_state = State::Opcode;
     reject([this, byte] {
-        return QStringLiteral("unknown opcode %1 %2")
+        return QStringLiteral("Unknown opcode %1 %2")
             .arg(describeByte(m_firstLetter), describeByte(byte));
     });
     // The byte may itself begin the next command.
@@ -334,7 +334,8 @@ void CommandDecoder::finishParameters() {
     }
     if (!invalid.isEmpty()) {
         reject([&]() -> QString {
-            return QLatin1String(Table[m_command].opcode) + QStringLiteral(": ") + invalid;
+            return QStringLiteral("Malformed ") + QLatin1String(Table[m_command].opcode) +
+                   QStringLiteral(": ") + invalid;
         });
         // The commands checked here take one parameter byte, which may be the start
         // of the next command (the checked one was cut short).

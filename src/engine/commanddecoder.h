@@ -66,16 +66,18 @@ public:
     virtual void touchCalibrate() {}
     virtual void restoreCalibration() {}
 
-    // Bytes that made no valid command were skipped; the decoder looks for the next opcode.
+    // Bytes that made no valid command were skipped ("Unknown byte ...", "Unknown opcode
+    // ...", "Malformed ..."); the decoder looks for the next opcode. Told once a run.
     virtual void malformed(const QString& /*what*/) {}
     // A command was cut off (its sender went away); its partial data is dropped.
     virtual void commandAbandoned() {}
 };
 
-// The board's side of the protocol: takes bytes in any chunking and reports the
-// commands to a sink. Bytes that make no command are skipped until the next valid
-// opcode; each such skip counts as one error. Its memory is bounded by the largest
-// block (a glyph bitmap of at most 8160 bytes).
+// The command stream to the board, decoded: takes bytes in any chunking and reports
+// the commands to a sink (the simulated board carries them out, a log describes them).
+// Bytes that make no command are skipped until the next valid opcode; each such skip
+// counts as one error. Its memory is bounded by the largest block (a glyph bitmap of
+// at most 8160 bytes).
 class CommandDecoder {
 public:
     explicit CommandDecoder(CommandSink& sink);
@@ -88,6 +90,8 @@ public:
     // Drops a partly received command, if there is one.
     void abandon();
     bool midCommand() const { return m_state != State::Opcode; }
+    // Inside a run of bytes that make no command.
+    bool skipping() const { return m_skipping; }
     int errorCount() const { return m_errors; }
 
     // A second sink that hears everything after the first (a log).
