@@ -2,10 +2,8 @@
 
 #include <QObject>
 
-class QSocketNotifier;
-
 // Ctrl-C as a signal on the event loop. The system's handler only passes the news on
-// (a byte into a pipe on POSIX systems, a queued call on Windows); everything else
+// (through a SignalNotifier on POSIX systems, a queued call on Windows); everything else
 // happens on the event loop.
 class ConsoleInterrupt : public QObject {
     Q_OBJECT
@@ -18,9 +16,4 @@ public:
 
 Q_SIGNALS:
     void interrupted();
-
-private:
-    void takeSignals();
-
-    QSocketNotifier* m_notifier = nullptr;
 };

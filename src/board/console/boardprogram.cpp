@@ -1,6 +1,7 @@
 #include "boardprogram.h"
 
 #include "engine/linesettings.h"
+#include "signalnotifier.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -16,16 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Signals reach the event loop through a pipe: the handler only writes a byte.
-int signalPipe[2] = {-1, -1};
-
-void onSignalCaught(int number) {
-    const int savedErrno = errno;
-    const char byte = char(number);
-    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
-    errno = savedErrno;
-}
 
 void printLine(FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
@@ -122,20 +113,9 @@ bool BoardProgram::start() {
     if (!m_settings.linkPath.isEmpty() && !makeLink())
         return false;
 
-    if (::pipe(signalPipe) == 0) {
-        for (const int fd : signalPipe) {
-            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-            ::fcntl(fd, F_SETFL, O_NONBLOCK);
-        }
-        struct sigaction action {};
-        action.sa_handler = onSignalCaught;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        for (const int number : {SIGINT, SIGTERM, SIGHUP, SIGUSR1})
-            ::sigaction(number, &action, nullptr);
-        m_signals = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
-        connect(m_signals, &QSocketNotifier::activated, this, &BoardProgram::onSignal);
-    }
+    m_signals = new SignalNotifier(this);
+    if (m_signals->install({SIGINT, SIGTERM, SIGHUP, SIGUSR1}))
+        connect(m_signals, &SignalNotifier::caught, this, &BoardProgram::onSignal);
 
     // The console is optional: started without standard input, the board just serves.
     if (::fcntl(STDIN_FILENO, F_GETFD) != -1) {
@@ -160,15 +140,12 @@ void BoardProgram::finish() {
     removeLink();
 }
 
-void BoardProgram::onSignal() {
-    char number = 0;
-    while (::read(signalPipe[0], &number, 1) == 1) {
-        if (number == SIGUSR1) {
-            if (!m_settings.screenshotFile.isEmpty())
-                takeScreenshot();
-        } else {
-            QCoreApplication::quit();
-        }
+void BoardProgram::onSignal(int number) {
+    if (number == SIGUSR1) {
+        if (!m_settings.screenshotFile.isEmpty())
+            takeScreenshot();
+    } else {
+        QCoreApplication::quit();
     }
 }
 

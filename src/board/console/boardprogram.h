@@ -1,9 +1,9 @@
 #pragma once
 
 #include "board/boardconsole.h"
-#include "engine/commandlog.h"
 #include "board/pty/pseudoterminalboard.h"
 #include "engine/clock.h"
+#include "engine/commandlog.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -14,6 +14,7 @@
 #include <optional>
 
 class QSocketNotifier;
+class SignalNotifier;
 
 // lumaret-board: the board simulator on a pseudo-terminal, for any program that
 // talks to a serial device. It prints the device's path, optionally links a fixed
@@ -42,7 +43,7 @@ public:
     void finish();
 
 private:
-    void onSignal();
+    void onSignal(int number);
     void onInput();
     void takeScreenshot();
     bool makeLink();
@@ -54,7 +55,7 @@ private:
     BoardConsole m_console;
     CommandLog m_log;
     bool m_linked = false;
-    QSocketNotifier* m_signals = nullptr;
+    SignalNotifier* m_signals = nullptr;
     QSocketNotifier* m_input = nullptr;
     QByteArray m_inputLine;
     bool m_inputTooLong = false;
