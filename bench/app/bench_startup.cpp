@@ -8,12 +8,12 @@
 // quiet, so only the 250 ms receive poll runs.
 
 #include "app/frmmainmdi.h"
+#include "board/pty/pseudoterminal.h"
 #include "engine/boardengine.h"
 #include "engine/clock.h"
 #include "engine/connectioncontroller.h"
 #include "engine/portcatalog.h"
 #include "engine/qtseriallink.h"
-#include "pseudoterminal.h"
 #include "workbench/userdialogs.h"
 
 #include <QApplication>

@@ -1,11 +1,11 @@
-#include "consoleinterrupt.h"
+#include "cli/consoleinterrupt.h"
 
 #include <QPointer>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
-#include "signalnotifier.h"
+#include "board/pty/signalnotifier.h"
 
 #include <csignal>
 #endif

@@ -2,6 +2,8 @@
 #include "cli/console.h"
 #include "cli/consoleinterrupt.h"
 
+#include "buildinfo.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 
@@ -23,7 +25,7 @@ int main(int argc, char* argv[]) {
         application = std::make_unique<QCoreApplication>(argc, argv);
     }
     QCoreApplication::setApplicationName(QStringLiteral("lumaret-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(LUMARET_VERSION));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(BuildInfo::Version));
 
     Console console(Console::standardStreams());
     CliProgram program(console, CliProgram::Environment::system());

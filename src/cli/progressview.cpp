@@ -1,6 +1,6 @@
-#include "progressview.h"
+#include "cli/progressview.h"
 
-#include "console.h"
+#include "cli/console.h"
 #include "engine/uploadnotes.h"
 
 #include <QLocale>

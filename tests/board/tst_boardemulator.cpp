@@ -1,7 +1,7 @@
 #include "board/boardemulator.h"
 #include "board/keypad.h"
 #include "engine/commands.h"
-#include "testbench.h"
+#include "recordinglink.h"
 
 #include <QTest>
 

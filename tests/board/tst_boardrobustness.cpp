@@ -1,7 +1,8 @@
 #include "board/boardemulator.h"
 #include "board/stalledcommandguard.h"
 #include "engine/commands.h"
-#include "testbench.h"
+#include "manualclock.h"
+#include "recordinglink.h"
 
 #include <QDebug>
 #include <QRandomGenerator>

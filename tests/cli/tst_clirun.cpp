@@ -7,6 +7,7 @@
 #include "engine/msserial.h"
 #include "engine/portcatalog.h"
 #include "engine/uploader.h"
+#include "picturefiles.h"
 #include "testbench.h"
 
 #include <QComboBox>

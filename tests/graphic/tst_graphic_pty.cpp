@@ -4,6 +4,7 @@
 #include "engine/uploader.h"
 #include "graphic/pictureconversion.h"
 #include "graphic/screencanvas.h"
+#include "picturefiles.h"
 #include "pseudoterminalbench.h"
 #include "workbench/updown.h"
 

@@ -1,6 +1,6 @@
 #include "engine/colorvalue.h"
 #include "graphic/pictureconversion.h"
-#include "testbench.h"
+#include "picturefiles.h"
 
 #include <QSet>
 #include <QTest>

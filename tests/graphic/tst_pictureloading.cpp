@@ -1,6 +1,5 @@
 #include "graphic/pictureloading.h"
 #include "picturefiles.h"
-#include "testbench.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,6 +2,7 @@
 #include "engine/conversation.h"
 #include "engine/tracetext.h"
 #include "monitor/conversationmodel.h"
+#include "picturefiles.h"
 #include "pseudoterminalbench.h"
 
 #include <QCheckBox>

@@ -1,8 +1,8 @@
+#include "board/pty/pseudoterminal.h"
 #include "engine/commands.h"
 #include "engine/msserial.h"
 #include "engine/portcatalog.h"
 #include "engine/session.h"
-#include "pseudoterminal.h"
 #include "pseudoterminalbench.h"
 
 #include <QComboBox>

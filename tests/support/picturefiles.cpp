@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QtEndian>
 
 namespace {
@@ -75,4 +76,14 @@ QByteArray twoFrameGif() {
 bool writeFile(const QString& path, const QByteArray& data) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+QImage noisePicture(int width, int height) {
+    QRandomGenerator random(42);
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, random.generate() | 0xFF000000u);
+    }
+    return image;
 }

@@ -4,6 +4,9 @@
 #include <QImage>
 #include <QString>
 
+// A picture whose pixels differ from their neighbours, so that any shift shows.
+QImage noisePicture(int width, int height);
+
 // Picture files made byte by byte, for what the desktop's own writers do not make.
 
 QByteArray jpegData(const QImage& picture);

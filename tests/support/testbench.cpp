@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QProgressBar>
-#include <QRandomGenerator>
 #include <QTest>
 #include <QTimer>
 
@@ -98,14 +97,4 @@ void TestBench::settle() {
 void click(QAbstractButton* button) {
     QVERIFY2(button, "button not found");
     button->click();
-}
-
-QImage noisePicture(int width, int height) {
-    QRandomGenerator random(42);
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, random.generate() | 0xFF000000u);
-    }
-    return image;
 }

@@ -70,5 +70,3 @@ private:
 
 // Clicks a button the way a user does: only when it is enabled.
 void click(QAbstractButton* button);
-// A picture whose pixels differ from their neighbours, so that any shift shows.
-QImage noisePicture(int width, int height);

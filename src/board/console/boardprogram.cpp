@@ -1,7 +1,7 @@
 #include "boardprogram.h"
 
+#include "board/pty/signalnotifier.h"
 #include "engine/linesettings.h"
-#include "signalnotifier.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

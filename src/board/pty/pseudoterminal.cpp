@@ -1,6 +1,6 @@
-#include "pseudoterminal.h"
+#include "board/pty/pseudoterminal.h"
 
-#include "terminalspeed.h"
+#include "board/pty/terminalspeed.h"
 
 #include <cerrno>
 #include <cstring>

@@ -2,8 +2,8 @@
 
 #include "board/boardemulator.h"
 #include "board/linepacer.h"
+#include "board/pty/pseudoterminal.h"
 #include "board/stalledcommandguard.h"
-#include "pseudoterminal.h"
 
 #include <QElapsedTimer>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "signalnotifier.h"
+#include "board/pty/signalnotifier.h"
 
 #include <QSocketNotifier>
 

@@ -1,4 +1,4 @@
-#include "terminalspeed.h"
+#include "board/pty/terminalspeed.h"
 
 // Kept apart from <termios.h>: on Linux the kernel's termios2 header defines the
 // same names.

@@ -1,4 +1,8 @@
-# Fails when one of PROGRAMS needs the Qt GUI or Widgets library.
+# Fails when one of PROGRAMS loads a Qt library that FORBIDDEN matches (a regular
+# expression on its dynamic section: "libQt6(Gui|Widgets)").
+if(NOT PROGRAMS)
+  message(FATAL_ERROR "no programs to check")
+endif()
 foreach(program ${PROGRAMS})
   execute_process(COMMAND ${READELF} -d ${program} OUTPUT_VARIABLE needed RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
@@ -7,7 +11,7 @@ foreach(program ${PROGRAMS})
   if(NOT needed MATCHES "libQt6Core")
     message(FATAL_ERROR "${program}: no Qt libraries found in its dynamic section")
   endif()
-  if(needed MATCHES "libQt6(Gui|Widgets)")
-    message(FATAL_ERROR "${program} loads the GUI module: ${CMAKE_MATCH_0}")
+  if(needed MATCHES "${FORBIDDEN}")
+    message(FATAL_ERROR "${program} loads ${CMAKE_MATCH_0}")
   endif()
 endforeach()
