@@ -1,6 +1,6 @@
 #include "cli/cliarguments.h"
 #include "engine/colorvalue.h"
-#include "testbench.h"
+#include "recordinglink.h"
 
 #include <QTest>
 
@@ -49,6 +49,7 @@ void tst_CliArguments::refusesWithTheReason_data() {
     };
     row("nothing", {}, "no command given");
     row("unknown command", words("paint 1 2"), "unknown command \"paint\"");
+    row("help on no command", words("help paint"), "unknown command \"paint\"");
     row("x above 32767", words("pixel 32768 0"),
         "pixel: X must be a whole number from 0 to 32767, not \"32768\"");
     row("x below 0", words("pixel -1 0"), "X must be a whole number from 0 to 32767, not \"-1\"");
@@ -145,6 +146,9 @@ void tst_CliArguments::commandsBecomeTheirBytes_data() {
                                     << QList<QByteArray>{bytes({'W', 'T', 224, 2}), "H", "i", "\r"};
     QTest::newRow("text of several words")
         << words("text a b") << QList<QByteArray>{bytes({'W', 'T', 255, 1}), "a", " ", "b", "\r"};
+    QTest::newRow("text that names a command")
+        << words("text beep --color 0")
+        << QList<QByteArray>{bytes({'W', 'T', 0, 1}), "b", "e", "e", "p", "\r"};
     QTest::newRow("text, Latin-1")
         << args({"text", "\u00e9"})
         << QList<QByteArray>{bytes({'W', 'T', 255, 1}), bytes({0xe9}), "\r"};
