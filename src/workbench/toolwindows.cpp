@@ -156,7 +156,8 @@ QWidget* ToolWindows::openOnDesk(const QString& name, QWidget* window) {
     QWidget* mainWindow = m_area.window();
     auto* frame = new DeskFrame(window, mainWindow);
     frame->onClosed = [this, name, frame] { forget(name, frame); };
-    frame->adjustSize();
+    // Its natural size (adjustSize() would hold a window to part of the screen).
+    frame->resize(frame->sizeHint());
     // Beside the main window where the screen has room: the frame around it is the
     // main window's kind.
     const QRect mainFrame = mainWindow->frameGeometry();

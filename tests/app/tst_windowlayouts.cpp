@@ -175,8 +175,6 @@ private Q_SLOTS:
     void tileLeavesFourWindowsApartAtTheirSizes();
     void ownWindowsStayBesideTheMainWindow();
     void completionNotesFitTheStatusBar();
-
-private:
     void cleanup() { TestBench::desktop = QRect(0, 0, 1920, 1080); }
 };
 
