@@ -54,73 +54,74 @@ frmAbout::frmAbout(Workbench& workbench, QWidget* parent)
     : QWidget(parent)
     , m_workbench(workbench)
     , m_services(Services::system()) {
-    Picture1 = named(new QLabel(this), "Picture1");
-    Picture1->setPixmap(QApplication::windowIcon().pixmap(LogoSize, LogoSize));
-    Picture1->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
-    lblTitle = named(new QLabel(tr("Application Title"), this), "lblTitle");
-    QFont titleFont = lblTitle->font();
+    m_logo = named(new QLabel(this), "Picture1");
+    m_logo->setPixmap(QApplication::windowIcon().pixmap(LogoSize, LogoSize));
+    m_logo->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    m_titleLabel = named(new QLabel(tr("Application Title"), this), "lblTitle");
+    QFont titleFont = m_titleLabel->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
     titleFont.setBold(true);
-    lblTitle->setFont(titleFont);
-    lblVersion = named(new QLabel(tr("Version"), this), "lblVersion");
-    Label1 = named(new QLabel(tr("A workbench for the Lumaret colour LCD controller board."), this),
-                   "Label1");
-    Label2 = named(new QLabel(tr("Copyright"), this), "Label2");
-    Label3 = named(new QLabel(QStringLiteral("\u00A9"), this), "Label3");
-    Label4 = named(new QLabel(tr("The Lumaret developers. All rights reserved."), this), "Label4");
-    Label5 = named(new LinkLabel(webAddress().toDisplayString(), this), "Label5");
-    Label5->setToolTip(tr("Open the Lumaret web page"));
-    Line1 = separatorLine("Line1", this);
-    Line1Lower = separatorLine("Line1", this);
-    cmdOK = named(new QPushButton(tr("OK"), this), "cmdOK");
-    cmdOK->setDefault(true);
-    cmdSysInfo = named(new QPushButton(tr("&System Info..."), this), "cmdSysInfo");
+    m_titleLabel->setFont(titleFont);
+    m_versionLabel = named(new QLabel(tr("Version"), this), "lblVersion");
+    m_descriptionLabel = named(
+        new QLabel(tr("A workbench for the Lumaret colour LCD controller board."), this), "Label1");
+    m_copyrightLabel = named(new QLabel(tr("Copyright"), this), "Label2");
+    m_noticeLabel = named(new QLabel(QStringLiteral("\u00A9"), this), "Label3");
+    m_warningLabel =
+        named(new QLabel(tr("The Lumaret developers. All rights reserved."), this), "Label4");
+    m_webLink = named(new LinkLabel(webAddress().toDisplayString(), this), "Label5");
+    m_webLink->setToolTip(tr("Open the Lumaret web page"));
+    m_upperLine = separatorLine("Line1", this);
+    m_lowerLine = separatorLine("Line1", this);
+    m_okButton = named(new QPushButton(tr("OK"), this), "cmdOK");
+    m_okButton->setDefault(true);
+    m_systemInfoButton = named(new QPushButton(tr("&System Info..."), this), "cmdSysInfo");
 
     auto* notice = new QHBoxLayout;
-    notice->addWidget(Label2);
-    notice->addWidget(Label3);
-    notice->addWidget(Label4);
+    notice->addWidget(m_copyrightLabel);
+    notice->addWidget(m_noticeLabel);
+    notice->addWidget(m_warningLabel);
     notice->addStretch();
 
     auto* text = new QVBoxLayout;
-    text->addWidget(lblTitle);
-    text->addWidget(lblVersion);
-    text->addWidget(Label1);
-    text->addWidget(Line1);
+    text->addWidget(m_titleLabel);
+    text->addWidget(m_versionLabel);
+    text->addWidget(m_descriptionLabel);
+    text->addWidget(m_upperLine);
     text->addLayout(notice);
-    text->addWidget(Label5, 0, Qt::AlignLeft);
+    text->addWidget(m_webLink, 0, Qt::AlignLeft);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(Picture1, 0, Qt::AlignTop);
+    top->addWidget(m_logo, 0, Qt::AlignTop);
     top->addLayout(text, 1);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdSysInfo);
+    buttons->addWidget(m_okButton);
+    buttons->addWidget(m_systemInfoButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(Line1Lower);
+    layout->addWidget(m_lowerLine);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
-    connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
-    connect(Label5, &LinkLabel::clicked, this, &frmAbout::Label5_Click);
+    connect(m_okButton, &QPushButton::clicked, this, &frmAbout::closeBox);
+    connect(m_systemInfoButton, &QPushButton::clicked, this, &frmAbout::showSystemInformation);
+    connect(m_webLink, &LinkLabel::clicked, this, &frmAbout::openWebPage);
 
-    Form_Load();
+    fillIn();
 }
 
-void frmAbout::Form_Load() {
+void frmAbout::fillIn() {
     setWindowTitle(tr("About ") + ApplicationTitle);
-    lblVersion->setText(tr("Version ") + QString::number(VersionMajor) + QLatin1Char('.') +
-                        QString::number(VersionMinor) + QLatin1Char('.') +
-                        QString::number(VersionRevision));
-    lblTitle->setText(ApplicationTitle);
+    m_versionLabel->setText(tr("Version ") + QString::number(VersionMajor) + QLatin1Char('.') +
+                            QString::number(VersionMinor) + QLatin1Char('.') +
+                            QString::number(VersionRevision));
+    m_titleLabel->setText(ApplicationTitle);
 }
 
-void frmAbout::cmdOK_Click() {
+void frmAbout::closeBox() {
     // Inside the main window the frame around the box is what closes.
     if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
         frame->close();
@@ -128,15 +129,15 @@ void frmAbout::cmdOK_Click() {
         close();
 }
 
-void frmAbout::cmdSysInfo_Click() {
-    StartSysInfo();
+void frmAbout::showSystemInformation() {
+    startSystemInformation();
 }
 
-void frmAbout::Label5_Click() {
+void frmAbout::openWebPage() {
     m_services.openUrl(webAddress());
 }
 
-void frmAbout::StartSysInfo() {
+void frmAbout::startSystemInformation() {
     const std::optional<SystemInformation::Program> tool =
         SystemInformation::find(*m_services.registry);
     if (tool && m_services.startProgram(tool->path, tool->arguments))

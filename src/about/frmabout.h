@@ -38,28 +38,30 @@ public:
 
     void setServices(const Services& services) { m_services = services; }
 
-    void cmdOK_Click();
-    void cmdSysInfo_Click();
-    void Label5_Click();
     // Starts the system information tool, or tells the user that there is none.
-    void StartSysInfo();
+    void startSystemInformation();
+
+private Q_SLOTS:
+    void closeBox();
+    void showSystemInformation();
+    void openWebPage();
 
 private:
-    void Form_Load();
+    void fillIn();
 
     Workbench& m_workbench;
     Services m_services;
 
-    QLabel* Picture1;
-    QLabel* lblTitle;
-    QLabel* lblVersion;
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* Label4;
-    LinkLabel* Label5;
-    QFrame* Line1;
-    QFrame* Line1Lower;
-    QPushButton* cmdOK;
-    QPushButton* cmdSysInfo;
+    QLabel* m_logo;
+    QLabel* m_titleLabel;
+    QLabel* m_versionLabel;
+    QLabel* m_descriptionLabel;
+    QLabel* m_copyrightLabel;
+    QLabel* m_noticeLabel;
+    QLabel* m_warningLabel;
+    LinkLabel* m_webLink;
+    QFrame* m_upperLine;
+    QFrame* m_lowerLine;
+    QPushButton* m_okButton;
+    QPushButton* m_systemInfoButton;
 };

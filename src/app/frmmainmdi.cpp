@@ -1,6 +1,7 @@
 #include "app/frmmainmdi.h"
 
 #include "app/artwork.h"
+#include "app/backgroundarea.h"
 #include "app/elidedlabel.h"
 #include "app/toolregistry.h"
 #include "engine/boardengine.h"
@@ -26,7 +27,9 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QRegularExpression>
+#include <QShortcut>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 
@@ -57,8 +60,11 @@ const QList<QPair<QString, QString>>& toolbarButtons() {
 } // namespace
 
 frmMainMDI::Services frmMainMDI::Services::system() {
-    return {std::make_shared<SystemClock>(), std::make_shared<QtUserDialogs>(),
-            PortCatalog::system(), true};
+    return {std::make_shared<SystemClock>(),
+            std::make_shared<QtUserDialogs>(),
+            PortCatalog::system(),
+            true,
+            {}};
 }
 
 frmMainMDI::frmMainMDI()
@@ -74,21 +80,22 @@ frmMainMDI::frmMainMDI(Services services, QWidget* parent)
 
     m_engine = new BoardEngine(m_services.clock, m_services.ports, this);
 
-    m_area = new QMdiArea(this);
+    m_area = new BackgroundArea(Artwork::background(ClientArea), this);
     m_area->setObjectName(QStringLiteral("mdiArea"));
-    m_area->setBackground(Artwork::background(ClientArea));
     m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_area->setFixedSize(ClientArea);
+    m_area->setMinimumSize(ClientArea);
     setCentralWidget(m_area);
     m_toolWindows = new ToolWindows(*m_area, *this, this);
+    if (m_services.desktopArea)
+        m_toolWindows->setDesktopArea(m_services.desktopArea);
 
     createStatusBar();
     followEngine();
     m_windowItems = registerToolWindows(*m_toolWindows, *this, *this, m_services.builtInSimulator);
     createMenus();
     createToolbar();
-    MDIForm_Load();
+    startUp();
 }
 
 frmMainMDI::~frmMainMDI() {
@@ -96,47 +103,64 @@ frmMainMDI::~frmMainMDI() {
     m_toolWindows->closeAll();
 }
 
-void frmMainMDI::MDIForm_Load() {
+void frmMainMDI::startUp() {
     setWindowTitle(QStringLiteral(" Lumaret"));
-    // No sizing border and no maximise box: the window keeps its size; it can be minimised.
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
     m_connectionPanel->setText(m_engine->connection().statusText());
-    // The size the window takes around its client area, kept whatever the status bar
-    // says later.
-    setFixedSize(sizeHint());
+    takeOpeningSize();
+}
+
+UserDialogs& frmMainMDI::dialogs() {
+    return m_unseenDialogs ? *m_unseenDialogs : *m_services.dialogs;
+}
+
+void frmMainMDI::takeOpeningSize() {
+    const QRect desktop = m_toolWindows->desktopArea();
+    // Room for the area's frame; the window manager's frame is not known before the
+    // window shows: a title bar and borders of the usual size are allowed for.
+    const int areaFrame = 2 * m_area->frameWidth();
+    m_unseenDialogs = std::make_unique<UnseenDialogs>();
+    const QSize largest = m_toolWindows->largestAreaFrame();
+    m_unseenDialogs.reset();
+    const QSize wanted = largest.expandedTo(ClientArea) + QSize(areaFrame, areaFrame);
+    m_area->setMinimumSize(wanted);
+    const QSize opening = sizeHint();
+    m_area->setMinimumSize(ClientArea);
+    const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8;
+    const QSize room = desktop.size() - QSize(8, titleBar);
+    resize(opening.boundedTo(room).expandedTo(minimumSizeHint()));
+    // At the desktop's left, leaving the room on the right to the board and the monitor.
+    move(desktop.topLeft());
 }
 
 void frmMainMDI::createStatusBar() {
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setSizeGripEnabled(false);
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    m_statusBar->setSizeGripEnabled(false);
     // The panels show what fits; the window keeps its size.
-    m_connectionPanel = new ElidedLabel(StatusBar1);
+    m_connectionPanel = new ElidedLabel(m_statusBar);
     m_connectionPanel->setObjectName(QStringLiteral("Panel1"));
     // The connection state shows whole where it can; a note takes the room left.
     m_connectionPanel->setWholeTextUpTo(300);
-    ProgressBar1 = new QProgressBar(StatusBar1);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setRange(0, 100);
-    ProgressBar1->setValue(0);
-    ProgressBar1->setTextVisible(false);
-    ProgressBar1->setFixedWidth(110);
-    m_timePanel = new QLabel(StatusBar1);
+    m_progressBar = new QProgressBar(m_statusBar);
+    m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setValue(0);
+    m_progressBar->setTextVisible(false);
+    m_progressBar->setFixedWidth(110);
+    m_timePanel = new QLabel(m_statusBar);
     m_timePanel->setObjectName(QStringLiteral("PanelTime"));
     // Notes get a panel of their own: the connection state stays in view.
-    m_notePanel = new ElidedLabel(StatusBar1);
+    m_notePanel = new ElidedLabel(m_statusBar);
     m_notePanel->setObjectName(QStringLiteral("PanelNote"));
     m_notePanel->hide();
     m_noteTimer = new QTimer(this);
     m_noteTimer->setSingleShot(true);
     connect(m_noteTimer, &QTimer::timeout, this, &frmMainMDI::clearNote);
-    StatusBar1->addWidget(m_connectionPanel);
-    StatusBar1->addWidget(m_notePanel, 1);
-    StatusBar1->addPermanentWidget(ProgressBar1);
-    StatusBar1->addPermanentWidget(m_timePanel);
-    setStatusBar(StatusBar1);
+    m_statusBar->addWidget(m_connectionPanel);
+    m_statusBar->addWidget(m_notePanel, 1);
+    m_statusBar->addPermanentWidget(m_progressBar);
+    m_statusBar->addPermanentWidget(m_timePanel);
+    setStatusBar(m_statusBar);
 
     m_clockTimer = new QTimer(this);
     m_clockTimer->setSingleShot(true);
@@ -195,9 +219,14 @@ void frmMainMDI::createMenus() {
     addToolAction(mnuTools, "mnuUtilities", tr("Utilities"), Utilities);
     addToolAction(mnuTools, "mnuMonitor", tr("Monitor"), Monitor);
 
-    mnuWindow = addMenu("mnuWindow", tr("Window"));
-    connect(mnuWindow, &QMenu::aboutToShow, this, &frmMainMDI::fillWindowMenu);
+    m_windowMenu = addMenu("mnuWindow", tr("Window"));
+    connect(m_windowMenu, &QMenu::aboutToShow, this, &frmMainMDI::fillWindowMenu);
     fillWindowMenu();
+
+    // F10 opens the first menu; the arrow keys walk the menus from there.
+    auto* toMenuBar = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    toMenuBar->setObjectName(QStringLiteral("shortcutMenuBar"));
+    connect(toMenuBar, &QShortcut::activated, this, &frmMainMDI::openMenuBar);
 
     QMenu* mnuHelp = addMenu("mnuHelp", tr("Help"));
     QAction* mnuAbout = mnuHelp->addAction(tr("About"));
@@ -207,26 +236,35 @@ void frmMainMDI::createMenus() {
             [this] { m_toolWindows->show(About, ToolWindows::Activation::ShowOnly); });
 }
 
+void frmMainMDI::openMenuBar() {
+    const QList<QAction*> menus = menuBar()->actions();
+    if (!menus.isEmpty())
+        menuBar()->setActiveAction(menus.constFirst());
+}
+
 void frmMainMDI::fillWindowMenu() {
-    mnuWindow->clear();
-    QAction* mnuCascade = mnuWindow->addAction(tr("Cascade"));
+    m_windowMenu->clear();
+    QAction* mnuCascade = m_windowMenu->addAction(tr("Cascade"));
     mnuCascade->setObjectName(QStringLiteral("mnuCascade"));
-    connect(mnuCascade, &QAction::triggered, m_area, &QMdiArea::cascadeSubWindows);
-    QAction* mnuTile = mnuWindow->addAction(tr("Tile"));
+    connect(mnuCascade, &QAction::triggered, m_toolWindows, &ToolWindows::cascade);
+    QAction* mnuTile = m_windowMenu->addAction(tr("Tile"));
     mnuTile->setObjectName(QStringLiteral("mnuTile"));
-    connect(mnuTile, &QAction::triggered, this, &frmMainMDI::tileHorizontally);
-    if (!m_windowItems.isEmpty()) {
-        mnuWindow->addSeparator();
-        mnuWindow->addActions(m_windowItems);
-    }
+    connect(mnuTile, &QAction::triggered, m_toolWindows, &ToolWindows::tile);
+    // The windows of their own: the monitor, and the board's.
+    m_windowMenu->addSeparator();
+    QAction* monitor = m_windowMenu->addAction(tr("Monitor"));
+    monitor->setObjectName(QStringLiteral("mnuWindowMonitor"));
+    monitor->setEnabled(m_toolWindows->contains(Monitor));
+    connect(monitor, &QAction::triggered, this, [this] { openToolWindow(Monitor); });
+    m_windowMenu->addActions(m_windowItems);
 
     const QList<QMdiSubWindow*> windows = m_area->subWindowList();
     if (windows.isEmpty())
         return;
-    mnuWindow->addSeparator();
-    auto* group = new QActionGroup(mnuWindow);
+    m_windowMenu->addSeparator();
+    auto* group = new QActionGroup(m_windowMenu);
     for (QMdiSubWindow* window : windows) {
-        QAction* action = mnuWindow->addAction(window->windowTitle().trimmed());
+        QAction* action = m_windowMenu->addAction(window->windowTitle().trimmed());
         action->setCheckable(true);
         action->setChecked(window == m_area->activeSubWindow());
         group->addAction(action);
@@ -235,42 +273,17 @@ void frmMainMDI::fillWindowMenu() {
     }
 }
 
-void frmMainMDI::tileHorizontally() {
-    // One above the other, each as wide as the area.
-    QList<QMdiSubWindow*> windows;
-    const QList<QMdiSubWindow*> all = m_area->subWindowList();
-    for (QMdiSubWindow* window : all) {
-        if (!window->isMinimized())
-            windows.append(window);
-    }
-    if (windows.isEmpty())
-        return;
-    const QRect area = m_area->viewport()->rect();
-    const int height = area.height() / int(windows.size());
-    for (int i = 0; i < windows.size(); ++i) {
-        windows[i]->showNormal();
-        windows[i]->setGeometry(0, i * height, area.width(), height);
-    }
-}
-
 void frmMainMDI::createToolbar() {
-    Toolbar1 = addToolBar(tr("Toolbar"));
-    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
-    Toolbar1->setMovable(false);
-    Toolbar1->setIconSize(QSize(24, 24));
+    m_toolbar = addToolBar(tr("Toolbar"));
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setIconSize(QSize(24, 24));
     for (const auto& [key, window] : toolbarButtons()) {
-        QAction* button = Toolbar1->addAction(Artwork::toolbarIcon(key), key);
+        QAction* button = m_toolbar->addAction(Artwork::toolbarIcon(key), key);
         button->setObjectName(key);
         button->setToolTip(key);
         button->setEnabled(m_toolWindows->contains(window));
-        connect(button, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
-    }
-}
-
-void frmMainMDI::Toolbar1_ButtonClick(const QString& key) {
-    for (const auto& [button, window] : toolbarButtons()) {
-        if (button == key)
-            openToolWindow(window);
+        connect(button, &QAction::triggered, this, [this, window] { openToolWindow(window); });
     }
 }
 
@@ -306,10 +319,10 @@ void frmMainMDI::followEngine() {
 
     Uploader& uploader = m_engine->uploader();
     connect(&uploader, &Uploader::started, this, [this](const QString&, int progressMaximum) {
-        m_savedProgressMaximum = ProgressBar1->maximum();
-        ProgressBar1->setMaximum(progressMaximum);
+        m_savedProgressMaximum = m_progressBar->maximum();
+        m_progressBar->setMaximum(progressMaximum);
     });
-    connect(&uploader, &Uploader::progressValueChanged, ProgressBar1, &QProgressBar::setValue);
+    connect(&uploader, &Uploader::progressValueChanged, m_progressBar, &QProgressBar::setValue);
     connect(&uploader, &Uploader::progress, this, [this](const UploadProgress& progress) {
         showNote(UploadNotes::progress(m_engine->uploader().runningName(), progress), 0);
     });
@@ -319,8 +332,8 @@ void frmMainMDI::followEngine() {
     // Whoever is told of the end (a "Done." message) sees the bar as the upload left
     // it; it empties afterwards.
     connect(&uploader, &Uploader::ended, this, [this] {
-        ProgressBar1->setValue(0);
-        ProgressBar1->setMaximum(m_savedProgressMaximum);
+        m_progressBar->setValue(0);
+        m_progressBar->setMaximum(m_savedProgressMaximum);
     });
     connect(&uploader, &Uploader::refused, this, [this](const QString& running) {
         dialogs().message(

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 
 class Clock;
@@ -32,6 +33,9 @@ public:
         std::shared_ptr<PortCatalog> ports;
         // Whether "Simulator" joins the port list (the built-in board).
         bool builtInSimulator = true;
+        // The part of the screen the windows are kept in (the screen's available area
+        // unless given).
+        std::function<QRect()> desktopArea;
         static Services system();
     };
 
@@ -42,7 +46,7 @@ public:
     // Workbench
     BoardEngine& engine() override { return *m_engine; }
     ToolWindows& toolWindows() override { return *m_toolWindows; }
-    UserDialogs& dialogs() override { return *m_services.dialogs; }
+    UserDialogs& dialogs() override;
     void showStatusMessage(const QString& text) override;
 
     // Panel 1 of the status bar: the connection state.
@@ -50,19 +54,19 @@ public:
     // The note now in the status bar, if any.
     QString statusNote() const;
 
-    void Toolbar1_ButtonClick(const QString& key);
-
 private:
-    void MDIForm_Load();
+    void startUp();
+    // The smallest size that shows the largest tool window whole, within the desktop.
+    void takeOpeningSize();
     void createMenus();
     void createToolbar();
     void createStatusBar();
     void followEngine();
+    void openMenuBar();
     QAction* addToolAction(QMenu* menu, const char* name, const QString& caption,
                            const QString& window);
     void openToolWindow(const QString& window);
     void fillWindowMenu();
-    void tileHorizontally();
     void showTimeOfDay();
     // A note that stays until the next one (0) or for a few seconds.
     void showNote(const QString& text, int shownMs);
@@ -70,20 +74,22 @@ private:
     void uploadFinished(const UploadOutcome& outcome);
 
     Services m_services;
+    // Answers the dialogs of windows made only to be measured.
+    std::unique_ptr<UserDialogs> m_unseenDialogs;
     BoardEngine* m_engine;
     QMdiArea* m_area;
     ToolWindows* m_toolWindows;
 
-    QStatusBar* StatusBar1;
+    QStatusBar* m_statusBar;
     ElidedLabel* m_connectionPanel;
     QLabel* m_timePanel;
     ElidedLabel* m_notePanel;
     QTimer* m_noteTimer;
-    QProgressBar* ProgressBar1;
+    QProgressBar* m_progressBar;
     int m_savedProgressMaximum = 0;
-    QToolBar* Toolbar1;
+    QToolBar* m_toolbar;
     QTimer* m_clockTimer;
-    QMenu* mnuWindow;
+    QMenu* m_windowMenu;
     // Window menu items for windows of their own (the board's), after "Tile".
     QList<QAction*> m_windowItems;
 };

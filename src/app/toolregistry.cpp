@@ -14,8 +14,11 @@
 
 QList<QAction*> registerToolWindows(ToolWindows& windows, Workbench& workbench, QWidget& mainWindow,
                                     bool builtInSimulator) {
-    windows.add(QStringLiteral("frmSettings"),
-                [](Workbench& workbench) { return new frmSettings(workbench); });
+    // Its load step sets the shared values: it is made only when the user opens it.
+    windows.add(
+        QStringLiteral("frmSettings"),
+        [](Workbench& workbench) { return new frmSettings(workbench); }, ToolWindows::Home::Area,
+        ToolWindows::Creation::HasEffects);
     windows.add(QStringLiteral("frmColor"),
                 [](Workbench& workbench) { return new frmColor(workbench); });
     windows.add(QStringLiteral("frmText"),
@@ -28,8 +31,10 @@ QList<QAction*> registerToolWindows(ToolWindows& windows, Workbench& workbench, 
                 [](Workbench& workbench) { return new frmGraphic(workbench); });
     windows.add(QStringLiteral("frmUtilities"),
                 [](Workbench& workbench) { return new frmUtilities(workbench); });
-    windows.add(QStringLiteral("frmMonitor"),
-                [](Workbench& workbench) { return new frmMonitor(workbench); });
+    // Beside the board's window, not under the tool windows.
+    windows.add(
+        QStringLiteral("frmMonitor"),
+        [](Workbench& workbench) { return new frmMonitor(workbench); }, ToolWindows::Home::Desk);
     windows.add(QStringLiteral("frmAbout"),
                 [](Workbench& workbench) { return new frmAbout(workbench); });
     if (!builtInSimulator)

@@ -1,14 +1,16 @@
 #include "board/boarddesk.h"
 
-#include "board/deskplacement.h"
 #include "board/frmboard.h"
+#include "workbench/deskplacement.h"
+#include "workbench/toolwindows.h"
+#include "workbench/workbench.h"
 
 #include <QAction>
-#include <QScreen>
 #include <QWidget>
 
 BoardDesk::BoardDesk(Workbench& workbench, BoardEmulator& board, QWidget& mainWindow)
     : QObject(&mainWindow)
+    , m_workbench(workbench)
     , m_mainWindow(mainWindow) {
     m_window = new frmBoard(workbench, board, &mainWindow);
     m_window->setWindowIcon(mainWindow.windowIcon());
@@ -46,12 +48,13 @@ void BoardDesk::placeBesideMainWindow() {
     const QRect mainFrame = m_mainWindow.frameGeometry();
     const QSize decoration = mainFrame.size() - m_mainWindow.geometry().size();
     QList<DeskPlacement::Choice> choices;
-    for (const int zoom : {2, 1}) {
+    // The largest zoom that fits beside the main window.
+    for (int zoom = frmBoard::MaximumZoom; zoom >= 1; --zoom) {
         m_window->setZoom(zoom);
         choices.append({zoom, m_window->size() + decoration});
     }
     const DeskPlacement::Placement placement =
-        DeskPlacement::place(mainFrame, choices, m_mainWindow.screen()->availableGeometry());
+        DeskPlacement::place(mainFrame, choices, m_workbench.toolWindows().desktopArea());
     m_window->setZoom(placement.zoom);
     m_window->move(placement.topLeft);
 }

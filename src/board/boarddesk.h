@@ -33,6 +33,7 @@ private:
     void show();
     void placeBesideMainWindow();
 
+    Workbench& m_workbench;
     QWidget& m_mainWindow;
     frmBoard* m_window;
     QAction* m_showAction;

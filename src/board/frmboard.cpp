@@ -3,10 +3,11 @@
 #include "board/boardconsole.h"
 #include "board/boardemulator.h"
 #include "board/boardview.h"
-#include "board/deskplacement.h"
 #include "engine/boardengine.h"
 #include "engine/clock.h"
+#include "workbench/deskplacement.h"
 #include "workbench/named.h"
+#include "workbench/toolwindows.h"
 #include "workbench/userdialogs.h"
 #include "workbench/workbench.h"
 
@@ -17,7 +18,6 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QScreen>
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
@@ -43,23 +43,23 @@ frmBoard::frmBoard(Workbench& workbench, BoardEmulator& board, QWidget* parent)
     // Connecting shows the board beside the main window; the focus stays where it was.
     setAttribute(Qt::WA_ShowWithoutActivating);
 
-    picScreen = named(new BoardView(board, this), "picScreen");
-    picScreen->setToolTip(tr("Click to touch the screen; in keypad mode the keys 0-9, A-D, * "
-                             "and # press the keypad. Right-click to save the screen or zoom."));
-    lblState = named(new QLabel(this), "lblState");
-    lblBeep = named(new QLabel(tr("Beep"), this), "lblBeep");
-    lblBeep->setVisible(false);
-    QFont bold = lblBeep->font();
+    m_panel = named(new BoardView(board, this), "picScreen");
+    m_panel->setToolTip(tr("Click to touch the screen; in keypad mode the keys 0-9, A-D, * "
+                           "and # press the keypad. Right-click to save the screen or zoom."));
+    m_stateLabel = named(new QLabel(this), "lblState");
+    m_beepLabel = named(new QLabel(tr("Beep"), this), "lblBeep");
+    m_beepLabel->setVisible(false);
+    QFont bold = m_beepLabel->font();
     bold.setBold(true);
-    lblBeep->setFont(bold);
+    m_beepLabel->setFont(bold);
 
     auto* stateLine = new QHBoxLayout;
-    stateLine->addWidget(lblState, 1);
-    stateLine->addWidget(lblBeep);
+    stateLine->addWidget(m_stateLabel, 1);
+    stateLine->addWidget(m_beepLabel);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
-    layout->addWidget(picScreen, 1);
+    layout->addWidget(m_panel, 1);
     layout->addLayout(stateLine);
     // A device on the desk: its size is the panel's at the chosen zoom.
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -72,9 +72,9 @@ frmBoard::frmBoard(Workbench& workbench, BoardEmulator& board, QWidget* parent)
 
 void frmBoard::createContextMenu() {
     setContextMenuPolicy(Qt::ActionsContextMenu);
-    mnuSaveScreen = named(new QAction(tr("Save Screen as PNG..."), this), "mnuSaveScreen");
-    connect(mnuSaveScreen, &QAction::triggered, this, &frmBoard::saveScreen);
-    addAction(mnuSaveScreen);
+    m_saveScreenAction = named(new QAction(tr("Save Screen as PNG..."), this), "mnuSaveScreen");
+    connect(m_saveScreenAction, &QAction::triggered, this, &frmBoard::saveScreen);
+    addAction(m_saveScreenAction);
     auto* separator = new QAction(this);
     separator->setSeparator(true);
     addAction(separator);
@@ -88,23 +88,28 @@ void frmBoard::createContextMenu() {
         m_zoomActions.append(action);
         addAction(action);
     }
-    m_zoomActions.at(picScreen->zoom() - 1)->setChecked(true);
+    m_zoomActions.at(m_panel->zoom() - 1)->setChecked(true);
 }
 
 int frmBoard::zoom() const {
-    return picScreen->zoom();
+    return m_panel->zoom();
 }
 
 void frmBoard::setZoom(int zoom) {
     if (zoom < 1 || zoom > MaximumZoom)
         return;
     m_zoomActions.at(zoom - 1)->setChecked(true);
-    picScreen->setZoom(zoom);
+    m_panel->setZoom(zoom);
     layout()->activate();
-    if (isVisible()) {
-        const QRect frame = frameGeometry();
-        move(DeskPlacement::within(screen()->availableGeometry(), frame.topLeft(), frame.size()));
-    }
+    if (!isVisible())
+        return;
+    // The frame grows or shrinks by what the window did.
+    const QRect frame = frameGeometry();
+    const QSize newFrame = frame.size() - geometry().size() + size();
+    const QRect screen = m_workbench.toolWindows().desktopArea();
+    const QWidget* mainWindow = parentWidget();
+    move(mainWindow ? DeskPlacement::resized(mainWindow->frameGeometry(), frame, newFrame, screen)
+                    : DeskPlacement::within(screen, frame.topLeft(), newFrame));
 }
 
 void frmBoard::saveScreen() {
@@ -143,18 +148,18 @@ void frmBoard::showState() {
         touch = tr("calibrating (tap the cross)");
     // Two short lines: the state fits under the panel at 1x, and the window keeps its
     // size as the state changes.
-    lblState->setText(tr("%1 baud   Backlight: %2   Beep on touch: %3\nTouch: %4")
-                          .arg(m_board.baudRate())
-                          .arg(m_board.backlight() ? tr("on") : tr("off"),
-                               m_board.beepOnTouch() ? tr("on") : tr("off"), touch));
+    m_stateLabel->setText(tr("%1 baud   Backlight: %2   Beep on touch: %3\nTouch: %4")
+                              .arg(m_board.baudRate())
+                              .arg(m_board.backlight() ? tr("on") : tr("off"),
+                                   m_board.beepOnTouch() ? tr("on") : tr("off"), touch));
 }
 
 void frmBoard::announceBeep() {
     QApplication::beep();
-    lblBeep->setVisible(true);
+    m_beepLabel->setVisible(true);
     ++m_beepFlashes;
     m_workbench.engine().clock().callAfter(BeepShownMs, this, [this] {
         if (--m_beepFlashes == 0)
-            lblBeep->setVisible(false);
+            m_beepLabel->setVisible(false);
     });
 }

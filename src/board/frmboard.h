@@ -38,9 +38,9 @@ private:
     int m_beepFlashes = 0;
     QString m_lastSavedPath;
 
-    BoardView* picScreen;
-    QLabel* lblState;
-    QLabel* lblBeep;
-    QAction* mnuSaveScreen;
+    BoardView* m_panel;
+    QLabel* m_stateLabel;
+    QLabel* m_beepLabel;
+    QAction* m_saveScreenAction;
     QList<QAction*> m_zoomActions;
 };

@@ -4,6 +4,7 @@
 #include "engine/boardengine.h"
 #include "engine/colorvalue.h"
 #include "engine/session.h"
+#include "workbench/colorswatch.h"
 #include "workbench/twips.h"
 #include "workbench/updown.h"
 #include "workbench/workbench.h"
@@ -61,6 +62,14 @@ frmColor::frmColor(Workbench& workbench, QWidget* parent)
                                 Twips::rect(3720, 3960, 1575, 375));
     UpDown1 = valueHolder("UpDown1", Twips::rect(3720, 6120, 240, 285), 0, this);
     UpDown2 = valueHolder("UpDown2", Twips::rect(3480, 6120, 240, 285), InitialSelection, this);
+
+    // The hovered colour beside its number, and the selected one beside its box.
+    ColorSwatch::following(Text3, "shpPaletteColor", this)
+        ->move(Twips::rect(7755, 3165, 0, 0).topLeft());
+    auto* shpSelectedColor = named(new ColorSwatch(this), "shpSelectedColor");
+    shpSelectedColor->move(Twips::rect(2955, 4005, 0, 0).topLeft());
+    shpSelectedColor->setValue(UpDown2->value());
+    connect(UpDown2, &UpDown::valueChanged, shpSelectedColor, &ColorSwatch::setValue);
 
     const QFont arial(QStringLiteral("Arial"));
     for (QWidget* text : std::initializer_list<QWidget*>{Label1, Label2, Label3, Label4, Label5,

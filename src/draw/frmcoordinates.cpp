@@ -3,6 +3,7 @@
 #include "engine/boardengine.h"
 #include "engine/commands.h"
 #include "engine/session.h"
+#include "workbench/colorswatch.h"
 #include "workbench/named.h"
 #include "workbench/numberentry.h"
 #include "workbench/toolwindows.h"
@@ -65,173 +66,174 @@ frmCoordinates::frmCoordinates(Workbench& workbench, QWidget* parent)
     , m_workbench(workbench) {
     setWindowTitle(tr(" Coordinates "));
 
-    Frame34 = named(new QGroupBox(tr("Line/Rectangle/Circle/Pixel"), this), "Frame34");
-    optLine = named(new QRadioButton(tr("Line"), Frame34), "optLine");
-    optRectangle = named(new QRadioButton(tr("Rectangle"), Frame34), "optRectangle");
-    optCircle = named(new QRadioButton(tr("Circle"), Frame34), "optCircle");
-    optPixel = named(new QRadioButton(tr("Pixel"), Frame34), "optPixel");
+    m_shapeFrame = named(new QGroupBox(tr("Line/Rectangle/Circle/Pixel"), this), "Frame34");
+    m_lineOption = named(new QRadioButton(tr("Line"), m_shapeFrame), "optLine");
+    m_rectangleOption = named(new QRadioButton(tr("Rectangle"), m_shapeFrame), "optRectangle");
+    m_circleOption = named(new QRadioButton(tr("Circle"), m_shapeFrame), "optCircle");
+    m_pixelOption = named(new QRadioButton(tr("Pixel"), m_shapeFrame), "optPixel");
     auto* shapes = new QButtonGroup(this);
-    for (QRadioButton* option : {optLine, optRectangle, optCircle, optPixel})
+    for (QRadioButton* option : {m_lineOption, m_rectangleOption, m_circleOption, m_pixelOption})
         shapes->addButton(option);
-    optLine->setChecked(true);
+    m_lineOption->setChecked(true);
 
-    Frame4 = named(new QGroupBox(tr("Color"), Frame34), "Frame4");
-    txtColor = numberBox("txtColor", QStringLiteral("255"), Frame4);
-    cmdColor = named(new QPushButton(tr("Pick Color"), Frame4), "cmdColor");
-    auto* colorLayout = new QHBoxLayout(Frame4);
-    colorLayout->addWidget(txtColor);
-    colorLayout->addWidget(cmdColor);
+    m_colorFrame = named(new QGroupBox(tr("Color"), m_shapeFrame), "Frame4");
+    m_colorBox = numberBox("txtColor", QStringLiteral("255"), m_colorFrame);
+    m_pickColorButton = named(new QPushButton(tr("Pick Color"), m_colorFrame), "cmdColor");
+    auto* colorLayout = new QHBoxLayout(m_colorFrame);
+    colorLayout->addWidget(m_colorBox);
+    colorLayout->addWidget(ColorSwatch::following(m_colorBox, "shpColor", m_colorFrame));
+    colorLayout->addWidget(m_pickColorButton);
 
-    frmEF = plainFrame("frmEF", Frame34);
-    optEmpty = named(new QRadioButton(tr("Empty"), frmEF), "optEmpty");
-    optFilled = named(new QRadioButton(tr("Filled"), frmEF), "optFilled");
+    m_fillingFrame = plainFrame("frmEF", m_shapeFrame);
+    m_emptyOption = named(new QRadioButton(tr("Empty"), m_fillingFrame), "optEmpty");
+    m_filledOption = named(new QRadioButton(tr("Filled"), m_fillingFrame), "optFilled");
     auto* fillings = new QButtonGroup(this);
-    fillings->addButton(optEmpty);
-    fillings->addButton(optFilled);
-    optEmpty->setChecked(true);
-    auto* fillingLayout = new QVBoxLayout(frmEF);
-    fillingLayout->addWidget(optEmpty);
-    fillingLayout->addWidget(optFilled);
+    fillings->addButton(m_emptyOption);
+    fillings->addButton(m_filledOption);
+    m_emptyOption->setChecked(true);
+    auto* fillingLayout = new QVBoxLayout(m_fillingFrame);
+    fillingLayout->addWidget(m_emptyOption);
+    fillingLayout->addWidget(m_filledOption);
 
-    frmLR = plainFrame("frmLR", Frame34);
-    txtX0 = numberBox("txtX0", QStringLiteral("0"), frmLR);
-    txtY0 = numberBox("txtY0", QStringLiteral("0"), frmLR);
-    txtX1 = numberBox("txtX1", QStringLiteral("0"), frmLR);
-    txtY1 = numberBox("txtY1", QStringLiteral("0"), frmLR);
-    Command23 = named(new QPushButton(tr("Send"), frmLR), "Command23");
-    auto* lineLayout = new QGridLayout(frmLR);
-    addPoint(lineLayout, 0, label(tr("Start"), "lblStart", txtX0, frmLR),
-             label(tr("X"), "lblX0", txtX0, frmLR), txtX0, label(tr("Y"), "lblY0", txtY0, frmLR),
-             txtY0);
-    addPoint(lineLayout, 4, label(tr("End"), "lblEnd", txtX1, frmLR),
-             label(tr("X"), "lblX1", txtX1, frmLR), txtX1, label(tr("Y"), "lblY1", txtY1, frmLR),
-             txtY1);
-    lineLayout->addWidget(Command23, 1, 8);
+    m_lineFrame = plainFrame("frmLR", m_shapeFrame);
+    m_startXBox = numberBox("txtX0", QStringLiteral("0"), m_lineFrame);
+    m_startYBox = numberBox("txtY0", QStringLiteral("0"), m_lineFrame);
+    m_endXBox = numberBox("txtX1", QStringLiteral("0"), m_lineFrame);
+    m_endYBox = numberBox("txtY1", QStringLiteral("0"), m_lineFrame);
+    m_sendLineButton = named(new QPushButton(tr("Send"), m_lineFrame), "Command23");
+    auto* lineLayout = new QGridLayout(m_lineFrame);
+    addPoint(lineLayout, 0, label(tr("Start"), "lblStart", m_startXBox, m_lineFrame),
+             label(tr("X"), "lblX0", m_startXBox, m_lineFrame), m_startXBox,
+             label(tr("Y"), "lblY0", m_startYBox, m_lineFrame), m_startYBox);
+    addPoint(lineLayout, 4, label(tr("End"), "lblEnd", m_endXBox, m_lineFrame),
+             label(tr("X"), "lblX1", m_endXBox, m_lineFrame), m_endXBox,
+             label(tr("Y"), "lblY1", m_endYBox, m_lineFrame), m_endYBox);
+    lineLayout->addWidget(m_sendLineButton, 1, 8);
 
-    frmCircle = plainFrame("frmCircle", Frame34);
-    txtCX = numberBox("txtCX", QStringLiteral("0"), frmCircle);
-    txtCY = numberBox("txtCY", QStringLiteral("0"), frmCircle);
-    txtRadius = numberBox("txtRadius", QStringLiteral("0"), frmCircle);
-    cmdCircle = named(new QPushButton(tr("Send"), frmCircle), "cmdCircle");
-    auto* circleLayout = new QGridLayout(frmCircle);
-    addPoint(circleLayout, 0, label(tr("Center"), "lblCenter", txtCX, frmCircle),
-             label(tr("X"), "lblCX", txtCX, frmCircle), txtCX,
-             label(tr("Y"), "lblCY", txtCY, frmCircle), txtCY);
-    circleLayout->addWidget(label(tr("Radius"), "lblRadius", txtRadius, frmCircle), 0, 4);
-    circleLayout->addWidget(txtRadius, 1, 4);
-    circleLayout->addWidget(cmdCircle, 1, 5);
+    m_circleFrame = plainFrame("frmCircle", m_shapeFrame);
+    m_centerXBox = numberBox("txtCX", QStringLiteral("0"), m_circleFrame);
+    m_centerYBox = numberBox("txtCY", QStringLiteral("0"), m_circleFrame);
+    m_radiusBox = numberBox("txtRadius", QStringLiteral("0"), m_circleFrame);
+    m_sendCircleButton = named(new QPushButton(tr("Send"), m_circleFrame), "cmdCircle");
+    auto* circleLayout = new QGridLayout(m_circleFrame);
+    addPoint(circleLayout, 0, label(tr("Center"), "lblCenter", m_centerXBox, m_circleFrame),
+             label(tr("X"), "lblCX", m_centerXBox, m_circleFrame), m_centerXBox,
+             label(tr("Y"), "lblCY", m_centerYBox, m_circleFrame), m_centerYBox);
+    circleLayout->addWidget(label(tr("Radius"), "lblRadius", m_radiusBox, m_circleFrame), 0, 4);
+    circleLayout->addWidget(m_radiusBox, 1, 4);
+    circleLayout->addWidget(m_sendCircleButton, 1, 5);
 
-    frmPixel = plainFrame("frmPixel", Frame34);
-    txtPX = numberBox("txtPX", QStringLiteral("0"), frmPixel);
-    txtPY = numberBox("txtPY", QStringLiteral("0"), frmPixel);
-    cmdPixel = named(new QPushButton(tr("Send"), frmPixel), "cmdPixel");
-    auto* pixelLayout = new QGridLayout(frmPixel);
-    addPoint(pixelLayout, 0, label(tr("Pixel"), "lblPixel", txtPX, frmPixel),
-             label(tr("X"), "lblPX", txtPX, frmPixel), txtPX,
-             label(tr("Y"), "lblPY", txtPY, frmPixel), txtPY);
-    pixelLayout->addWidget(cmdPixel, 1, 4);
+    m_pixelFrame = plainFrame("frmPixel", m_shapeFrame);
+    m_pixelXBox = numberBox("txtPX", QStringLiteral("0"), m_pixelFrame);
+    m_pixelYBox = numberBox("txtPY", QStringLiteral("0"), m_pixelFrame);
+    m_sendPixelButton = named(new QPushButton(tr("Send"), m_pixelFrame), "cmdPixel");
+    auto* pixelLayout = new QGridLayout(m_pixelFrame);
+    addPoint(pixelLayout, 0, label(tr("Pixel"), "lblPixel", m_pixelXBox, m_pixelFrame),
+             label(tr("X"), "lblPX", m_pixelXBox, m_pixelFrame), m_pixelXBox,
+             label(tr("Y"), "lblPY", m_pixelYBox, m_pixelFrame), m_pixelYBox);
+    pixelLayout->addWidget(m_sendPixelButton, 1, 4);
 
     auto* shapeLayout = new QVBoxLayout;
-    for (QRadioButton* option : {optLine, optRectangle, optCircle, optPixel})
+    for (QRadioButton* option : {m_lineOption, m_rectangleOption, m_circleOption, m_pixelOption})
         shapeLayout->addWidget(option);
-    auto* frameLayout = new QGridLayout(Frame34);
+    auto* frameLayout = new QGridLayout(m_shapeFrame);
     frameLayout->addLayout(shapeLayout, 0, 0);
-    frameLayout->addWidget(frmEF, 0, 1, Qt::AlignTop);
-    frameLayout->addWidget(Frame4, 0, 2, Qt::AlignTop);
+    frameLayout->addWidget(m_fillingFrame, 0, 1, Qt::AlignTop);
+    frameLayout->addWidget(m_colorFrame, 0, 2, Qt::AlignTop);
     // The three coordinate frames share one place; one of them shows at a time.
-    for (QGroupBox* coordinates : {frmLR, frmCircle, frmPixel}) {
+    for (QGroupBox* coordinates : {m_lineFrame, m_circleFrame, m_pixelFrame}) {
         QSizePolicy policy = coordinates->sizePolicy();
         policy.setRetainSizeWhenHidden(true); // the window keeps its size as they switch
         coordinates->setSizePolicy(policy);
         frameLayout->addWidget(coordinates, 1, 0, 1, 3, Qt::AlignLeft | Qt::AlignTop);
     }
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Frame34);
+    layout->addWidget(m_shapeFrame);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(optLine, &QRadioButton::toggled, this, [this](bool on) {
+    connect(m_lineOption, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            optLine_Click();
+            showLineFrame();
     });
-    connect(optRectangle, &QRadioButton::toggled, this, [this](bool on) {
+    connect(m_rectangleOption, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            optRectangle_Click();
+            showRectangleFrame();
     });
-    connect(optCircle, &QRadioButton::toggled, this, [this](bool on) {
+    connect(m_circleOption, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            optCircle_Click();
+            showCircleFrame();
     });
-    connect(optPixel, &QRadioButton::toggled, this, [this](bool on) {
+    connect(m_pixelOption, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            optPixel_Click();
+            showPixelFrame();
     });
-    connect(cmdColor, &QPushButton::clicked, this, &frmCoordinates::cmdColor_Click);
-    connect(cmdPixel, &QPushButton::clicked, this, &frmCoordinates::cmdPixel_Click);
-    connect(Command23, &QPushButton::clicked, this, &frmCoordinates::Command23_Click);
-    connect(cmdCircle, &QPushButton::clicked, this, &frmCoordinates::cmdCircle_Click);
+    connect(m_pickColorButton, &QPushButton::clicked, this, &frmCoordinates::pickColor);
+    connect(m_sendPixelButton, &QPushButton::clicked, this, &frmCoordinates::sendPixel);
+    connect(m_sendLineButton, &QPushButton::clicked, this, &frmCoordinates::sendLineOrRectangle);
+    connect(m_sendCircleButton, &QPushButton::clicked, this, &frmCoordinates::sendCircle);
     connect(&workbench.engine().session(), &Session::colorPicked, this,
             [this](Session::ColorRequester requester, int color) {
                 if (requester == Session::ColorRequester::Coordinates)
-                    txtColor->setText(QString::number(color));
+                    m_colorBox->setText(QString::number(color));
             });
 
-    optLine_Click();
+    showLineFrame();
 }
 
-void frmCoordinates::optLine_Click() {
-    showFrame(frmLR, false);
+void frmCoordinates::showLineFrame() {
+    showFrame(m_lineFrame, false);
 }
 
-void frmCoordinates::optRectangle_Click() {
-    showFrame(frmLR, true);
+void frmCoordinates::showRectangleFrame() {
+    showFrame(m_lineFrame, true);
 }
 
-void frmCoordinates::optCircle_Click() {
-    showFrame(frmCircle, true);
+void frmCoordinates::showCircleFrame() {
+    showFrame(m_circleFrame, true);
 }
 
-void frmCoordinates::optPixel_Click() {
-    showFrame(frmPixel, false);
+void frmCoordinates::showPixelFrame() {
+    showFrame(m_pixelFrame, false);
 }
 
 void frmCoordinates::showFrame(QGroupBox* frame, bool emptyOrFilled) {
-    for (QGroupBox* coordinates : {frmLR, frmCircle, frmPixel})
+    for (QGroupBox* coordinates : {m_lineFrame, m_circleFrame, m_pixelFrame})
         coordinates->setVisible(coordinates == frame);
     // Disabled, the choice stays as it was for the next rectangle or circle.
-    optEmpty->setEnabled(emptyOrFilled);
-    optFilled->setEnabled(emptyOrFilled);
+    m_emptyOption->setEnabled(emptyOrFilled);
+    m_filledOption->setEnabled(emptyOrFilled);
 }
 
-void frmCoordinates::cmdColor_Click() {
+void frmCoordinates::pickColor() {
     m_workbench.engine().session().setColorRequester(Session::ColorRequester::Coordinates);
     m_workbench.toolWindows().show(QStringLiteral("frmColor"));
 }
 
-void frmCoordinates::cmdPixel_Click() {
+void frmCoordinates::sendPixel() {
     BoardEngine& engine = m_workbench.engine();
     if (!engine.readyForCommand())
         return;
-    const auto values = readFields({{txtPX, tr("Pixel X"), MaximumX},
-                                    {txtPY, tr("Pixel Y"), MaximumByte},
-                                    {txtColor, tr("Color"), MaximumByte}});
+    const auto values = readFields({{m_pixelXBox, tr("Pixel X"), MaximumX},
+                                    {m_pixelYBox, tr("Pixel Y"), MaximumByte},
+                                    {m_colorBox, tr("Color"), MaximumByte}});
     if (!values)
         return;
     const QList<int>& v = *values;
     engine.send(Commands::drawPixel(point(v[0], v[1]), quint8(v[2])));
 }
 
-void frmCoordinates::Command23_Click() {
+void frmCoordinates::sendLineOrRectangle() {
     BoardEngine& engine = m_workbench.engine();
     if (!engine.readyForCommand())
         return;
-    const bool line = optLine->isChecked();
-    if (!line && !optRectangle->isChecked())
+    const bool line = m_lineOption->isChecked();
+    if (!line && !m_rectangleOption->isChecked())
         return;
-    const auto values = readFields({{txtX0, tr("Start X"), MaximumX},
-                                    {txtY0, tr("Start Y"), MaximumByte},
-                                    {txtX1, tr("End X"), MaximumX},
-                                    {txtY1, tr("End Y"), MaximumByte},
-                                    {txtColor, tr("Color"), MaximumByte}});
+    const auto values = readFields({{m_startXBox, tr("Start X"), MaximumX},
+                                    {m_startYBox, tr("Start Y"), MaximumByte},
+                                    {m_endXBox, tr("End X"), MaximumX},
+                                    {m_endYBox, tr("End Y"), MaximumByte},
+                                    {m_colorBox, tr("Color"), MaximumByte}});
     if (!values)
         return;
     const QList<int>& v = *values;
@@ -240,28 +242,28 @@ void frmCoordinates::Command23_Click() {
     const auto color = quint8(v[4]);
     if (line)
         engine.send(Commands::drawLine(start, end, color));
-    else if (optFilled->isChecked())
+    else if (m_filledOption->isChecked())
         engine.send(Commands::fillRectangle(start, end, color));
     else
         engine.send(Commands::drawRectangle(start, end, color));
 }
 
-void frmCoordinates::cmdCircle_Click() {
+void frmCoordinates::sendCircle() {
     BoardEngine& engine = m_workbench.engine();
     if (!engine.readyForCommand())
         return;
-    const auto values = readFields({{txtCX, tr("Center X"), MaximumX},
-                                    {txtCY, tr("Center Y"), MaximumByte},
-                                    {txtRadius, tr("Radius"), MaximumByte},
-                                    {txtColor, tr("Color"), MaximumByte}});
+    const auto values = readFields({{m_centerXBox, tr("Center X"), MaximumX},
+                                    {m_centerYBox, tr("Center Y"), MaximumByte},
+                                    {m_radiusBox, tr("Radius"), MaximumByte},
+                                    {m_colorBox, tr("Color"), MaximumByte}});
     if (!values)
         return;
     const QList<int>& v = *values;
     const Commands::Point center = point(v[0], v[1]);
     const auto radius = quint8(v[2]);
     const auto color = quint8(v[3]);
-    engine.send(optFilled->isChecked() ? Commands::fillCircle(center, radius, color)
-                                       : Commands::drawCircle(center, radius, color));
+    engine.send(m_filledOption->isChecked() ? Commands::fillCircle(center, radius, color)
+                                            : Commands::drawCircle(center, radius, color));
 }
 
 std::optional<QList<int>> frmCoordinates::readFields(const QList<Field>& fields) {

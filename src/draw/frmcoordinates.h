@@ -21,14 +21,15 @@ class frmCoordinates : public QWidget {
 public:
     explicit frmCoordinates(Workbench& workbench, QWidget* parent = nullptr);
 
-    void optLine_Click();
-    void optRectangle_Click();
-    void optCircle_Click();
-    void optPixel_Click();
-    void cmdColor_Click();
-    void cmdPixel_Click();
-    void Command23_Click();
-    void cmdCircle_Click();
+private Q_SLOTS:
+    void showLineFrame();
+    void showRectangleFrame();
+    void showCircleFrame();
+    void showPixelFrame();
+    void pickColor();
+    void sendPixel();
+    void sendLineOrRectangle();
+    void sendCircle();
 
 private:
     struct Field {
@@ -44,30 +45,30 @@ private:
 
     Workbench& m_workbench;
 
-    QGroupBox* Frame34;
-    QRadioButton* optLine;
-    QRadioButton* optRectangle;
-    QRadioButton* optCircle;
-    QRadioButton* optPixel;
-    QGroupBox* Frame4;
-    QPushButton* cmdColor;
-    QLineEdit* txtColor;
-    QGroupBox* frmLR;
-    QLineEdit* txtX0;
-    QLineEdit* txtY0;
-    QLineEdit* txtX1;
-    QLineEdit* txtY1;
-    QPushButton* Command23;
-    QGroupBox* frmEF;
-    QRadioButton* optEmpty;
-    QRadioButton* optFilled;
-    QGroupBox* frmCircle;
-    QLineEdit* txtCX;
-    QLineEdit* txtCY;
-    QLineEdit* txtRadius;
-    QPushButton* cmdCircle;
-    QGroupBox* frmPixel;
-    QLineEdit* txtPX;
-    QLineEdit* txtPY;
-    QPushButton* cmdPixel;
+    QGroupBox* m_shapeFrame;
+    QRadioButton* m_lineOption;
+    QRadioButton* m_rectangleOption;
+    QRadioButton* m_circleOption;
+    QRadioButton* m_pixelOption;
+    QGroupBox* m_colorFrame;
+    QPushButton* m_pickColorButton;
+    QLineEdit* m_colorBox;
+    QGroupBox* m_lineFrame;
+    QLineEdit* m_startXBox;
+    QLineEdit* m_startYBox;
+    QLineEdit* m_endXBox;
+    QLineEdit* m_endYBox;
+    QPushButton* m_sendLineButton;
+    QGroupBox* m_fillingFrame;
+    QRadioButton* m_emptyOption;
+    QRadioButton* m_filledOption;
+    QGroupBox* m_circleFrame;
+    QLineEdit* m_centerXBox;
+    QLineEdit* m_centerYBox;
+    QLineEdit* m_radiusBox;
+    QPushButton* m_sendCircleButton;
+    QGroupBox* m_pixelFrame;
+    QLineEdit* m_pixelXBox;
+    QLineEdit* m_pixelYBox;
+    QPushButton* m_sendPixelButton;
 };

@@ -4,6 +4,7 @@
 #include "engine/commands.h"
 #include "engine/msserial.h"
 #include "engine/session.h"
+#include "workbench/colorswatch.h"
 #include "workbench/toolwindows.h"
 #include "workbench/twips.h"
 #include "workbench/updown.h"
@@ -72,74 +73,79 @@ frmText::frmText(Workbench& workbench, QWidget* parent)
     setWindowTitle(tr(" Text "));
     setFixedSize(Twips::size(9255, 5430));
 
-    Frame2 = Twips::placed(new QGroupBox(tr("Cursor"), this), "Frame2",
-                           Twips::rect(600, 120, 3495, 1215));
-    Label2 = Twips::placed(new QLabel(tr("X"), Frame2), "Label2", Twips::rect(360, 360, 360, 285));
-    Label1 = Twips::placed(new QLabel(tr("Y"), Frame2), "Label1", Twips::rect(1200, 360, 360, 285));
-    txtXCoordinate = numberBox("txtXCoordinate", Twips::rect(120, 720, 480, 285), Frame2);
-    udXCoordinate = upDown("udXCoordinate", Twips::rect(600, 720, 240, 285), MaximumX,
-                           tr("Change X Coordinate"), txtXCoordinate, Frame2);
-    txtYCoordinate = numberBox("txtYCoordinate", Twips::rect(960, 720, 480, 285), Frame2);
-    udYCoordinate = upDown("udYCoordinate", Twips::rect(1440, 720, 240, 285), MaximumY,
-                           tr("Change Y Coordinate"), txtYCoordinate, Frame2);
-    cmdSet = Twips::placed(new QPushButton(tr("Set"), Frame2), "cmdSet",
-                           Twips::rect(2040, 720, 1095, 375));
+    m_cursorFrame = Twips::placed(new QGroupBox(tr("Cursor"), this), "Frame2",
+                                  Twips::rect(600, 120, 3495, 1215));
+    m_xLabel = Twips::placed(new QLabel(tr("X"), m_cursorFrame), "Label2",
+                             Twips::rect(360, 360, 360, 285));
+    m_yLabel = Twips::placed(new QLabel(tr("Y"), m_cursorFrame), "Label1",
+                             Twips::rect(1200, 360, 360, 285));
+    m_xBox = numberBox("txtXCoordinate", Twips::rect(120, 720, 480, 285), m_cursorFrame);
+    m_xUpDown = upDown("udXCoordinate", Twips::rect(600, 720, 240, 285), MaximumX,
+                       tr("Change X Coordinate"), m_xBox, m_cursorFrame);
+    m_yBox = numberBox("txtYCoordinate", Twips::rect(960, 720, 480, 285), m_cursorFrame);
+    m_yUpDown = upDown("udYCoordinate", Twips::rect(1440, 720, 240, 285), MaximumY,
+                       tr("Change Y Coordinate"), m_yBox, m_cursorFrame);
+    m_setButton = Twips::placed(new QPushButton(tr("Set"), m_cursorFrame), "cmdSet",
+                                Twips::rect(2040, 720, 1095, 375));
 
-    Frame4 = Twips::placed(new QGroupBox(tr("Color"), this), "Frame4",
-                           Twips::rect(4560, 120, 1935, 1215));
-    txtColor = Twips::placed(new QLineEdit(QStringLiteral("255"), Frame4), "txtColor",
-                             Twips::rect(720, 360, 495, 285));
+    m_colorFrame = Twips::placed(new QGroupBox(tr("Color"), this), "Frame4",
+                                 Twips::rect(4560, 120, 1935, 1215));
+    m_colorBox = Twips::placed(new QLineEdit(QStringLiteral("255"), m_colorFrame), "txtColor",
+                               Twips::rect(720, 360, 495, 285));
     // It shows the drawing colour; the colour is chosen with the picker.
-    txtColor->setReadOnly(true);
-    txtColor->setTextMargins(0, 0, 0, 0);
-    cmdColor = Twips::placed(new QPushButton(tr("Pick Color"), Frame4), "cmdColor",
-                             Twips::rect(480, 720, 1095, 375));
+    m_colorBox->setReadOnly(true);
+    m_colorBox->setTextMargins(0, 0, 0, 0);
+    m_colorSwatch = ColorSwatch::following(m_colorBox, "shpColor", m_colorFrame);
+    m_colorSwatch->move(Twips::rect(1260, 360, 0, 0).topLeft());
+    m_pickColorButton = Twips::placed(new QPushButton(tr("Pick Color"), m_colorFrame), "cmdColor",
+                                      Twips::rect(480, 720, 1095, 375));
 
-    Frame3 = Twips::placed(new QGroupBox(tr("Font"), this), "Frame3",
-                           Twips::rect(6960, 120, 1335, 1215));
-    Option1 = Twips::placed(new QRadioButton(tr("Font 1"), Frame3), "Option1",
-                            Twips::rect(240, 360, 1005, 285));
-    Option2 = Twips::placed(new QRadioButton(tr("Font 2"), Frame3), "Option2",
-                            Twips::rect(240, 720, 1005, 285));
-    Option1->setChecked(true);
+    m_fontFrame = Twips::placed(new QGroupBox(tr("Font"), this), "Frame3",
+                                Twips::rect(6960, 120, 1335, 1215));
+    m_font1Option = Twips::placed(new QRadioButton(tr("Font 1"), m_fontFrame), "Option1",
+                                  Twips::rect(240, 360, 1005, 285));
+    m_font2Option = Twips::placed(new QRadioButton(tr("Font 2"), m_fontFrame), "Option2",
+                                  Twips::rect(240, 720, 1005, 285));
+    m_font1Option->setChecked(true);
 
-    Frame1 = Twips::placed(new QGroupBox(tr("Text"), this), "Frame1",
-                           Twips::rect(360, 1560, 8175, 2895));
-    Text2 = Twips::placed(new QPlainTextEdit(Frame1), "Text2", Twips::rect(120, 240, 7935, 2535));
-    Text2->installEventFilter(this);
+    m_textFrame = Twips::placed(new QGroupBox(tr("Text"), this), "Frame1",
+                                Twips::rect(360, 1560, 8175, 2895));
+    m_typingBox =
+        Twips::placed(new QPlainTextEdit(m_textFrame), "Text2", Twips::rect(120, 240, 7935, 2535));
+    m_typingBox->installEventFilter(this);
 
-    connect(cmdSet, &QPushButton::clicked, this, &frmText::cmdSet_Click);
-    connect(cmdColor, &QPushButton::clicked, this, &frmText::cmdColor_Click);
+    connect(m_setButton, &QPushButton::clicked, this, &frmText::placeTextCursor);
+    connect(m_pickColorButton, &QPushButton::clicked, this, &frmText::pickColor);
     connect(&workbench.engine().session(), &Session::colorPicked, this,
             [this](Session::ColorRequester requester, int color) {
                 if (requester == Session::ColorRequester::Text)
-                    txtColor->setText(QString::number(color));
+                    m_colorBox->setText(QString::number(color));
             });
 }
 
-void frmText::cmdSet_Click() {
+void frmText::placeTextCursor() {
     m_workbench.engine().send(
-        Commands::setTextCursor({quint16(udXCoordinate->value()), quint8(udYCoordinate->value())}));
+        Commands::setTextCursor({quint16(m_xUpDown->value()), quint8(m_yUpDown->value())}));
 }
 
-void frmText::cmdColor_Click() {
+void frmText::pickColor() {
     m_workbench.engine().session().setColorRequester(Session::ColorRequester::Text);
     m_workbench.toolWindows().show(QStringLiteral("frmColor"));
 }
 
 bool frmText::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Text2 && event->type() == QEvent::KeyPress)
-        Text2_KeyPress(*static_cast<QKeyEvent*>(event));
-    else if (watched == Text2 && event->type() == QEvent::InputMethod)
-        Text2_InputMethod(*static_cast<QInputMethodEvent*>(event));
+    if (watched == m_typingBox && event->type() == QEvent::KeyPress)
+        collectKey(*static_cast<QKeyEvent*>(event));
+    else if (watched == m_typingBox && event->type() == QEvent::InputMethod)
+        collectComposition(*static_cast<QInputMethodEvent*>(event));
     return QWidget::eventFilter(watched, event);
 }
 
-void frmText::Text2_KeyPress(const QKeyEvent& key) {
+void frmText::collectKey(const QKeyEvent& key) {
     collectTyped(key.text(), characterCodes(key));
 }
 
-void frmText::Text2_InputMethod(const QInputMethodEvent& input) {
+void frmText::collectComposition(const QInputMethodEvent& input) {
     collectTyped(input.commitString(), input.commitString().toUcs4());
 }
 
@@ -159,17 +165,17 @@ void frmText::collectTyped(const QString& text, const QList<uint>& codes) {
 
 void frmText::collect(quint8 code) {
     if (code != Commands::TextEnd) {
-        TextKeyBuffer.append(char(code));
+        m_typedKeys.append(char(code));
         return;
     }
     BoardEngine& engine = m_workbench.engine();
     // Colour and font are those in force when Enter is pressed. Held back during an
     // upload, the typed text goes out with a later Enter.
     if (engine.send(Commands::writeText(quint8(engine.session().selectedColor()),
-                                        quint8(fontNumber()), TextKeyBuffer)))
-        TextKeyBuffer.clear();
+                                        quint8(fontNumber()), m_typedKeys)))
+        m_typedKeys.clear();
 }
 
 int frmText::fontNumber() const {
-    return Option1->isChecked() ? 1 : 2;
+    return m_font1Option->isChecked() ? 1 : 2;
 }

@@ -7,6 +7,7 @@ class QGroupBox;
 class QInputMethodEvent;
 class QKeyEvent;
 class QLabel;
+class ColorSwatch;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -23,15 +24,17 @@ class frmText : public QWidget {
 public:
     explicit frmText(Workbench& workbench, QWidget* parent = nullptr);
 
-    void cmdSet_Click();
-    void cmdColor_Click();
     // Every key pressed in the text box; the box still handles it as usual.
-    void Text2_KeyPress(const QKeyEvent& key);
     // Characters an input method composes (accents, dead keys) arrive as one commit.
-    void Text2_InputMethod(const QInputMethodEvent& input);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private Q_SLOTS:
+    void placeTextCursor();
+    void pickColor();
+    void collectKey(const QKeyEvent& key);
+    void collectComposition(const QInputMethodEvent& input);
 
 private:
     void collectTyped(const QString& text, const QList<uint>& codes);
@@ -40,22 +43,23 @@ private:
 
     Workbench& m_workbench;
     // The character codes typed since the last Enter, in typing order.
-    QByteArray TextKeyBuffer;
+    QByteArray m_typedKeys;
 
-    QGroupBox* Frame2;
-    QLabel* Label2;
-    QLabel* Label1;
-    QLineEdit* txtXCoordinate;
-    UpDown* udXCoordinate;
-    QLineEdit* txtYCoordinate;
-    UpDown* udYCoordinate;
-    QPushButton* cmdSet;
-    QGroupBox* Frame4;
-    QLineEdit* txtColor;
-    QPushButton* cmdColor;
-    QGroupBox* Frame3;
-    QRadioButton* Option1;
-    QRadioButton* Option2;
-    QGroupBox* Frame1;
-    QPlainTextEdit* Text2;
+    QGroupBox* m_cursorFrame;
+    QLabel* m_xLabel;
+    QLabel* m_yLabel;
+    QLineEdit* m_xBox;
+    UpDown* m_xUpDown;
+    QLineEdit* m_yBox;
+    UpDown* m_yUpDown;
+    QPushButton* m_setButton;
+    QGroupBox* m_colorFrame;
+    QLineEdit* m_colorBox;
+    ColorSwatch* m_colorSwatch;
+    QPushButton* m_pickColorButton;
+    QGroupBox* m_fontFrame;
+    QRadioButton* m_font1Option;
+    QRadioButton* m_font2Option;
+    QGroupBox* m_textFrame;
+    QPlainTextEdit* m_typingBox;
 };

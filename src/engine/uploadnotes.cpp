@@ -50,7 +50,7 @@ QString completed(const UploadOutcome& outcome) {
     if (outcome.elapsedMs <= 0)
         return note;
     const double kilobytesPerSecond = double(outcome.bytesSent) / double(outcome.elapsedMs);
-    return note + tr(", %1 kB/s").arg(locale.toString(kilobytesPerSecond, 'f', 1));
+    return note + tr(" (%1 kB/s)").arg(locale.toString(kilobytesPerSecond, 'f', 1));
 }
 
 QString stopped(const UploadOutcome& outcome) {

@@ -52,76 +52,76 @@ frmFont::frmFont(Workbench& workbench, QWidget* parent)
     setWindowTitle(tr(" Font "));
     setFixedSize(WindowSize);
 
-    lblSpecName = named(new QLabel(tr("Specimen:"), this), "lblSpecName");
-    txtInfo = named(new QPlainTextEdit(this), "txtInfo");
-    txtInfo->setFont(QFont(QStringLiteral("Arial")));
-    txtInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_fontNameLabel = named(new QLabel(tr("Specimen:"), this), "lblSpecName");
+    m_specimenBox = named(new QPlainTextEdit(this), "txtInfo");
+    m_specimenBox->setFont(QFont(QStringLiteral("Arial")));
+    m_specimenBox->setLineWrapMode(QPlainTextEdit::NoWrap);
 
-    cmdFont = named(new QPushButton(tr("Select Font"), this), "cmdFont");
-    cmdCapture = named(new QPushButton(tr("Capture"), this), "cmdCapture");
-    cmdTest = named(new QPushButton(tr("Test"), this), "cmdTest");
-    cmdTest->setToolTip(tr("Writes the characters ! to , on the board"));
+    m_fontButton = named(new QPushButton(tr("Select Font"), this), "cmdFont");
+    m_captureButton = named(new QPushButton(tr("Capture"), this), "cmdCapture");
+    m_testButton = named(new QPushButton(tr("Test"), this), "cmdTest");
+    m_testButton->setToolTip(tr("Writes the characters ! to , on the board"));
 
-    Frame1 = named(new QGroupBox(this), "Frame1");
-    optFont1 = named(new QRadioButton(tr("Font1"), Frame1), "optFont1");
-    optFont2 = named(new QRadioButton(tr("Font2"), Frame1), "optFont2");
-    optFont1->setChecked(true);
-    auto* slotChoice = new QHBoxLayout(Frame1);
-    slotChoice->addWidget(optFont1);
-    slotChoice->addWidget(optFont2);
+    m_slotFrame = named(new QGroupBox(this), "Frame1");
+    m_slot1Option = named(new QRadioButton(tr("Font1"), m_slotFrame), "optFont1");
+    m_slot2Option = named(new QRadioButton(tr("Font2"), m_slotFrame), "optFont2");
+    m_slot1Option->setChecked(true);
+    auto* slotChoice = new QHBoxLayout(m_slotFrame);
+    slotChoice->addWidget(m_slot1Option);
+    slotChoice->addWidget(m_slot2Option);
 
     // The capture canvas and the measuring label, shown side by side; a large font
     // scrolls rather than stretching the window.
     auto* captureView = named(new QScrollArea(this), "captureView");
     auto* surfaces = new QWidget(captureView);
-    Picture1 = named(new QLabel(surfaces), "Picture1");
-    Picture1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Picture1->setLineWidth(GlyphCanvas::FrameWidth);
-    Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Picture1->setAutoFillBackground(true);
-    Picture1->setBackgroundRole(QPalette::Base);
-    QPalette canvasColors = Picture1->palette();
+    m_glyphCanvas = named(new QLabel(surfaces), "Picture1");
+    m_glyphCanvas->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_glyphCanvas->setLineWidth(GlyphCanvas::FrameWidth);
+    m_glyphCanvas->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_glyphCanvas->setAutoFillBackground(true);
+    m_glyphCanvas->setBackgroundRole(QPalette::Base);
+    QPalette canvasColors = m_glyphCanvas->palette();
     canvasColors.setColor(QPalette::Base, Qt::white);
-    Picture1->setPalette(canvasColors);
-    Picture1->setFixedSize(EmptyCanvas);
-    lbl = named(new QLabel(surfaces), "lbl");
-    lbl->setTextFormat(Qt::PlainText);
-    lbl->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_glyphCanvas->setPalette(canvasColors);
+    m_glyphCanvas->setFixedSize(EmptyCanvas);
+    m_lastCharacterLabel = named(new QLabel(surfaces), "lbl");
+    m_lastCharacterLabel->setTextFormat(Qt::PlainText);
+    m_lastCharacterLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* surfaceRow = new QHBoxLayout(surfaces);
-    surfaceRow->addWidget(Picture1, 0, Qt::AlignTop);
-    surfaceRow->addWidget(lbl, 0, Qt::AlignTop);
+    surfaceRow->addWidget(m_glyphCanvas, 0, Qt::AlignTop);
+    surfaceRow->addWidget(m_lastCharacterLabel, 0, Qt::AlignTop);
     surfaceRow->addStretch();
     captureView->setWidget(surfaces);
     captureView->setWidgetResizable(true);
     captureView->setFixedHeight(CaptureViewHeight);
 
     auto* buttons = new QVBoxLayout;
-    buttons->addWidget(cmdFont);
-    buttons->addWidget(cmdCapture);
-    buttons->addWidget(cmdTest);
+    buttons->addWidget(m_fontButton);
+    buttons->addWidget(m_captureButton);
+    buttons->addWidget(m_testButton);
     buttons->addStretch();
 
     auto* layout = new QGridLayout(this);
-    layout->addWidget(lblSpecName, 0, 0);
-    layout->addWidget(txtInfo, 1, 0);
+    layout->addWidget(m_fontNameLabel, 0, 0);
+    layout->addWidget(m_specimenBox, 1, 0);
     layout->addLayout(buttons, 1, 1);
     layout->addWidget(captureView, 2, 0);
-    layout->addWidget(Frame1, 2, 1, Qt::AlignTop);
+    layout->addWidget(m_slotFrame, 2, 1, Qt::AlignTop);
     layout->setRowStretch(1, 1);
 
-    connect(cmdFont, &QPushButton::clicked, this, &frmFont::cmdFont_Click);
-    connect(cmdCapture, &QPushButton::clicked, this, &frmFont::cmdCapture_Click);
-    connect(cmdTest, &QPushButton::clicked, this, &frmFont::cmdTest_Click);
+    connect(m_fontButton, &QPushButton::clicked, this, &frmFont::chooseFont);
+    connect(m_captureButton, &QPushButton::clicked, this, &frmFont::captureAndUpload);
+    connect(m_testButton, &QPushButton::clicked, this, &frmFont::sendTestText);
     Uploader& uploader = workbench.engine().uploader();
     connect(&uploader, &Uploader::busyChanged, this, &frmFont::updateButtons);
     connect(&uploader, &Uploader::finished, this, &frmFont::uploadFinished);
 
-    m_dialogChoice.font = Picture1->font();
+    m_dialogChoice.font = m_glyphCanvas->font();
     updateButtons();
-    cmdFont_Click();
+    chooseFont();
 }
 
-void frmFont::cmdFont_Click() {
+void frmFont::chooseFont() {
     UserDialogs& dialogs = m_workbench.dialogs();
     std::optional<UserDialogs::FontChoice> chosen =
         dialogs.chooseFont(this, tr("Select Font"), m_dialogChoice);
@@ -141,7 +141,7 @@ void frmFont::cmdFont_Click() {
     m_dialogChoice = *chosen;
     if (font.family().isEmpty()) {
         dialogs.message(this, tr("Warning"), tr("Plese select font."), UserDialogs::Icon::Warning);
-        txtInfo->clear();
+        m_specimenBox->clear();
         m_fontUsable = false;
         updateButtons();
         return;
@@ -152,31 +152,32 @@ void frmFont::cmdFont_Click() {
 void frmFont::applyFont(const UserDialogs::FontChoice& choice) {
     m_fontUsable = true;
     updateButtons();
-    txtInfo->setFont(choice.font);
-    QPalette specimenColors = txtInfo->palette();
+    m_specimenBox->setFont(choice.font);
+    QPalette specimenColors = m_specimenBox->palette();
     specimenColors.setColor(QPalette::Text,
                             isBlack(choice.color) ? QColor(Qt::black) : choice.color);
-    txtInfo->setPalette(specimenColors);
+    m_specimenBox->setPalette(specimenColors);
     if (!isBlack(choice.color)) {
         m_workbench.dialogs().message(this, tr("Information"),
                                       tr("Changing font color has no effeect on LCD font."),
                                       UserDialogs::Icon::Information);
     }
-    Picture1->setFont(choice.font);
-    lbl->setFont(choice.font);
-    txtInfo->setPlainText(specimen());
+    m_glyphCanvas->setFont(choice.font);
+    m_lastCharacterLabel->setFont(choice.font);
+    m_specimenBox->setPlainText(specimen());
 }
 
-void frmFont::cmdCapture_Click() {
+void frmFont::captureAndUpload() {
     BoardEngine& engine = m_workbench.engine();
     engine.session().clearControllerResponse();
     if (!engine.port().portOpen())
         return;
     const Commands::FontSlot slot =
-        optFont1->isChecked() ? Commands::FontSlot::Font1 : Commands::FontSlot::Font2;
+        m_slot1Option->isChecked() ? Commands::FontSlot::Font1 : Commands::FontSlot::Font2;
     // Both passes are measured before anything is sent: a font the board cannot take
     // whole must not leave its slot half loaded.
-    const FontCapture capture = FontCapture::capture(lbl->font(), Picture1->font());
+    const FontCapture capture =
+        FontCapture::capture(m_lastCharacterLabel->font(), m_glyphCanvas->font());
     showLastCharacter(capture);
     if (!capture.isSendable()) {
         refuseUnsendable(capture);
@@ -190,10 +191,10 @@ void frmFont::cmdCapture_Click() {
 
 void frmFont::showLastCharacter(const FontCapture& capture) {
     const char last = char(Commands::LastGlyphCode);
-    lbl->setText(QString(QLatin1Char(last)));
-    Picture1->setFixedSize(
-        GlyphCanvas::pictureBoxSize(lbl->font(), last, GlyphCanvas::GlyphPassMargin));
-    Picture1->setPixmap(QPixmap::fromImage(capture.lastCanvas));
+    m_lastCharacterLabel->setText(QString(QLatin1Char(last)));
+    m_glyphCanvas->setFixedSize(GlyphCanvas::pictureBoxSize(m_lastCharacterLabel->font(), last,
+                                                            GlyphCanvas::GlyphPassMargin));
+    m_glyphCanvas->setPixmap(QPixmap::fromImage(capture.lastCanvas));
 }
 
 void frmFont::refuseUnsendable(const FontCapture& capture) {
@@ -221,7 +222,7 @@ void frmFont::uploadFinished(const UploadOutcome& outcome) {
     m_workbench.dialogs().message(this, QString(), tr("   Done."), UserDialogs::Icon::None);
 }
 
-void frmFont::cmdTest_Click() {
+void frmFont::sendTestText() {
     QByteArray characters;
     for (int code = TestFirstCode; code <= TestLastCode; ++code)
         characters.append(char(code));
@@ -230,6 +231,6 @@ void frmFont::cmdTest_Click() {
 
 void frmFont::updateButtons() {
     const bool lineFree = !m_workbench.engine().uploader().isBusy();
-    cmdCapture->setEnabled(m_fontUsable && lineFree);
-    cmdTest->setEnabled(lineFree);
+    m_captureButton->setEnabled(m_fontUsable && lineFree);
+    m_testButton->setEnabled(lineFree);
 }

@@ -22,9 +22,10 @@ public:
     // Opens the font dialog at once: choosing a font is the first thing to do here.
     explicit frmFont(Workbench& workbench, QWidget* parent = nullptr);
 
-    void cmdFont_Click();
-    void cmdCapture_Click();
-    void cmdTest_Click();
+private Q_SLOTS:
+    void chooseFont();
+    void captureAndUpload();
+    void sendTestText();
 
 private:
     void applyFont(const UserDialogs::FontChoice& choice);
@@ -41,16 +42,16 @@ private:
     // Capture needs a font with a name.
     bool m_fontUsable = true;
 
-    QLabel* lblSpecName;
-    QPlainTextEdit* txtInfo;
-    QPushButton* cmdFont;
-    QPushButton* cmdCapture;
-    QPushButton* cmdTest;
-    QGroupBox* Frame1;
-    QRadioButton* optFont1;
-    QRadioButton* optFont2;
+    QLabel* m_fontNameLabel;
+    QPlainTextEdit* m_specimenBox;
+    QPushButton* m_fontButton;
+    QPushButton* m_captureButton;
+    QPushButton* m_testButton;
+    QGroupBox* m_slotFrame;
+    QRadioButton* m_slot1Option;
+    QRadioButton* m_slot2Option;
     // The canvas the characters are captured from, and the label that measures them;
     // both keep the last character of a capture.
-    QLabel* Picture1;
-    QLabel* lbl;
+    QLabel* m_glyphCanvas;
+    QLabel* m_lastCharacterLabel;
 };

@@ -39,16 +39,15 @@ quint8 backgroundValue() {
 constexpr int FirstScreen = 1;
 constexpr int LastScreen = 12;
 
-// The three formats the board's tools always offered first, then PNG and whatever
-// else this system can read.
+// Every picture format this system reads (PNG among them), offered first and chosen;
+// the board's tools' own three formats stay a choice.
 QString pictureFilter() {
     QStringList patterns;
     const QList<QByteArray> formats = QImageReader::supportedImageFormats();
     for (const QByteArray& format : formats)
-        patterns.append(QStringLiteral("*.") + QString::fromLatin1(format));
-    return QStringLiteral("Image Files(*.BMP;*.JPG;*.GIF)|*.BMP;*.JPG;*.GIF|"
-                          "PNG Files(*.PNG)|*.PNG|All Pictures|") +
-           patterns.join(QLatin1Char(';')) + QLatin1Char('|');
+        patterns.append(QStringLiteral("*.") + QString::fromLatin1(format).toUpper());
+    return QStringLiteral("Picture Files|") + patterns.join(QLatin1Char(';')) +
+           QStringLiteral("|Image Files(*.BMP;*.JPG;*.GIF)|*.BMP;*.JPG;*.GIF|");
 }
 
 } // namespace
@@ -60,90 +59,90 @@ frmGraphic::frmGraphic(Workbench& workbench, QWidget* parent)
     setWindowTitle(tr(" Graphic "));
     setFixedSize(Twips::size(11655, 4890));
 
-    picBox = named(new QLabel(this), "picBox");
-    picBox->setGeometry(Twips::rect(360, 600, 4875, 3675));
-    picBox->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    picBox->setLineWidth(2);
-    picBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    picBox->setAutoFillBackground(true);
-    QPalette boxPalette = picBox->palette();
+    m_pictureBox = named(new QLabel(this), "picBox");
+    m_pictureBox->setGeometry(Twips::rect(360, 600, 4875, 3675));
+    m_pictureBox->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_pictureBox->setLineWidth(2);
+    m_pictureBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_pictureBox->setAutoFillBackground(true);
+    QPalette boxPalette = m_pictureBox->palette();
     boxPalette.setColor(QPalette::Window, PictureBackground);
-    picBox->setPalette(boxPalette);
+    m_pictureBox->setPalette(boxPalette);
 
-    Frame2 = named(new QGroupBox(tr("File "), this), "Frame2");
-    Frame2->setGeometry(Twips::rect(5880, 600, 2535, 1695));
-    cmdOpen = named(new QPushButton(tr("Open"), Frame2), "cmdOpen");
-    cmdOpen->setGeometry(Twips::rect(360, 360, 1215, 375));
-    cmdPreview = named(new QPushButton(tr("Preview"), Frame2), "cmdPreview");
-    cmdPreview->setGeometry(Twips::rect(360, 960, 1215, 375));
+    m_fileFrame = named(new QGroupBox(tr("File "), this), "Frame2");
+    m_fileFrame->setGeometry(Twips::rect(5880, 600, 2535, 1695));
+    m_openButton = named(new QPushButton(tr("Open"), m_fileFrame), "cmdOpen");
+    m_openButton->setGeometry(Twips::rect(360, 360, 1215, 375));
+    m_previewButton = named(new QPushButton(tr("Preview"), m_fileFrame), "cmdPreview");
+    m_previewButton->setGeometry(Twips::rect(360, 960, 1215, 375));
 
-    Frame1 = named(new QGroupBox(tr("Picture"), this), "Frame1");
-    Frame1->setGeometry(Twips::rect(5880, 2640, 2535, 1575));
-    cmdSave = named(new QPushButton(tr("Save"), Frame1), "cmdSave");
-    cmdSave->setGeometry(Twips::rect(120, 480, 1335, 375));
-    cmdLoad = named(new QPushButton(tr("Load"), Frame1), "cmdLoad");
-    cmdLoad->setGeometry(Twips::rect(120, 960, 1335, 375));
+    m_slotFrame = named(new QGroupBox(tr("Picture"), this), "Frame1");
+    m_slotFrame->setGeometry(Twips::rect(5880, 2640, 2535, 1575));
+    m_saveButton = named(new QPushButton(tr("Save"), m_slotFrame), "cmdSave");
+    m_saveButton->setGeometry(Twips::rect(120, 480, 1335, 375));
+    m_loadButton = named(new QPushButton(tr("Load"), m_slotFrame), "cmdLoad");
+    m_loadButton->setGeometry(Twips::rect(120, 960, 1335, 375));
     // Only shows the number: the commands take the up-down's value.
-    txtScreenNumber = named(new QLineEdit(Frame1), "txtScreenNumber");
-    txtScreenNumber->setGeometry(Twips::rect(1680, 720, 375, 285));
-    txtScreenNumber->setReadOnly(true);
-    udScreenNumber = named(new UpDown(Frame1), "udScreenNumber");
-    udScreenNumber->setGeometry(Twips::rect(2040, 720, 240, 285));
-    udScreenNumber->setRange(FirstScreen, LastScreen);
-    udScreenNumber->setToolTip(tr("Change Screen Number"));
+    m_slotBox = named(new QLineEdit(m_slotFrame), "txtScreenNumber");
+    m_slotBox->setGeometry(Twips::rect(1680, 720, 375, 285));
+    m_slotBox->setReadOnly(true);
+    m_slotUpDown = named(new UpDown(m_slotFrame), "udScreenNumber");
+    m_slotUpDown->setGeometry(Twips::rect(2040, 720, 240, 285));
+    m_slotUpDown->setRange(FirstScreen, LastScreen);
+    m_slotUpDown->setToolTip(tr("Change Screen Number"));
 
-    // The chunk being saved, under the picture frame.
-    txtGraphic = named(new QLineEdit(this), "txtGraphic");
-    txtGraphic->setGeometry(Twips::rect(5880, 4380, 495, 285));
-    txtGraphic->setReadOnly(true);
-    txtGraphic->setToolTip(tr("Block of the picture being saved"));
+    // Holds the chunk being saved; hidden, as nothing reads it.
+    m_savedChunkBox = named(new QLineEdit(this), "txtGraphic");
+    m_savedChunkBox->setGeometry(Twips::rect(4320, 6000, 495, 285));
+    m_savedChunkBox->setReadOnly(true);
+    m_savedChunkBox->hide();
 
     // How the picture meets the screen, beside the other frames.
-    Frame3 = named(new QGroupBox(tr("Fit"), this), "Frame3");
-    Frame3->setGeometry(Twips::rect(8760, 600, 2535, 3615));
-    lblSize = named(new QLabel(tr("Size"), Frame3), "lblSize");
-    lblSize->setGeometry(Twips::rect(120, 330, 2295, 255));
-    cboSize = named(new QComboBox(Frame3), "cboSize");
-    cboSize->setGeometry(Twips::rect(120, 585, 2295, 345));
-    cboSize->addItems({tr("As is"), tr("Fit"), tr("Fill"), tr("Stretch")});
-    cboSize->setToolTip(tr("How the picture is sized onto the 320 x 240 screen"));
-    lblDither = named(new QLabel(tr("Dither"), Frame3), "lblDither");
-    lblDither->setGeometry(Twips::rect(120, 1050, 2295, 255));
-    cboDither = named(new QComboBox(Frame3), "cboDither");
-    cboDither->setGeometry(Twips::rect(120, 1305, 2295, 345));
-    cboDither->addItems({tr("None"), tr("Error diffusion"), tr("Ordered")});
-    cboDither->setToolTip(tr("How the colours are brought down to the board's 256"));
-    chkBoardColors = named(new QCheckBox(tr("Board colours"), Frame3), "chkBoardColors");
-    chkBoardColors->setGeometry(Twips::rect(120, 1800, 2295, 315));
-    chkBoardColors->setToolTip(tr("Show the picture as the board will show it"));
-    cmdSavePng = named(new QPushButton(tr("Save as PNG..."), Frame3), "cmdSavePng");
-    cmdSavePng->setGeometry(Twips::rect(120, 2970, 2295, 375));
-    cmdSavePng->setToolTip(tr("Save the picture as the board will show it"));
+    m_fitFrame = named(new QGroupBox(tr("Fit"), this), "Frame3");
+    m_fitFrame->setGeometry(Twips::rect(8760, 600, 2535, 3615));
+    m_sizeLabel = named(new QLabel(tr("Size"), m_fitFrame), "lblSize");
+    m_sizeLabel->setGeometry(Twips::rect(120, 330, 2295, 255));
+    m_sizeList = named(new QComboBox(m_fitFrame), "cboSize");
+    m_sizeList->setGeometry(Twips::rect(120, 585, 2295, 345));
+    m_sizeList->addItems({tr("As is"), tr("Fit"), tr("Fill"), tr("Stretch")});
+    m_sizeList->setToolTip(tr("How the picture is sized onto the 320 x 240 screen"));
+    m_ditherLabel = named(new QLabel(tr("Dither"), m_fitFrame), "lblDither");
+    m_ditherLabel->setGeometry(Twips::rect(120, 1050, 2295, 255));
+    m_ditherList = named(new QComboBox(m_fitFrame), "cboDither");
+    m_ditherList->setGeometry(Twips::rect(120, 1305, 2295, 345));
+    m_ditherList->addItems({tr("None"), tr("Error diffusion"), tr("Ordered")});
+    m_ditherList->setToolTip(tr("How the colours are brought down to the board's 256"));
+    m_boardColorsCheck = named(new QCheckBox(tr("Board colours"), m_fitFrame), "chkBoardColors");
+    m_boardColorsCheck->setGeometry(Twips::rect(120, 1800, 2295, 315));
+    m_boardColorsCheck->setToolTip(tr("Show the picture as the board will show it"));
+    m_savePngButton = named(new QPushButton(tr("Save as PNG..."), m_fitFrame), "cmdSavePng");
+    m_savePngButton->setGeometry(Twips::rect(120, 2970, 2295, 375));
+    m_savePngButton->setToolTip(tr("Save the picture as the board will show it"));
 
-    connect(cmdOpen, &QPushButton::clicked, this, &frmGraphic::cmdOpen_Click);
-    connect(cmdPreview, &QPushButton::clicked, this, &frmGraphic::cmdPreview_Click);
-    connect(cmdSave, &QPushButton::clicked, this, &frmGraphic::cmdSave_Click);
-    connect(cmdLoad, &QPushButton::clicked, this, &frmGraphic::cmdLoad_Click);
-    connect(udScreenNumber, &UpDown::valueChanged, this, &frmGraphic::udScreenNumber_Change);
-    connect(cboSize, &QComboBox::currentIndexChanged, this, &frmGraphic::cboSize_Click);
-    connect(cboDither, &QComboBox::currentIndexChanged, this, &frmGraphic::cboDither_Click);
-    connect(chkBoardColors, &QCheckBox::toggled, this, &frmGraphic::chkBoardColors_Click);
-    connect(cmdSavePng, &QPushButton::clicked, this, &frmGraphic::cmdSavePng_Click);
+    connect(m_openButton, &QPushButton::clicked, this, &frmGraphic::openPicture);
+    connect(m_previewButton, &QPushButton::clicked, this, &frmGraphic::previewOnBoard);
+    connect(m_saveButton, &QPushButton::clicked, this, &frmGraphic::saveInSlot);
+    connect(m_loadButton, &QPushButton::clicked, this, &frmGraphic::showStoredPicture);
+    connect(m_slotUpDown, &UpDown::valueChanged, this, &frmGraphic::showSlotNumber);
+    connect(m_sizeList, &QComboBox::currentIndexChanged, this, &frmGraphic::changeFit);
+    connect(m_ditherList, &QComboBox::currentIndexChanged, this, &frmGraphic::showPicture);
+    connect(m_boardColorsCheck, &QCheckBox::toggled, this, &frmGraphic::showPicture);
+    connect(m_savePngButton, &QPushButton::clicked, this, &frmGraphic::savePictureAsPng);
     Uploader& uploader = workbench.engine().uploader();
     connect(&uploader, &Uploader::busyChanged, this, &frmGraphic::showTransferRunning);
     // The chunk of the picture being saved (block 0 is the save's header).
     connect(&uploader, &Uploader::blockSent, this, [this](int block) {
         if (m_saving && block > 0)
-            txtGraphic->setText(QString::number(block - 1));
+            m_savedChunkBox->setText(QString::number(block - 1));
     });
 
-    udScreenNumber->setValue(FirstScreen);
-    udScreenNumber_Change();
+    m_slotUpDown->setValue(FirstScreen);
+    showSlotNumber();
     showTransferRunning(uploader.isBusy());
     showPicture();
 }
 
-void frmGraphic::cmdOpen_Click() {
+void frmGraphic::openPicture() {
     const QString path = m_workbench.dialogs().openFileName(this, pictureFilter(), m_pictureFolder);
     // Cancelled: the picture stays as it is.
     if (path.isEmpty())
@@ -165,7 +164,7 @@ void frmGraphic::cmdOpen_Click() {
     placePicture();
 }
 
-void frmGraphic::cmdPreview_Click() {
+void frmGraphic::previewOnBoard() {
     BoardEngine& engine = m_workbench.engine();
     if (!engine.port().portOpen())
         return;
@@ -173,11 +172,11 @@ void frmGraphic::cmdPreview_Click() {
         UploadPlans::preview(boardPixels(picture(), pictureOptions()), backgroundValue()), this);
 }
 
-void frmGraphic::cmdSave_Click() {
+void frmGraphic::saveInSlot() {
     BoardEngine& engine = m_workbench.engine();
     if (!engine.port().portOpen())
         return;
-    const auto screen = quint8(udScreenNumber->value());
+    const auto screen = quint8(m_slotUpDown->value());
     // Cleared again when the save ends, which may happen before start() returns.
     m_saving = true;
     if (engine.uploader().start(UploadPlans::savePicture(screen,
@@ -187,23 +186,23 @@ void frmGraphic::cmdSave_Click() {
         m_saving = false;
 }
 
-void frmGraphic::cmdLoad_Click() {
-    m_workbench.engine().send(Commands::showScreenPicture(quint8(udScreenNumber->value())));
+void frmGraphic::showStoredPicture() {
+    m_workbench.engine().send(Commands::showScreenPicture(quint8(m_slotUpDown->value())));
 }
 
-void frmGraphic::udScreenNumber_Change() {
-    txtScreenNumber->setText(QString::number(udScreenNumber->value()));
+void frmGraphic::showSlotNumber() {
+    m_slotBox->setText(QString::number(m_slotUpDown->value()));
 }
 
-void frmGraphic::cboSize_Click() {
+void frmGraphic::changeFit() {
     const PictureFit fit = pictureOptions().fit;
     QImage& picture = pictureFor(fit);
     if (picture.isNull() && !m_picturePath.isEmpty()) {
         const LoadedPicture loaded = loadPicture(m_picturePath, fit);
         if (loaded.outcome != LoadedPicture::Outcome::Loaded) {
             // The file is gone or changed: the fit stays as it was, with its picture.
-            const QSignalBlocker quiet(cboSize);
-            cboSize->setCurrentIndex(int(m_placedFit));
+            const QSignalBlocker quiet(m_sizeList);
+            m_sizeList->setCurrentIndex(int(m_placedFit));
             reportUnread(loaded);
             return;
         }
@@ -212,15 +211,7 @@ void frmGraphic::cboSize_Click() {
     placePicture();
 }
 
-void frmGraphic::cboDither_Click() {
-    showPicture();
-}
-
-void frmGraphic::chkBoardColors_Click() {
-    showPicture();
-}
-
-void frmGraphic::cmdSavePng_Click() {
+void frmGraphic::savePictureAsPng() {
     const QString name = m_picturePath.isEmpty() ? QStringLiteral("screen")
                                                  : QFileInfo(m_picturePath).completeBaseName();
     const QString path = m_workbench.dialogs().saveFileName(
@@ -240,7 +231,7 @@ void frmGraphic::cmdSavePng_Click() {
 }
 
 PictureOptions frmGraphic::pictureOptions() const {
-    return {PictureFit(cboSize->currentIndex()), PictureDither(cboDither->currentIndex()),
+    return {PictureFit(m_sizeList->currentIndex()), PictureDither(m_ditherList->currentIndex()),
             PictureBackground};
 }
 
@@ -268,15 +259,28 @@ void frmGraphic::placePicture() {
 
 // The placed picture in full colour, or exactly the colours the board will show.
 void frmGraphic::showPicture() {
-    const QImage shown = chkBoardColors->isChecked()
+    const QImage shown = m_boardColorsCheck->isChecked()
                              ? boardColours(reducedPixels(m_placed, pictureOptions().dither))
                              : m_placed.image();
-    picBox->setPixmap(QPixmap::fromImage(shown));
+    m_pictureBox->setPixmap(QPixmap::fromImage(shown));
 }
 
 void frmGraphic::showTransferRunning(bool running) {
     if (!running)
         m_saving = false;
-    for (QPushButton* button : {cmdPreview, cmdSave, cmdLoad})
+    // A button that loses its focus by being disabled would hand it to the next control;
+    // the window holds it meanwhile, and gives it back when the transfer ends.
+    QWidget* focused = focusWidget();
+    const QList<QPushButton*> transferButtons{m_previewButton, m_saveButton, m_loadButton};
+    if (running && transferButtons.contains(focused)) {
+        m_focusBeforeTransfer = focused;
+        setFocus(Qt::OtherFocusReason);
+    }
+    for (QPushButton* button : transferButtons)
         button->setEnabled(!running);
+    if (!running && m_focusBeforeTransfer) {
+        if (focusWidget() == this)
+            m_focusBeforeTransfer->setFocus(Qt::OtherFocusReason);
+        m_focusBeforeTransfer = nullptr;
+    }
 }

@@ -4,6 +4,7 @@
 #include "graphic/screencanvas.h"
 
 #include <QImage>
+#include <QPointer>
 
 #include <QString>
 #include <QWidget>
@@ -26,15 +27,14 @@ class frmGraphic : public QWidget {
 public:
     explicit frmGraphic(Workbench& workbench, QWidget* parent = nullptr);
 
-    void cmdOpen_Click();
-    void cmdPreview_Click();
-    void cmdSave_Click();
-    void cmdLoad_Click();
-    void udScreenNumber_Change();
-    void cboSize_Click();
-    void cboDither_Click();
-    void chkBoardColors_Click();
-    void cmdSavePng_Click();
+private Q_SLOTS:
+    void openPicture();
+    void previewOnBoard();
+    void saveInSlot();
+    void showStoredPicture();
+    void showSlotNumber();
+    void changeFit();
+    void savePictureAsPng();
 
 private:
     void showTransferRunning(bool running);
@@ -60,22 +60,24 @@ private:
     QString m_pictureFolder;
     // The running upload is this window's save: the chunk being sent is shown.
     bool m_saving = false;
+    // The button that had the focus when a transfer began.
+    QPointer<QWidget> m_focusBeforeTransfer;
 
-    QLabel* picBox;
-    QGroupBox* Frame2;
-    QPushButton* cmdOpen;
-    QPushButton* cmdPreview;
-    QGroupBox* Frame1;
-    QPushButton* cmdSave;
-    QPushButton* cmdLoad;
-    QLineEdit* txtScreenNumber;
-    UpDown* udScreenNumber;
-    QLineEdit* txtGraphic;
-    QGroupBox* Frame3;
-    QLabel* lblSize;
-    QComboBox* cboSize;
-    QLabel* lblDither;
-    QComboBox* cboDither;
-    QCheckBox* chkBoardColors;
-    QPushButton* cmdSavePng;
+    QLabel* m_pictureBox;
+    QGroupBox* m_fileFrame;
+    QPushButton* m_openButton;
+    QPushButton* m_previewButton;
+    QGroupBox* m_slotFrame;
+    QPushButton* m_saveButton;
+    QPushButton* m_loadButton;
+    QLineEdit* m_slotBox;
+    UpDown* m_slotUpDown;
+    QLineEdit* m_savedChunkBox;
+    QGroupBox* m_fitFrame;
+    QLabel* m_sizeLabel;
+    QComboBox* m_sizeList;
+    QLabel* m_ditherLabel;
+    QComboBox* m_ditherList;
+    QCheckBox* m_boardColorsCheck;
+    QPushButton* m_savePngButton;
 };

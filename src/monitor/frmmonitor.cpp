@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSplitter>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -27,7 +28,7 @@
 
 namespace {
 
-constexpr QSize StartSize(580, 330);
+constexpr int StartHeight = 400;
 constexpr int DumpBytesPerLine = 16;
 
 // The bytes as offset, hex and characters, sixteen a line.
@@ -65,35 +66,35 @@ frmMonitor::frmMonitor(Workbench& workbench, QWidget* parent)
     BoardEngine& engine = workbench.engine();
     m_model = new ConversationModel(engine.conversation(), engine.clock(), this);
 
-    cmdPause = named(new QPushButton(tr("Pause"), this), "cmdPause");
-    cmdPause->setCheckable(true);
-    cmdClear = named(new QPushButton(tr("Clear"), this), "cmdClear");
-    cmdSave = named(new QPushButton(tr("Save..."), this), "cmdSave");
-    chkCommands = named(new QCheckBox(tr("Commands"), this), "chkCommands");
-    chkAnswers = named(new QCheckBox(tr("Answers"), this), "chkAnswers");
-    chkUploadBlocks = named(new QCheckBox(tr("Upload blocks"), this), "chkUploadBlocks");
-    chkUploadBlocks->setToolTip(tr("Show each block of an upload and its answer, not only the "
-                                   "upload's summary"));
-    chkFollow = named(new QCheckBox(tr("Follow newest"), this), "chkFollow");
+    m_pauseButton = named(new QPushButton(tr("Pause"), this), "cmdPause");
+    m_pauseButton->setCheckable(true);
+    m_clearButton = named(new QPushButton(tr("Clear"), this), "cmdClear");
+    m_saveButton = named(new QPushButton(tr("Save..."), this), "cmdSave");
+    m_commandsCheck = named(new QCheckBox(tr("Commands"), this), "chkCommands");
+    m_answersCheck = named(new QCheckBox(tr("Answers"), this), "chkAnswers");
+    m_uploadBlocksCheck = named(new QCheckBox(tr("Upload blocks"), this), "chkUploadBlocks");
+    m_uploadBlocksCheck->setToolTip(tr("Show each block of an upload and its answer, not only the "
+                                       "upload's summary"));
+    m_followCheck = named(new QCheckBox(tr("Follow newest"), this), "chkFollow");
     const ConversationModel::Filter filter = m_model->filter();
-    chkCommands->setChecked(filter.commands);
-    chkAnswers->setChecked(filter.answers);
-    chkUploadBlocks->setChecked(filter.uploadBlocks);
-    chkFollow->setChecked(true);
+    m_commandsCheck->setChecked(filter.commands);
+    m_answersCheck->setChecked(filter.answers);
+    m_uploadBlocksCheck->setChecked(filter.uploadBlocks);
+    m_followCheck->setChecked(true);
 
-    tblConversation = named(new QTableView(this), "tblConversation");
-    tblConversation->setModel(m_model);
-    tblConversation->setSelectionBehavior(QAbstractItemView::SelectRows);
-    tblConversation->setSelectionMode(QAbstractItemView::SingleSelection);
-    tblConversation->setWordWrap(false);
-    tblConversation->setAlternatingRowColors(true);
-    tblConversation->verticalHeader()->hide();
+    m_table = named(new QTableView(this), "tblConversation");
+    m_table->setModel(m_model);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setWordWrap(false);
+    m_table->setAlternatingRowColors(true);
+    m_table->verticalHeader()->hide();
     // Rows of one height: a table of many thousand rows scrolls without measuring them.
-    tblConversation->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    tblConversation->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     // The meaning takes what the other columns leave; the bytes show their start (all of
     // it in the tool tip and below the table).
-    QHeaderView* columns = tblConversation->horizontalHeader();
+    QHeaderView* columns = m_table->horizontalHeader();
     const QFontMetrics metrics = fontMetrics();
     const auto width = [&metrics](const char* sample) {
         return metrics.horizontalAdvance(QLatin1String(sample)) + 12;
@@ -105,70 +106,83 @@ frmMonitor::frmMonitor(Workbench& workbench, QWidget* parent)
     columns->setSectionResizeMode(ConversationModel::MeaningColumn, QHeaderView::Stretch);
     columns->setMinimumSectionSize(width("Time"));
 
-    txtDetails = named(new QPlainTextEdit(this), "txtDetails");
-    txtDetails->setReadOnly(true);
-    txtDetails->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    txtDetails->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    txtDetails->setPlaceholderText(tr("Select a row to see all of its bytes."));
+    m_detailsBox = named(new QPlainTextEdit(this), "txtDetails");
+    m_detailsBox->setReadOnly(true);
+    m_detailsBox->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_detailsBox->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_detailsBox->setPlaceholderText(tr("Select a row to see all of its bytes."));
 
-    lblCounts = named(new QLabel(this), "lblCounts");
+    m_countsLabel = named(new QLabel(this), "lblCounts");
 
+    // Two short rows: the window fits beside the main window on a small screen.
     auto* controls = new QHBoxLayout;
-    controls->addWidget(cmdPause);
-    controls->addWidget(cmdClear);
-    controls->addSpacing(8);
-    controls->addWidget(chkCommands);
-    controls->addWidget(chkAnswers);
-    controls->addWidget(chkUploadBlocks);
-    controls->addWidget(chkFollow);
+    controls->addWidget(m_pauseButton);
+    controls->addWidget(m_clearButton);
     controls->addStretch();
-    controls->addWidget(cmdSave);
+    controls->addWidget(m_saveButton);
+    auto* filters = new QHBoxLayout;
+    filters->addWidget(m_commandsCheck);
+    filters->addWidget(m_answersCheck);
+    filters->addWidget(m_uploadBlocksCheck);
+    filters->addWidget(m_followCheck);
+    filters->addStretch();
 
     auto* splitter = named(new QSplitter(Qt::Vertical, this), "splitter");
-    splitter->addWidget(tblConversation);
-    splitter->addWidget(txtDetails);
+    splitter->addWidget(m_table);
+    splitter->addWidget(m_detailsBox);
     splitter->setStretchFactor(0, 4);
     splitter->setStretchFactor(1, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controls);
+    layout->addLayout(filters);
     layout->addWidget(splitter, 1);
-    layout->addWidget(lblCounts);
-    resize(StartSize);
+    layout->addWidget(m_countsLabel);
+    // Wide enough for every column's content and a meaning of some length beside them.
+    int columnsWidth = width("Font upload slot=1: 4,838 bytes") + 2 * m_table->frameWidth() +
+                       style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (const int column : {ConversationModel::TimeColumn, ConversationModel::DirectionColumn,
+                             ConversationModel::LatencyColumn, ConversationModel::BytesColumn})
+        columnsWidth += columns->sectionSize(column);
+    const QMargins margins = layout->contentsMargins();
+    m_naturalSize = QSize(std::max(columnsWidth, filters->sizeHint().width()) + margins.left() +
+                              margins.right(),
+                          StartHeight);
+    resize(m_naturalSize);
 
-    connect(cmdPause, &QPushButton::toggled, this, &frmMonitor::cmdPause_Click);
-    connect(cmdClear, &QPushButton::clicked, this, &frmMonitor::cmdClear_Click);
-    connect(cmdSave, &QPushButton::clicked, this, &frmMonitor::cmdSave_Click);
-    for (QCheckBox* box : {chkCommands, chkAnswers, chkUploadBlocks})
+    connect(m_pauseButton, &QPushButton::toggled, this, &frmMonitor::pauseOrResume);
+    connect(m_clearButton, &QPushButton::clicked, this, &frmMonitor::clearConversation);
+    connect(m_saveButton, &QPushButton::clicked, this, &frmMonitor::saveConversation);
+    for (QCheckBox* box : {m_commandsCheck, m_answersCheck, m_uploadBlocksCheck})
         connect(box, &QCheckBox::toggled, this, &frmMonitor::applyFilter);
-    connect(chkFollow, &QCheckBox::toggled, this, &frmMonitor::followNewest);
+    connect(m_followCheck, &QCheckBox::toggled, this, &frmMonitor::followNewest);
     connect(m_model, &ConversationModel::rowsAppended, this, &frmMonitor::followNewest);
     connect(m_model, &ConversationModel::modelReset, this, &frmMonitor::followNewest);
     connect(m_model, &ConversationModel::countsChanged, this, &frmMonitor::showCounts);
-    connect(tblConversation->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+    connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &frmMonitor::showDetails);
     showCounts();
     followNewest();
 }
 
-void frmMonitor::cmdPause_Click(bool paused) {
-    cmdPause->setText(paused ? tr("Resume") : tr("Pause"));
+void frmMonitor::pauseOrResume(bool paused) {
+    m_pauseButton->setText(paused ? tr("Resume") : tr("Pause"));
     m_model->setPaused(paused);
 }
 
-void frmMonitor::cmdClear_Click() {
+void frmMonitor::clearConversation() {
     m_workbench.engine().conversation().clear();
-    txtDetails->clear();
+    m_detailsBox->clear();
 }
 
 void frmMonitor::applyFilter() {
-    m_model->setFilter(
-        {chkCommands->isChecked(), chkAnswers->isChecked(), chkUploadBlocks->isChecked()});
+    m_model->setFilter({m_commandsCheck->isChecked(), m_answersCheck->isChecked(),
+                        m_uploadBlocksCheck->isChecked()});
 }
 
 void frmMonitor::followNewest() {
-    if (chkFollow->isChecked())
-        tblConversation->scrollToBottom();
+    if (m_followCheck->isChecked())
+        m_table->scrollToBottom();
 }
 
 void frmMonitor::showCounts() {
@@ -179,13 +193,13 @@ void frmMonitor::showCounts() {
     if (m_model->paused() && m_model->waiting() > 0)
         text += tr("; paused: %1 not shown")
                     .arg(counted(m_model->waiting(), tr("new event"), tr("new events")));
-    lblCounts->setText(text);
+    m_countsLabel->setText(text);
 }
 
 void frmMonitor::showDetails() {
-    const QModelIndex current = tblConversation->currentIndex();
+    const QModelIndex current = m_table->currentIndex();
     if (!current.isValid()) {
-        txtDetails->clear();
+        m_detailsBox->clear();
         return;
     }
     const ConversationEvent& event = m_model->event(current.row());
@@ -199,10 +213,10 @@ void frmMonitor::showDetails() {
             text += tr("; only the first %1 are kept for older events").arg(event.bytes().size());
         text += QLatin1Char('\n') + hexDump(event.bytes());
     }
-    txtDetails->setPlainText(text);
+    m_detailsBox->setPlainText(text);
 }
 
-void frmMonitor::cmdSave_Click() {
+void frmMonitor::saveConversation() {
     const QString path = m_workbench.dialogs().saveFileName(
         this, tr("Trace Files(*.txt)|*.txt|CSV Files(*.csv)|*.csv|"),
         QDir::home().filePath(QStringLiteral("board-conversation.txt")));

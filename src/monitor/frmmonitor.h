@@ -20,10 +20,13 @@ public:
     explicit frmMonitor(Workbench& workbench, QWidget* parent = nullptr);
 
     ConversationModel& model() { return *m_model; }
+    // Every column's content in view, with room for the meaning.
+    QSize sizeHint() const override { return m_naturalSize; }
 
-    void cmdPause_Click(bool paused);
-    void cmdClear_Click();
-    void cmdSave_Click();
+private Q_SLOTS:
+    void pauseOrResume(bool paused);
+    void clearConversation();
+    void saveConversation();
 
 private:
     void applyFilter();
@@ -34,14 +37,15 @@ private:
 
     Workbench& m_workbench;
     ConversationModel* m_model;
-    QPushButton* cmdPause;
-    QPushButton* cmdClear;
-    QPushButton* cmdSave;
-    QCheckBox* chkCommands;
-    QCheckBox* chkAnswers;
-    QCheckBox* chkUploadBlocks;
-    QCheckBox* chkFollow;
-    QTableView* tblConversation;
-    QPlainTextEdit* txtDetails;
-    QLabel* lblCounts;
+    QSize m_naturalSize;
+    QPushButton* m_pauseButton;
+    QPushButton* m_clearButton;
+    QPushButton* m_saveButton;
+    QCheckBox* m_commandsCheck;
+    QCheckBox* m_answersCheck;
+    QCheckBox* m_uploadBlocksCheck;
+    QCheckBox* m_followCheck;
+    QTableView* m_table;
+    QPlainTextEdit* m_detailsBox;
+    QLabel* m_countsLabel;
 };

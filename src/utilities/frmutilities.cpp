@@ -6,6 +6,7 @@
 #include "engine/msserial.h"
 #include "engine/session.h"
 #include "engine/touchreport.h"
+#include "workbench/colorswatch.h"
 #include "workbench/named.h"
 #include "workbench/userdialogs.h"
 #include "workbench/workbench.h"
@@ -62,6 +63,12 @@ frmUtilities::frmUtilities(Workbench& workbench, QWidget* parent)
     cmdClear = named(new QPushButton(tr("Clear")), "cmdClear");
     cmdRotate = named(new QPushButton(tr("Rotate 180")), "cmdRotate");
     Frame5 = frameWith(tr("Screen"), "Frame5", this, {cmdClear, cmdRotate}, Qt::Vertical);
+    // The colour "Clear" fills the screen with.
+    auto* shpClearColor = named(new ColorSwatch(Frame5), "shpClearColor");
+    shpClearColor->setValue(workbench.engine().session().selectedColor());
+    connect(&workbench.engine().session(), &Session::selectedColorChanged, shpClearColor,
+            &ColorSwatch::setValue);
+    Frame5->layout()->addWidget(shpClearColor);
 
     cmdBL = named(new QPushButton(tr("Backlight Off")), "cmdBL");
     cmdBeep = named(new QPushButton(tr("Beep")), "cmdBeep");

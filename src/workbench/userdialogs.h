@@ -38,6 +38,20 @@ public:
                                                  const FontChoice& initial) = 0;
 };
 
+// Dialogs nobody sees: every one is cancelled at once. For windows made only to be
+// measured, whose opening step asks the user something.
+class UnseenDialogs : public UserDialogs {
+public:
+    Answer message(QWidget*, const QString&, const QString&, Icon, Buttons) override {
+        return Answer::Cancel;
+    }
+    QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    std::optional<FontChoice> chooseFont(QWidget*, const QString&, const FontChoice&) override {
+        return std::nullopt;
+    }
+};
+
 // The real dialogs.
 class QtUserDialogs : public UserDialogs {
 public:

@@ -1,13 +1,21 @@
-#include "workbench/toolwindows.h"
 #include "board/frmboard.h"
+#include "engine/uploadnotes.h"
 #include "testbench.h"
+#include "workbench/toolwindows.h"
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
+#include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
+
+#include <optional>
 
 namespace {
 
@@ -88,6 +96,67 @@ QWidget* showWindow(TestBench& bench, const QString& name) {
     return bench.open(name);
 }
 
+// The windows that open inside the main window's area.
+QStringList areaWindows(TestBench& bench) {
+    QStringList names = bench.main().toolWindows().names();
+    names.removeAll(QStringLiteral("frmMonitor"));
+    return names;
+}
+
+QMdiArea& areaOf(TestBench& bench) {
+    return *bench.main().findChild<QMdiArea*>();
+}
+
+// Frames that cover one another, and frames smaller than their window needs.
+QStringList arrangementFaults(const QList<QMdiSubWindow*>& frames) {
+    QStringList faults;
+    for (qsizetype i = 0; i < frames.size(); ++i) {
+        const QString name = frames[i]->widget()->objectName();
+        if (frames[i]->width() < frames[i]->minimumSizeHint().width() ||
+            frames[i]->height() < frames[i]->minimumSizeHint().height())
+            faults.append(name + QStringLiteral(" is shrunk"));
+        for (qsizetype j = i + 1; j < frames.size(); ++j) {
+            if (frames[i]->geometry().intersects(frames[j]->geometry()))
+                faults.append(name + QStringLiteral(" overlaps ") +
+                              frames[j]->widget()->objectName());
+        }
+    }
+    return faults;
+}
+
+// Tab steps that go back against the reading order among controls side by side: up to a
+// row above, or left within a row.
+QStringList tabOrderFaults(QWidget& window) {
+    QList<QWidget*> chain;
+    for (QWidget* next = window.nextInFocusChain(); next != &window && !chain.contains(next);
+         next = next->nextInFocusChain()) {
+        if (window.isAncestorOf(next) && next->isVisibleTo(&window) && next->isEnabled() &&
+            (next->focusPolicy() & Qt::TabFocus) &&
+            !next->objectName().startsWith(QLatin1String("qt_")))
+            chain.append(next);
+    }
+    QStringList faults;
+    for (qsizetype i = 1; i < chain.size(); ++i) {
+        const QWidget* from = chain[i - 1];
+        const QWidget* to = chain[i];
+        if (from->parentWidget() != to->parentWidget())
+            continue;
+        const QRect a = from->geometry();
+        const QRect b = to->geometry();
+        const bool rowAbove = b.bottom() < a.top();
+        const bool leftInRow =
+            b.top() <= a.bottom() && b.bottom() >= a.top() && b.right() < a.left();
+        if (rowAbove || leftInRow)
+            faults.append(from->objectName() + QStringLiteral(" -> ") + to->objectName());
+    }
+    return faults;
+}
+
+const QList<QRect>& screens() {
+    static const QList<QRect> areas{QRect(0, 0, 1366, 768 - 32), QRect(0, 0, 1920, 1080 - 32)};
+    return areas;
+}
+
 } // namespace
 
 // Each window rendered offscreen at its design size into screenshots/ (next to the
@@ -101,6 +170,12 @@ private Q_SLOTS:
     void coversEveryToolWindow();
     void everyWindowShowsWhole_data();
     void everyWindowShowsWhole();
+    void openingSizeShowsEveryToolWindowWhole_data();
+    void openingSizeShowsEveryToolWindowWhole();
+    void tileLeavesFourWindowsApartAtTheirSizes();
+    void ownWindowsStayBesideTheMainWindow();
+    void completionNotesFitTheStatusBar();
+    void cleanup() { TestBench::desktop = QRect(0, 0, 1920, 1080); }
 };
 
 void tst_WindowLayouts::findsCutOffAndOverlappingControls() {
@@ -125,6 +200,15 @@ void tst_WindowLayouts::findsCutOffAndOverlappingControls() {
     QCOMPARE(faults, (QStringList{QStringLiteral("cmdOutside is cut off by frmProbe"),
                                   QStringLiteral("cmdSticksOut is cut off by Frame1"),
                                   QStringLiteral("cmdWhole overlaps cmdCovering")}));
+
+    // Tab going left within a row (controls made right to left), then back up a row.
+    QWidget rows;
+    place(&rows, "cmdRight", QRect(100, 0, 60, 20));
+    place(&rows, "cmdLeft", QRect(0, 0, 60, 20));
+    place(&rows, "cmdBelow", QRect(0, 40, 60, 20));
+    place(&rows, "cmdAbove", QRect(100, 0, 60, 20).translated(0, -30));
+    QCOMPARE(tabOrderFaults(rows), (QStringList{QStringLiteral("cmdRight -> cmdLeft"),
+                                                QStringLiteral("cmdBelow -> cmdAbove")}));
 }
 
 void tst_WindowLayouts::coversEveryToolWindow() {
@@ -149,8 +233,112 @@ void tst_WindowLayouts::everyWindowShowsWhole() {
     QVERIFY(QDir().mkpath(ScreenshotFolder));
     const QString file = QDir(ScreenshotFolder).filePath(name + QStringLiteral(".png"));
     QVERIFY2(window->grab().save(file), qPrintable(file));
-    const QStringList faults = layoutFaults(*window);
+    const QStringList faults = layoutFaults(*window) + tabOrderFaults(*window);
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1String("; "))));
+}
+
+void tst_WindowLayouts::openingSizeShowsEveryToolWindowWhole_data() {
+    QTest::addColumn<QRect>("desktop");
+    for (const QRect& desktop : screens())
+        QTest::newRow(
+            qPrintable(QStringLiteral("%1x%2").arg(desktop.width()).arg(desktop.height())))
+            << desktop;
+}
+
+void tst_WindowLayouts::openingSizeShowsEveryToolWindowWhole() {
+    QFETCH(QRect, desktop);
+    TestBench::desktop = desktop;
+    TestBench bench(QStringList{QStringLiteral("1")}, true);
+    QVERIFY(desktop.contains(bench.main().frameGeometry()));
+    QMdiArea& area = areaOf(bench);
+    QVERIFY(area.width() >= 588 && area.height() >= 357);
+    // One after another, staggered, each whole in view the moment it opens.
+    for (const QString& name : areaWindows(bench)) {
+        QWidget* frame = bench.open(name)->parentWidget();
+        TestBench::settle();
+        QVERIFY2(area.viewport()->rect().contains(frame->geometry()), qPrintable(name));
+        QVERIFY2(!area.horizontalScrollBar()->isVisible() && !area.verticalScrollBar()->isVisible(),
+                 qPrintable(name));
+    }
+    // Cascaded, every title bar stays in view, none covered by a window in front of it.
+    bench.main().findChild<QAction*>(QStringLiteral("mnuCascade"))->trigger();
+    const QList<QMdiSubWindow*> stack = area.subWindowList(QMdiArea::StackingOrder);
+    for (qsizetype i = 0; i < stack.size(); ++i) {
+        const QPoint title = stack[i]->geometry().topLeft() + QPoint(8, 8);
+        QVERIFY(area.viewport()->rect().contains(title));
+        for (qsizetype j = i + 1; j < stack.size(); ++j)
+            QVERIFY2(!stack[j]->geometry().contains(title),
+                     qPrintable(stack[i]->widget()->objectName()));
+    }
+}
+
+void tst_WindowLayouts::tileLeavesFourWindowsApartAtTheirSizes() {
+    TestBench::desktop = screens().constFirst();
+    TestBench bench;
+    // Maximised, the area takes several windows a row.
+    bench.main().resize(TestBench::desktop.size());
+    for (const char* name : {"frmGraphic", "frmFont", "frmCoordinates", "frmText"})
+        bench.open(QLatin1String(name));
+    QMdiArea& area = areaOf(bench);
+    // Piled up first, so that tiling has something to undo.
+    for (QMdiSubWindow* frame : area.subWindowList())
+        frame->move(0, 0);
+    bench.main().findChild<QAction*>(QStringLiteral("mnuTile"))->trigger();
+    const QList<QMdiSubWindow*> frames = area.subWindowList();
+    QCOMPARE(frames.size(), 4);
+    QCOMPARE(arrangementFaults(frames), QStringList());
+}
+
+void tst_WindowLayouts::ownWindowsStayBesideTheMainWindow() {
+    TestBench::desktop = screens().constFirst();
+    std::optional<TestBench> small(std::in_place, QStringList{}, true);
+    TestBench& bench = *small;
+    const frmMainMDI& main = bench.main();
+    QWidget* monitor = showWindow(bench, QStringLiteral("frmMonitor"))->window();
+    QVERIFY(monitor != &main && monitor->isWindow() && monitor->isVisible());
+    QVERIFY2(!monitor->frameGeometry().intersects(main.frameGeometry()),
+             qPrintable(QStringLiteral("%1,%2 %3x%4")
+                            .arg(monitor->x())
+                            .arg(monitor->y())
+                            .arg(monitor->width())
+                            .arg(monitor->height())));
+    // The board opens at the largest zoom that fits beside the main window.
+    auto* board = qobject_cast<frmBoard*>(showWindow(bench, QStringLiteral("frmBoard")));
+    QVERIFY(board && board->isWindow() && board->isVisible());
+    QCOMPARE(board->zoom(), 1);
+    QVERIFY(!board->frameGeometry().intersects(main.frameGeometry()));
+
+    // On a larger screen it opens at 3x, and every zoom grows or shrinks it beside.
+    TestBench::desktop = screens().constLast();
+    small.reset();
+    TestBench large(QStringList{}, true);
+    board = qobject_cast<frmBoard*>(showWindow(large, QStringLiteral("frmBoard")));
+    QCOMPARE(board->zoom(), 3);
+    for (const int zoom : {2, 1, 3, 1}) {
+        board->findChild<QAction*>(QStringLiteral("mnuZoom%1").arg(zoom))->trigger();
+        QVERIFY2(!board->frameGeometry().intersects(large.main().frameGeometry()),
+                 qPrintable(QString::number(zoom)));
+        QVERIFY(TestBench::desktop.contains(board->frameGeometry().topLeft()));
+    }
+}
+
+void tst_WindowLayouts::completionNotesFitTheStatusBar() {
+    TestBench::desktop = screens().constFirst();
+    TestBench bench;
+    bench.connectBoard();
+    auto* note = bench.main().findChild<QLabel*>(QStringLiteral("PanelNote"));
+    // The longest each upload's note gets: a slow line and a long time.
+    for (const char* name : {"Preview", "Save", "Font upload"}) {
+        UploadOutcome outcome;
+        outcome.name = QLatin1String(name);
+        outcome.bytesSent = 76803;
+        outcome.elapsedMs = 188'000;
+        bench.main().showStatusMessage(UploadNotes::completed(outcome));
+        TestBench::settle();
+        QVERIFY2(note->fontMetrics().horizontalAdvance(note->text()) <=
+                     note->contentsRect().width(),
+                 qPrintable(note->text()));
+    }
 }
 
 QTEST_MAIN(tst_WindowLayouts)

@@ -1,12 +1,12 @@
-#include "engine/session.h"
 #include "board/boardemulator.h"
 #include "board/boardview.h"
-#include "board/deskplacement.h"
 #include "board/frmboard.h"
 #include "engine/colorvalue.h"
 #include "engine/commands.h"
 #include "engine/msserial.h"
+#include "engine/session.h"
 #include "testbench.h"
+#include "workbench/deskplacement.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -80,6 +80,8 @@ private Q_SLOTS:
     void placesTheBoardBesideTheMainWindow_data();
     void placesTheBoardBesideTheMainWindow();
     void standsOnTheDeskBesideTheToolWindows();
+    void growsAwayFromTheMainWindow_data();
+    void growsAwayFromTheMainWindow();
     void zoomsFromItsContextMenu();
     void savesTheScreenAsPng();
     void closesWithTheMainWindow();
@@ -226,8 +228,8 @@ void tst_BoardSimulator::placesTheBoardBesideTheMainWindow_data() {
         << QRect(0, 0, 1024, 768) << QRect(0, 0, 610, 460) << 1 << QPoint(618, 0);
     QTest::newRow("on a second screen")
         << QRect(1920, 0, 1280, 1024) << QRect(1920, 0, 610, 460) << 2 << QPoint(2538, 0);
-    QTest::newRow("over the main window when nothing fits beside")
-        << QRect(0, 0, 800, 600) << QRect(0, 0, 610, 460) << 2 << QPoint(144, 0);
+    QTest::newRow("the smallest over the main window when nothing fits beside")
+        << QRect(0, 0, 800, 600) << QRect(0, 0, 610, 460) << 1 << QPoint(464, 0);
     QTest::newRow("top-left corner in view on a screen too small")
         << QRect(0, 0, 300, 200) << QRect(0, 0, 610, 460) << 1 << QPoint(0, 0);
 }
@@ -241,6 +243,28 @@ void tst_BoardSimulator::placesTheBoardBesideTheMainWindow() {
     QTEST(placement.topLeft, "topLeft");
 }
 
+void tst_BoardSimulator::growsAwayFromTheMainWindow_data() {
+    QTest::addColumn<QRect>("mainFrame");
+    QTest::addColumn<QRect>("oldFrame");
+    QTest::addColumn<QPoint>("topLeft");
+    // From 1x (336 x 280) to 2x (656 x 520) on a 1920 x 1080 screen.
+    QTest::newRow("on the right: keeps its left edge")
+        << QRect(0, 0, 610, 460) << QRect(618, 40, 336, 280) << QPoint(618, 40);
+    QTest::newRow("on the left: keeps its right edge")
+        << QRect(1300, 100, 610, 460) << QRect(956, 100, 336, 280) << QPoint(636, 100);
+    QTest::newRow("above: keeps its bottom edge")
+        << QRect(0, 600, 610, 460) << QRect(0, 312, 336, 280) << QPoint(0, 72);
+    QTest::newRow("to the other side where the screen would push it over")
+        << QRect(700, 0, 610, 460) << QRect(1318, 0, 336, 280) << QPoint(36, 0);
+}
+
+void tst_BoardSimulator::growsAwayFromTheMainWindow() {
+    QFETCH(QRect, mainFrame);
+    QFETCH(QRect, oldFrame);
+    QTEST(DeskPlacement::resized(mainFrame, oldFrame, QSize(656, 520), QRect(0, 0, 1920, 1080)),
+          "topLeft");
+}
+
 void tst_BoardSimulator::standsOnTheDeskBesideTheToolWindows() {
     TestBench bench({QStringLiteral("1")}, true);
     frmMainMDI& main = bench.main();
@@ -252,8 +276,9 @@ void tst_BoardSimulator::standsOnTheDeskBesideTheToolWindows() {
     const QList<QAction*> actions = windowMenu->actions();
     for (QAction* action : actions)
         items.append(action->isSeparator() ? QStringLiteral("-") : action->text());
-    QCOMPARE(items, (QStringList{QStringLiteral("Cascade"), QStringLiteral("Tile"),
-                                 QStringLiteral("-"), QStringLiteral("Board")}));
+    QCOMPARE(items,
+             (QStringList{QStringLiteral("Cascade"), QStringLiteral("Tile"), QStringLiteral("-"),
+                          QStringLiteral("Monitor"), QStringLiteral("Board")}));
     // Offered only while the simulator is connected: with a real board it would mislead.
     QVERIFY(!boardItem->isEnabled());
     bench.connectBoard();
@@ -275,7 +300,7 @@ void tst_BoardSimulator::standsOnTheDeskBesideTheToolWindows() {
     QVERIFY(window->isVisible());
     // Beside the main window, both in full view.
     QVERIFY(!window->frameGeometry().intersects(main.frameGeometry()));
-    QVERIFY(window->screen()->availableGeometry().contains(window->frameGeometry()));
+    QVERIFY(TestBench::desktop.contains(window->frameGeometry()));
 
     // Closed, the menu item brings the same window back where the user left it.
     window->setZoom(1);
@@ -307,7 +332,7 @@ void tst_BoardSimulator::zoomsFromItsContextMenu() {
                           QStringLiteral("1x"), QStringLiteral("2x"), QStringLiteral("3x")}));
 
     auto* view = onBoard<BoardView>(bench, "picScreen");
-    const QRect screen = window->screen()->availableGeometry();
+    const QRect screen = TestBench::desktop;
     for (const int zoom : {1, 3, 2}) {
         auto* item = window->findChild<QAction*>(QStringLiteral("mnuZoom%1").arg(zoom));
         item->trigger();

@@ -1,5 +1,7 @@
+#include "engine/colorvalue.h"
 #include "engine/session.h"
 #include "testbench.h"
+#include "workbench/colorswatch.h"
 
 #include <QAction>
 #include <QFrame>
@@ -63,6 +65,7 @@ private Q_SLOTS:
     void clickSelectsAndCloseHandsNothingOver();
     void setColorWithoutAClickHandsOver255_data();
     void setColorWithoutAClickHandsOver255();
+    void swatchesShowTheColoursBesideTheirNumbers();
 };
 
 void tst_ColorPicker::readoutsFollowThePointer() {
@@ -158,6 +161,51 @@ void tst_ColorPicker::setColorWithoutAClickHandsOver255() {
     QCOMPARE(boxText(bench, Text, "txtColor") + QLatin1Char(' ') +
                  boxText(bench, Coordinates, "txtColor"),
              colors);
+}
+
+void tst_ColorPicker::swatchesShowTheColoursBesideTheirNumbers() {
+    TestBench bench;
+    const QString Utilities = QStringLiteral("frmUtilities");
+    for (const QString& name : {Text, Coordinates, Utilities})
+        bench.open(name);
+    bench.engine().session().setSelectedColor(255);
+    // What a swatch shows: its value, and the board's colour for it where it is painted.
+    auto shows = [&bench](const QString& window, const char* name) -> QString {
+        auto* swatch = bench.find<ColorSwatch>(window, QLatin1String(name));
+        if (!swatch)
+            return QStringLiteral("(missing)");
+        if (!swatch->value())
+            return QStringLiteral("none");
+        const QColor painted = swatch->grab().toImage().pixelColor(swatch->rect().center());
+        if (painted.rgb() != QColor::fromRgb(ColorValue::expand(quint8(*swatch->value()))).rgb())
+            return QStringLiteral("wrongly painted");
+        return QString::number(*swatch->value());
+    };
+    QCOMPARE(shows(Text, "shpColor"), QStringLiteral("255"));
+    QCOMPARE(shows(Coordinates, "shpColor"), QStringLiteral("255"));
+    QCOMPARE(shows(Utilities, "shpClearColor"), QStringLiteral("255"));
+
+    // Typed numbers show as they are typed; what is no colour shows none.
+    auto* typed = bench.find<QLineEdit>(Coordinates, QStringLiteral("txtColor"));
+    for (const auto& [text, shown] :
+         {std::pair{"28", "28"}, {"256", "none"}, {"abc", "none"}, {"-1", "none"}, {" 3", "3"}}) {
+        typed->setText(QLatin1String(text));
+        QCOMPARE(shows(Coordinates, "shpColor"), QLatin1String(shown));
+    }
+
+    // In the picker: the hovered colour beside its number, the selected one beside its box.
+    pickColor(bench, Text);
+    QCOMPARE(shows(Picker, "shpPaletteColor"), QStringLiteral("none"));
+    QCOMPARE(shows(Picker, "shpSelectedColor"), QStringLiteral("255"));
+    hover(bench, 12 * 4 + 2, 18 * 2 + 2);
+    const QString hovered = boxText(bench, Picker, "Text3");
+    QCOMPARE(shows(Picker, "shpPaletteColor"), hovered);
+    QCOMPARE(shows(Picker, "shpSelectedColor"), QStringLiteral("255"));
+    press(bench, 12 * 4 + 2, 18 * 2 + 2);
+    QCOMPARE(shows(Picker, "shpSelectedColor"), hovered);
+    setColor(bench);
+    QCOMPARE(shows(Text, "shpColor"), hovered);
+    QCOMPARE(shows(Utilities, "shpClearColor"), hovered);
 }
 
 QTEST_MAIN(tst_ColorPicker)

@@ -391,7 +391,7 @@ void tst_Uploader::notesTellProgressAndRate() {
     done.bytesSent = done.bytesTotal = 76802;
     done.elapsedMs = 6900;
     QCOMPARE(UploadNotes::completed(done),
-             QStringLiteral("Preview: 76,802 bytes in 6.9 s, 11.1 kB/s"));
+             QStringLiteral("Preview: 76,802 bytes in 6.9 s (11.1 kB/s)"));
     done.cause = UploadOutcome::Cause::Disconnected;
     QCOMPARE(
         UploadNotes::stopped(done),

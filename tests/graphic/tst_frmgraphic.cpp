@@ -6,7 +6,11 @@
 #include "picturefiles.h"
 #include "testbench.h"
 #include "workbench/updown.h"
+#include "workbench/userdialogs.h"
 
+#include <algorithm>
+
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -100,6 +104,7 @@ private Q_SLOTS:
     void fitOptionsShapeWhatIsShownAndSent();
     void largePhotoDecodesAgainForAsIs();
     void saveAsPngWritesTheBoardColours();
+    void transfersLeaveTheFocusWhereItWas();
 };
 
 void tst_frmGraphic::controlsAndClosedPort() {
@@ -165,9 +170,8 @@ void tst_frmGraphic::uploadSendsBlocksPacedByTheBoard() {
         QVERIFY2(!f.child(name)->isEnabled(), name);
     // Reached without the buttons, the other transfer is refused and Load would land in the
     // middle of the picture; the running one goes on undisturbed.
-    const auto other = save ? &frmGraphic::cmdPreview_Click : &frmGraphic::cmdSave_Click;
-    (f.window->*other)();
-    f.window->cmdLoad_Click();
+    QVERIFY(QMetaObject::invokeMethod(f.window, save ? "previewOnBoard" : "saveInSlot"));
+    QVERIFY(QMetaObject::invokeMethod(f.window, "showStoredPicture"));
     QVERIFY(f.bench.line().writes.isEmpty());
     QVERIFY(f.messages().contains(QStringLiteral(" is still running.")));
     f.bench.dialogs().messages.clear();
@@ -197,8 +201,8 @@ void tst_frmGraphic::uploadSendsBlocksPacedByTheBoard() {
     QVERIFY(f.idle());
     // At the end the status bar tells what went and how fast.
     QCOMPARE(f.bench.main().statusNote(),
-             (save ? QStringLiteral("Save: 76,803 bytes in 3.0 s, 25.6 kB/s")
-                   : QStringLiteral("Preview: 76,802 bytes in 3.0 s, 25.6 kB/s")));
+             (save ? QStringLiteral("Save: 76,803 bytes in 3.0 s (25.6 kB/s)")
+                   : QStringLiteral("Preview: 76,802 bytes in 3.0 s (25.6 kB/s)")));
     QCOMPARE(f.bench.engine().session().controllerResponse(), lastAnswer);
     f.bench.poll("!");
     QVERIFY(f.bench.line().writes.isEmpty());
@@ -299,6 +303,26 @@ void tst_frmGraphic::openKeepsThePictureUnlessANewOneLoads() {
     f.open(QString());
     QCOMPARE(f.shown(), shown);
     QCOMPARE(f.bench.dialogs().fileRequests[1].initialFolder, QFileInfo(path).absolutePath());
+    // The filter chosen at first shows pictures of every kind, whatever the case of their
+    // names; the board's tools' own filter is still offered.
+    const QStringList filters = QtUserDialogs::qtFilter(f.bench.dialogs().fileRequests[1].filter)
+                                    .split(QStringLiteral(";;"));
+    const QString chosen = filters.constFirst();
+    const QStringList patterns =
+        chosen.mid(chosen.lastIndexOf(QLatin1Char('(')) + 1).chopped(1).split(QLatin1Char(' '));
+    for (const QString& file : {QStringLiteral("x.png"), QStringLiteral("X.PNG"),
+                                QStringLiteral("photo.jpg"), QStringLiteral("OLD.BMP")}) {
+        QVERIFY2(
+            std::any_of(patterns.begin(), patterns.end(),
+                        [&file](const QString& pattern) {
+                            return QRegularExpression(
+                                       QRegularExpression::wildcardToRegularExpression(pattern))
+                                .match(file)
+                                .hasMatch();
+                        }),
+            qPrintable(file));
+    }
+    QVERIFY(filters.constLast().startsWith(QStringLiteral("Image Files(*.BMP;*.JPG;*.GIF) (")));
 
     // Not a picture: the picture stays, no message box, and a note names the file.
     const QString notes = f.folder.filePath(QStringLiteral("notes.bmp"));
@@ -458,6 +482,25 @@ void tst_frmGraphic::saveAsPngWritesTheBoardColours() {
     QCOMPARE(f.bench.dialogs().messages.size(), 1);
     QCOMPARE(f.bench.dialogs().messages.first().title, QStringLiteral("Warning"));
     QVERIFY(f.messages().contains(QDir::toNativeSeparators(nowhere)));
+}
+
+void tst_frmGraphic::transfersLeaveTheFocusWhereItWas() {
+    GraphicFixture f;
+    f.bench.main().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.bench.main()));
+    f.open(noisePicture(10, 10));
+    QVERIFY(!f.child<QLineEdit>("txtGraphic")->isVisibleTo(f.window));
+    for (const char* name : {"cmdPreview", "cmdSave"}) {
+        QPushButton* button = f.child(name);
+        button->setFocus();
+        click(button);
+        QVERIFY(f.bench.engine().uploader().isBusy());
+        QVERIFY2(QApplication::focusWidget() == f.window, name);
+        for (int answer = 0; answer < 400 && f.bench.engine().uploader().isBusy(); ++answer)
+            f.bench.poll("!");
+        QVERIFY(f.idle());
+        QVERIFY2(QApplication::focusWidget() == button, name);
+    }
 }
 
 QTEST_MAIN(tst_frmGraphic)

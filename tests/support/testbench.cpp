@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTimer>
 
+QRect TestBench::desktop(0, 0, 1920, 1080);
+
 TestBench::TestBench(const QStringList& portLabels, bool builtInSimulator)
     : TestBench(std::make_shared<PortCatalog>(
                     [this] {
@@ -29,8 +31,9 @@ TestBench::TestBench(const QStringList& portLabels, bool builtInSimulator)
 TestBench::TestBench(std::shared_ptr<PortCatalog> catalog, bool builtInSimulator)
     : m_clock(std::make_shared<ManualClock>())
     , m_dialogs(std::make_shared<ScriptedDialogs>()) {
-    m_main = std::make_unique<frmMainMDI>(
-        frmMainMDI::Services{m_clock, m_dialogs, std::move(catalog), builtInSimulator});
+    m_main = std::make_unique<frmMainMDI>(frmMainMDI::Services{m_clock, m_dialogs,
+                                                               std::move(catalog), builtInSimulator,
+                                                               [area = desktop] { return area; }});
     m_main->show();
 }
 

@@ -10,6 +10,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QRect>
 #include <QStringList>
 
 #include <memory>
@@ -29,6 +30,9 @@ public:
     // The program on the given ports, such as a pseudo-terminal opened through QSerialPort.
     explicit TestBench(std::shared_ptr<PortCatalog> catalog, bool builtInSimulator = false);
     ~TestBench();
+
+    // The screen's area the program keeps its windows in, for benches made from now on.
+    static QRect desktop;
 
     frmMainMDI& main() { return *m_main; }
     BoardEngine& engine() { return m_main->engine(); }
