@@ -1,5 +1,4 @@
 #include "cli/boardrun.h"
-
 #include "board/boardconsole.h"
 #include "board/boardemulator.h"
 #include "engine/boardengine.h"
@@ -8,6 +7,7 @@
 #include "engine/linesettings.h"
 #include "engine/msserial.h"
 #include "engine/session.h"
+#include "engine/terminaltext.h"
 #include "engine/touchreport.h"
 #include "engine/uploadnotes.h"
 
@@ -51,7 +51,10 @@ BoardRun::BoardRun(QString portName, const CliSettings& settings, QList<CliStep>
     connect(&connection, &ConnectionController::failed, this, [this](const PortError& error) {
         if (m_state == State::Connecting || m_state == State::ChangingRate)
             finish(ExitCode::NoBoard,
-                   tr("cannot open the port: %1").arg(error.description.trimmed()));
+                   error.advice.isEmpty()
+                       ? tr("cannot open the port: %1").arg(error.description.trimmed())
+                       : tr("cannot open the port: %1 (the system says: %2)")
+                             .arg(error.advice, error.description.trimmed()));
     });
     connect(&connection, &ConnectionController::timedOut, this, [this] {
         const QString speed =
@@ -342,13 +345,14 @@ void BoardRun::takeTouchReports(const QString& chunk) {
             ++m_reports;
             Q_EMIT printed(QStringLiteral("%1 %2").arg(point->x).arg(point->y));
         } else {
-            Q_EMIT noted(tr("unreadable touch report \"%1\"").arg(report));
+            Q_EMIT noted(tr("unreadable touch report \"%1\"").arg(TerminalText::escaped(report)));
         }
         if (m_listening->touch.count > 0 && m_reports >= m_listening->touch.count)
             return;
     }
     if (m_touchPending.size() > TouchReportLimit) {
-        Q_EMIT noted(tr("unreadable touch report \"%1\"").arg(m_touchPending));
+        Q_EMIT noted(
+            tr("unreadable touch report \"%1\"").arg(TerminalText::escaped(m_touchPending)));
         m_touchPending.clear();
     }
 }

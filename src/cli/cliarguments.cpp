@@ -251,7 +251,20 @@ QList<CommandSpec> makeCommands() {
                      QStringLiteral("List the ports a board can be reached on."),
                      QStringLiteral("One port per line, as --port takes it: the serial ports of "
                                     "this system, then those named in LUMARET_PORTS (separated "
-                                    "like PATH), then the built-in simulator, marked as such."),
+                                    "like PATH), then the built-in simulator, marked as such. "
+                                    "A port this user may not open is marked; doctor tells why."),
+                     nullptr});
+    commands.append({QStringLiteral("doctor"),
+                     QStringLiteral("[PORT]"),
+                     0,
+                     1,
+                     {},
+                     QStringLiteral("Tell whether each port (or PORT) can be opened, and why not."),
+                     QStringLiteral("For every serial port, or the one named: the device, its "
+                                    "USB vendor, product and serial number where known, whether "
+                                    "this user may open it and who holds it; then the programs "
+                                    "known to take USB serial adapters away. The exit status is "
+                                    "0 when every port examined can be opened, 2 otherwise."),
                      nullptr});
     commands.append(
         {QStringLiteral("identify"),
@@ -905,7 +918,9 @@ CliRequest parse(const QStringList& arguments) {
                     QStringLiteral("%1 talks to no board: run it on its own").arg(spec.name));
             if (!request.settings.ports.isEmpty() || request.settings.allPorts)
                 return refuse(QStringLiteral("%1 takes no --port or --all").arg(spec.name));
-            request.action = CliRequest::Action::ListPorts;
+            request.action = spec.name == QStringLiteral("doctor") ? CliRequest::Action::Doctor
+                                                                   : CliRequest::Action::ListPorts;
+            request.text = segment.arguments.value(0);
             return request;
         }
         QString reason;

@@ -15,6 +15,7 @@
 class Clock;
 class Console;
 class PortCatalog;
+class PortSystem;
 
 // lumaret-cli as a whole: the command line checked, pictures and fonts prepared, then
 // the commands on every board at once (one engine per board, one event loop), the
@@ -27,6 +28,8 @@ public:
         std::shared_ptr<Clock> clock;
         // The ports of the system, fresh for each board (the simulator is added to it).
         std::function<std::shared_ptr<PortCatalog>()> ports;
+        // What the system says of ports and users (none: this machine's).
+        std::shared_ptr<const PortSystem> portSystem;
         static Environment system();
     };
 
@@ -54,6 +57,8 @@ Q_SIGNALS:
 
 private:
     void listPorts();
+    void examinePorts(const QString& port);
+    const PortSystem& portSystem() const;
     std::optional<QStringList> boardPorts(const CliSettings& settings);
     void startRuns(const CliRequest& request, const QStringList& ports);
     void onRunFinished(BoardRun* run);

@@ -79,10 +79,11 @@ struct CliSettings {
 
 // What a command line asks for.
 struct CliRequest {
-    enum class Action { Run, ListPorts, ShowText, Refuse };
+    enum class Action { Run, ListPorts, Doctor, ShowText, Refuse };
 
     Action action = Action::Refuse;
-    // The help or version text (ShowText), or why the line is refused (Refuse).
+    // The help or version text (ShowText), why the line is refused (Refuse), or the port
+    // to examine (Doctor; empty: every port).
     QString text;
     CliSettings settings;
     QList<CliStep> steps;
