@@ -1,6 +1,8 @@
 #include "cli/boardrun.h"
+
 #include "board/boardconsole.h"
 #include "board/boardemulator.h"
+#include "cli/uploadsources.h"
 #include "engine/boardengine.h"
 #include "engine/clock.h"
 #include "engine/connectioncontroller.h"
@@ -207,12 +209,18 @@ void BoardRun::reportWriteFailure() {
 }
 
 void BoardRun::startUpload(const CliStep& step) {
+    QString error;
+    std::optional<UploadPlan> plan = UploadSources::planFor(step, &error);
+    if (!plan) {
+        finish(ExitCode::Usage, step.command + QStringLiteral(": ") + error);
+        return;
+    }
     m_state = State::Uploading;
-    m_progress = UploadProgress{0, int(step.plan.blocks.size()), 0, step.plan.byteCount(), 0};
+    m_progress = UploadProgress{0, int(plan->blocks.size()), 0, plan->byteCount(), 0};
     m_timedOut = false;
     m_lastAnswerMs = m_engine->clock().elapsedMs();
     watchAnswer();
-    if (m_engine->uploader().start(step.plan, this) == Uploader::Start::Started)
+    if (m_engine->uploader().start(std::move(*plan), this) == Uploader::Start::Started)
         return;
     finish(ExitCode::BoardGone, tr("the board went away before %1").arg(step.command));
 }

@@ -41,14 +41,14 @@ void addSimulator(PortCatalog& catalog, BoardEmulator* board, Clock& clock) {
 
 CliProgram::Environment CliProgram::Environment::system() {
     return {std::make_shared<SystemClock>(),
-            [] { return std::shared_ptr<PortCatalog>(PortCatalog::system()); },
-            PortSystem::local()};
+            [] { return std::shared_ptr<PortCatalog>(PortCatalog::system()); }};
 }
 
 CliProgram::CliProgram(Console& console, Environment environment, QObject* parent)
     : QObject(parent)
     , m_console(console)
-    , m_environment(std::move(environment)) {}
+    , m_environment(std::move(environment))
+    , m_portSystem(PortSystem::local()) {}
 
 CliProgram::~CliProgram() = default;
 
@@ -103,13 +103,13 @@ void CliProgram::listPorts() {
         if (entry.name == SimulatorPort)
             m_console.print(tr("sim (the built-in board simulator)"));
         else
-            m_console.print(PortChecks::listed(portSystem(), entry.name));
+            m_console.print(PortChecks::listed(*m_portSystem, entry.name));
     }
     end(ExitCode::Done);
 }
 
-const PortSystem& CliProgram::portSystem() const {
-    return m_environment.portSystem ? *m_environment.portSystem : *PortSystem::local();
+void CliProgram::setPortSystem(std::shared_ptr<const PortSystem> system) {
+    m_portSystem = std::move(system);
 }
 
 void CliProgram::examinePorts(const QString& port) {
@@ -126,7 +126,7 @@ void CliProgram::examinePorts(const QString& port) {
         for (const PortEntry& entry : entries)
             devices.append(entry.name);
     }
-    const PortChecks::Report report = PortChecks::doctor(portSystem(), devices);
+    const PortChecks::Report report = PortChecks::doctor(*m_portSystem, devices);
     for (const QString& line : report.lines)
         m_console.print(line);
     end(report.allUsable ? ExitCode::Done : ExitCode::NoBoard);

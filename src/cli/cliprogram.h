@@ -28,8 +28,6 @@ public:
         std::shared_ptr<Clock> clock;
         // The ports of the system, fresh for each board (the simulator is added to it).
         std::function<std::shared_ptr<PortCatalog>()> ports;
-        // What the system says of ports and users (none: this machine's).
-        std::shared_ptr<const PortSystem> portSystem;
         static Environment system();
     };
 
@@ -42,6 +40,10 @@ public:
     // Ctrl-C: the boards finish what they cannot leave half done; a second one ends
     // the program at once.
     void interrupt();
+
+    // What the system says of ports and users, for doctor and ports (this machine's
+    // unless a test gives its own).
+    void setPortSystem(std::shared_ptr<const PortSystem> system);
 
     bool isFinished() const { return m_exitCode.has_value(); }
     int exitCode() const { return m_exitCode.value_or(ExitCode::Done); }
@@ -58,7 +60,6 @@ Q_SIGNALS:
 private:
     void listPorts();
     void examinePorts(const QString& port);
-    const PortSystem& portSystem() const;
     std::optional<QStringList> boardPorts(const CliSettings& settings);
     void startRuns(const CliRequest& request, const QStringList& ports);
     void onRunFinished(BoardRun* run);
@@ -67,6 +68,7 @@ private:
 
     Console& m_console;
     Environment m_environment;
+    std::shared_ptr<const PortSystem> m_portSystem;
     bool m_quiet = false;
     std::unique_ptr<ProgressView> m_progress;
     QList<BoardRun*> m_runs;

@@ -57,7 +57,8 @@ struct CliStep {
     PictureSource picture;
     FontSource font;
     TouchListening touch;
-    // For Preview, Save and Font: made from the picture or font before anything is sent.
+    // For Font: made from the font before anything is sent (pictures are made into
+    // their upload when their step runs).
     UploadPlan plan;
 };
 

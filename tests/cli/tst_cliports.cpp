@@ -1,11 +1,16 @@
+#include "cli/cliarguments.h"
 #include "cli/cliprogram.h"
 #include "cli/console.h"
+#include "cli/uploadsources.h"
 #include "engine/clock.h"
 #include "engine/portcatalog.h"
 #include "engine/portsystem.h"
 #include "recordinglink.h"
 
+#include <QFile>
+#include <QImage>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -39,8 +44,7 @@ struct Cli {
     explicit Cli(TestLine* line = nullptr)
         : console({[this](const QByteArray& bytes) { out += bytes; },
                    [this](const QByteArray& bytes) { err += bytes; }, false, 80})
-        , program(console, {std::make_shared<SystemClock>(),
-                            [line] {
+        , program(console, {std::make_shared<SystemClock>(), [line] {
                                 return std::make_shared<PortCatalog>(
                                     [] {
                                         return QList<PortEntry>{
@@ -52,8 +56,9 @@ struct Cli {
                                             return nullptr;
                                         return std::make_unique<RecordingLink>(*line, name);
                                     });
-                            },
-                            std::make_shared<MadeUpSystem>()}) {}
+                            }}) {
+        program.setPortSystem(std::make_shared<MadeUpSystem>());
+    }
     void start(const QString& line) {
         program.start(line.split(QLatin1Char(' '), Qt::SkipEmptyParts));
     }
@@ -79,6 +84,19 @@ bool printableLines(const QByteArray& output) {
                        [](char byte) { return byte == '\n' || (byte >= 0x20 && byte < 0x7f); });
 }
 
+// The most memory this process has held so far, in kilobytes; 0 where the system does
+// not tell.
+qint64 peakMemoryKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return 0;
+}
+
 } // namespace
 
 class tst_CliPorts : public QObject {
@@ -87,6 +105,7 @@ class tst_CliPorts : public QObject {
 private Q_SLOTS:
     void marksAndExplainsPortsThisUserCannotOpen();
     void aFloodNeverReachesTheTerminal();
+    void aChainHoldsOnePictureAtATime();
 };
 
 void tst_CliPorts::marksAndExplainsPortsThisUserCannotOpen() {
@@ -164,6 +183,44 @@ void tst_CliPorts::aFloodNeverReachesTheTerminal() {
         QVERIFY(printableLines(cli.err));
         QVERIFY(cli.out.endsWith("12 34\n12 34\n"));
     }
+}
+
+void tst_CliPorts::aChainHoldsOnePictureAtATime() {
+    if (peakMemoryKb() == 0)
+        QSKIP("this system does not tell a process's peak memory");
+    QTemporaryDir folder;
+    const QString picture = folder.filePath(QStringLiteral("noise.png"));
+    QImage noise(320, 240, QImage::Format_RGB32);
+    QRandomGenerator random(3);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, random.generate());
+    QVERIFY(noise.save(picture));
+    // A call's steps live as long as its run: what they hold stays until the end.
+    const auto preparedChain = [&picture](int previews) {
+        QStringList line{QStringLiteral("--port"), QStringLiteral("sim")};
+        for (int step = 0; step < previews; ++step)
+            line << QStringLiteral("preview") << picture << QStringLiteral("--");
+        line.removeLast();
+        CliRequest request = CliArguments::parse(line);
+        const bool prepared = !UploadSources::prepare(request.steps);
+        return prepared ? request.steps : QList<CliStep>{};
+    };
+    const QList<CliStep> three = preparedChain(3);
+    QCOMPARE(three.size(), 3);
+    const qint64 afterThree = peakMemoryKb();
+    const QList<CliStep> hundred = preparedChain(100);
+    QCOMPARE(hundred.size(), 100);
+    const qint64 afterHundred = peakMemoryKb();
+    // Every picture's upload held until the end took over 100 MB here.
+    QVERIFY2(
+        afterHundred - afterThree < 20 * 1024,
+        qPrintable(
+            QStringLiteral("%1 kB after 3, %2 kB after 100").arg(afterThree).arg(afterHundred)));
+    // Its step still makes the upload when it runs.
+    QString error;
+    const std::optional<UploadPlan> plan = UploadSources::planFor(hundred.last(), &error);
+    QVERIFY2(plan && plan->byteCount() == 76802, qPrintable(error));
 }
 
 QTEST_MAIN(tst_CliPorts)
