@@ -1,5 +1,6 @@
 #include "engine/portdoctor.h"
 #include "engine/terminaltext.h"
+#include "serial/connectionmessages.h"
 
 #include <QTest>
 
@@ -47,6 +48,7 @@ private Q_SLOTS:
     void tellsWhatIsWrongAndWhatToDo_data();
     void tellsWhatIsWrongAndWhatToDo();
     void reportsEveryCheck();
+    void theWindowsMessageKeepsTheSystemsText();
     void escapesWhatABoardSent();
 };
 
@@ -204,6 +206,16 @@ void tst_PortDoctor::reportsEveryCheck() {
     QVERIFY(programs.at(0).contains(QStringLiteral("sudo systemctl disable --now ModemManager")));
     QVERIFY(programs.at(1).contains(QStringLiteral("85-brltty.rules")));
     QVERIFY(programs.at(1).contains(QStringLiteral("sudo apt remove brltty")));
+}
+
+void tst_PortDoctor::theWindowsMessageKeepsTheSystemsText() {
+    const QString designed = QStringLiteral("Can't open the selected COM Port.\nError code: 2\n"
+                                            "Description: Permission denied");
+    QCOMPARE(ConnectionMessages::cannotOpen({2, QStringLiteral("Permission denied")}), designed);
+    const PortDiagnosis diagnosis = PortDoctor::diagnose(serialPort(), user({Me}));
+    QCOMPARE(ConnectionMessages::cannotOpen(
+                 {2, QStringLiteral("Permission denied"), diagnosis.advice()}),
+             designed + QStringLiteral("\n\n") + diagnosis.advice());
 }
 
 void tst_PortDoctor::escapesWhatABoardSent() {
