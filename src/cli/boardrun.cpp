@@ -2,12 +2,14 @@
 
 #include "board/boardconsole.h"
 #include "board/boardemulator.h"
+#include "cli/uploadsources.h"
 #include "engine/boardengine.h"
 #include "engine/clock.h"
 #include "engine/connectioncontroller.h"
 #include "engine/linesettings.h"
 #include "engine/msserial.h"
 #include "engine/session.h"
+#include "engine/terminaltext.h"
 #include "engine/touchreport.h"
 #include "engine/uploadnotes.h"
 
@@ -51,7 +53,10 @@ BoardRun::BoardRun(QString portName, const CliSettings& settings, QList<CliStep>
     connect(&connection, &ConnectionController::failed, this, [this](const PortError& error) {
         if (m_state == State::Connecting || m_state == State::ChangingRate)
             finish(ExitCode::NoBoard,
-                   tr("cannot open the port: %1").arg(error.description.trimmed()));
+                   error.advice.isEmpty()
+                       ? tr("cannot open the port: %1").arg(error.description.trimmed())
+                       : tr("cannot open the port: %1 (the system says: %2)")
+                             .arg(error.advice, error.description.trimmed()));
     });
     connect(&connection, &ConnectionController::timedOut, this, [this] {
         const QString speed =
@@ -204,12 +209,18 @@ void BoardRun::reportWriteFailure() {
 }
 
 void BoardRun::startUpload(const CliStep& step) {
+    QString error;
+    std::optional<UploadPlan> plan = UploadSources::planFor(step, &error);
+    if (!plan) {
+        finish(ExitCode::Usage, step.command + QStringLiteral(": ") + error);
+        return;
+    }
     m_state = State::Uploading;
-    m_progress = UploadProgress{0, int(step.plan.blocks.size()), 0, step.plan.byteCount(), 0};
+    m_progress = UploadProgress{0, int(plan->blocks.size()), 0, plan->byteCount(), 0};
     m_timedOut = false;
     m_lastAnswerMs = m_engine->clock().elapsedMs();
     watchAnswer();
-    if (m_engine->uploader().start(step.plan, this) == Uploader::Start::Started)
+    if (m_engine->uploader().start(std::move(*plan), this) == Uploader::Start::Started)
         return;
     finish(ExitCode::BoardGone, tr("the board went away before %1").arg(step.command));
 }
@@ -342,13 +353,14 @@ void BoardRun::takeTouchReports(const QString& chunk) {
             ++m_reports;
             Q_EMIT printed(QStringLiteral("%1 %2").arg(point->x).arg(point->y));
         } else {
-            Q_EMIT noted(tr("unreadable touch report \"%1\"").arg(report));
+            Q_EMIT noted(tr("unreadable touch report \"%1\"").arg(TerminalText::escaped(report)));
         }
         if (m_listening->touch.count > 0 && m_reports >= m_listening->touch.count)
             return;
     }
     if (m_touchPending.size() > TouchReportLimit) {
-        Q_EMIT noted(tr("unreadable touch report \"%1\"").arg(m_touchPending));
+        Q_EMIT noted(
+            tr("unreadable touch report \"%1\"").arg(TerminalText::escaped(m_touchPending)));
         m_touchPending.clear();
     }
 }

@@ -319,8 +319,15 @@ QList<CommandSpec> makeCommands() {
     add(u"ports"_s, QString(), 0, 0, u"List the ports a board can be reached on."_s,
         u"One port per line, as --port takes it: the serial ports of this system, then those "
         "named in LUMARET_PORTS (separated like PATH), then the built-in simulator, marked as "
-        "such."_s,
+        "such. A port this user may not open is marked; doctor tells why."_s,
         nullptr, {}, {}, CliRequest::Action::ListPorts);
+    add(u"doctor"_s, u"[PORT]"_s, 0, 1,
+        u"Tell whether each port (or PORT) can be opened, and why not."_s,
+        u"For every serial port, or the one named: the device, its USB vendor, product and "
+        "serial number where known, whether this user may open it and who holds it; then the "
+        "programs known to take USB serial adapters away. The exit status is 0 when every port "
+        "examined can be opened, 2 otherwise."_s,
+        nullptr, {}, {}, CliRequest::Action::Doctor);
     add(u"identify"_s, QString(), 0, 0, u"Print the board's answer to the identification."_s,
         u"Opens the port, sends the identification and prints what the board answered. The "
         "exit status is 0 when the answer held \"100\" within 1.5 s, 2 otherwise."_s,
@@ -738,6 +745,7 @@ CliRequest run(const QList<Segment>& segments, const CommonValues& given) {
             if (!request.settings.ports.isEmpty() || request.settings.allPorts)
                 return refuse(u"%1 takes no --port or --all"_s.arg(spec.name));
             request.action = spec.action;
+            request.text = segment.arguments.value(0);
         }
         QString reason;
         if (const std::optional<QString> wrong = checked(spec.arguments, segment.arguments))

@@ -4,12 +4,15 @@
 #include "board/simulatorlink.h"
 #include "cli/cliarguments.h"
 #include "cli/console.h"
+#include "cli/portchecks.h"
 #include "cli/uploadsources.h"
 #include "engine/boardengine.h"
 #include "engine/clock.h"
 #include "engine/conversation.h"
 #include "engine/msserial.h"
 #include "engine/portcatalog.h"
+#include "engine/portsystem.h"
+#include "engine/terminaltext.h"
 #include "engine/tracetext.h"
 
 #include <QLocale>
@@ -44,7 +47,8 @@ CliProgram::Environment CliProgram::Environment::system() {
 CliProgram::CliProgram(Console& console, Environment environment, QObject* parent)
     : QObject(parent)
     , m_console(console)
-    , m_environment(std::move(environment)) {}
+    , m_environment(std::move(environment))
+    , m_portSystem(PortSystem::local()) {}
 
 CliProgram::~CliProgram() = default;
 
@@ -73,6 +77,9 @@ void CliProgram::start(const QStringList& arguments) {
     case CliRequest::Action::ListPorts:
         listPorts();
         return;
+    case CliRequest::Action::Doctor:
+        examinePorts(request.text);
+        return;
     case CliRequest::Action::Run:
         break;
     }
@@ -96,9 +103,33 @@ void CliProgram::listPorts() {
         if (entry.name == SimulatorPort)
             m_console.print(tr("sim (the built-in board simulator)"));
         else
-            m_console.print(entry.name);
+            m_console.print(PortChecks::listed(*m_portSystem, entry.name));
     }
     end(ExitCode::Done);
+}
+
+void CliProgram::setPortSystem(std::shared_ptr<const PortSystem> system) {
+    m_portSystem = std::move(system);
+}
+
+void CliProgram::examinePorts(const QString& port) {
+    if (CliSettings::isSimulatorName(port)) {
+        m_console.print(tr("sim is the built-in board simulator: it needs no port."));
+        end(ExitCode::Done);
+        return;
+    }
+    QStringList devices;
+    if (!port.isEmpty()) {
+        devices.append(resolvePort(port, *m_environment.ports()));
+    } else {
+        const QList<PortEntry> entries = m_environment.ports()->ports();
+        for (const PortEntry& entry : entries)
+            devices.append(entry.name);
+    }
+    const PortChecks::Report report = PortChecks::doctor(*m_portSystem, devices);
+    for (const QString& line : report.lines)
+        m_console.print(line);
+    end(report.allUsable ? ExitCode::Done : ExitCode::NoBoard);
 }
 
 std::optional<QStringList> CliProgram::boardPorts(const CliSettings& settings) {
@@ -141,8 +172,9 @@ void CliProgram::startRuns(const CliRequest& request, const QStringList& ports) 
         auto* run = new BoardRun(port, request.settings, request.steps, std::move(engine),
                                  std::move(simulator), this);
         const QString prefix = several ? port + QStringLiteral(": ") : QString();
-        connect(run, &BoardRun::printed, this,
-                [this, prefix](const QString& line) { m_console.print(prefix + line); });
+        connect(run, &BoardRun::printed, this, [this, prefix](const QString& line) {
+            m_console.print(prefix + TerminalText::escaped(line));
+        });
         connect(run, &BoardRun::noted, this, [this, prefix](const QString& line) {
             if (!m_quiet)
                 m_console.error(prefix + line);
@@ -159,7 +191,7 @@ void CliProgram::startRuns(const CliRequest& request, const QStringList& ports) 
         if (request.settings.trace)
             connect(&run->engine().conversation(), &Conversation::recorded, this,
                     [this, prefix](const ConversationEvent& event) {
-                        m_console.error(prefix + TraceText::line(event));
+                        m_console.error(prefix + TerminalText::escaped(TraceText::line(event)));
                     });
         connect(run, &BoardRun::finished, this, [this, run] { onRunFinished(run); });
         m_runs.append(run);

@@ -15,6 +15,7 @@
 class Clock;
 class Console;
 class PortCatalog;
+class PortSystem;
 
 // lumaret-cli as a whole: the command line checked, pictures and fonts prepared, then
 // the commands on every board at once (one engine per board, one event loop), the
@@ -40,6 +41,10 @@ public:
     // the program at once.
     void interrupt();
 
+    // What the system says of ports and users, for doctor and ports (this machine's
+    // unless a test gives its own).
+    void setPortSystem(std::shared_ptr<const PortSystem> system);
+
     bool isFinished() const { return m_exitCode.has_value(); }
     int exitCode() const { return m_exitCode.value_or(ExitCode::Done); }
     const QList<BoardRun*>& runs() const { return m_runs; }
@@ -54,6 +59,7 @@ Q_SIGNALS:
 
 private:
     void listPorts();
+    void examinePorts(const QString& port);
     std::optional<QStringList> boardPorts(const CliSettings& settings);
     void startRuns(const CliRequest& request, const QStringList& ports);
     void onRunFinished(BoardRun* run);
@@ -62,6 +68,7 @@ private:
 
     Console& m_console;
     Environment m_environment;
+    std::shared_ptr<const PortSystem> m_portSystem;
     bool m_quiet = false;
     std::unique_ptr<ProgressView> m_progress;
     QList<BoardRun*> m_runs;

@@ -57,7 +57,8 @@ struct CliStep {
     PictureSource picture;
     FontSource font;
     TouchListening touch;
-    // For Preview, Save and Font: made from the picture or font before anything is sent.
+    // For Font: made from the font before anything is sent (pictures are made into
+    // their upload when their step runs).
     UploadPlan plan;
 };
 
@@ -79,10 +80,11 @@ struct CliSettings {
 
 // What a command line asks for.
 struct CliRequest {
-    enum class Action { Run, ListPorts, ShowText, Refuse };
+    enum class Action { Run, ListPorts, Doctor, ShowText, Refuse };
 
     Action action = Action::Refuse;
-    // The help or version text (ShowText), or why the line is refused (Refuse).
+    // The help or version text (ShowText), why the line is refused (Refuse), or the port
+    // to examine (Doctor; empty: every port).
     QString text;
     CliSettings settings;
     QList<CliStep> steps;

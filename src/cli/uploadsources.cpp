@@ -84,17 +84,25 @@ std::optional<QString> prepare(QList<CliStep>& steps) {
         }
         if (step.kind != CliStep::Kind::Preview && step.kind != CliStep::Kind::Save)
             continue;
+        // Read once to be sure of it, and let go: the step reads it again when it runs.
         QString error;
-        const std::optional<QByteArray> pixels = picturePixels(step.picture, &error);
-        if (!pixels)
+        if (!planFor(step, &error))
             return step.command + QStringLiteral(": ") + error;
-        // A stopped upload finishes the board's picture in the background colour.
-        const quint8 filler = ColorValue::reduce(step.picture.options.background.rgb());
-        step.plan = step.kind == CliStep::Kind::Preview
-                        ? UploadPlans::preview(*pixels, filler)
-                        : UploadPlans::savePicture(step.slot, *pixels, filler);
     }
     return std::nullopt;
+}
+
+std::optional<UploadPlan> planFor(const CliStep& step, QString* error) {
+    if (step.kind != CliStep::Kind::Preview && step.kind != CliStep::Kind::Save)
+        return step.plan;
+    const std::optional<QByteArray> pixels = picturePixels(step.picture, error);
+    if (!pixels)
+        return std::nullopt;
+    // A stopped upload finishes the board's picture in the background colour.
+    const quint8 filler = ColorValue::reduce(step.picture.options.background.rgb());
+    return step.kind == CliStep::Kind::Preview
+               ? UploadPlans::preview(*pixels, filler)
+               : UploadPlans::savePicture(step.slot, *pixels, filler);
 }
 
 } // namespace UploadSources

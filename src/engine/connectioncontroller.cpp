@@ -4,6 +4,7 @@
 #include "engine/commands.h"
 #include "engine/linesettings.h"
 #include "engine/msserial.h"
+#include "engine/portsystem.h"
 #include "engine/session.h"
 
 #include <QTimer>
@@ -59,7 +60,9 @@ bool ConnectionController::connectTo(const QString& portName, const QString& set
     if (!m_port.portOpen()) {
         m_port.setSettings(settings);
         if (!m_port.open()) {
-            Q_EMIT failed(m_port.lastError());
+            PortError error = m_port.lastError();
+            error.advice = PortSystem::local()->openFailureAdvice(portName);
+            Q_EMIT failed(error);
             return false;
         }
     }

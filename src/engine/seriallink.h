@@ -8,8 +8,16 @@
 
 // What went wrong on a port: the serial port error number and its text.
 struct PortError {
+    PortError() = default;
+    PortError(int errorCode, QString text, QString whatToDo = {})
+        : code(errorCode)
+        , description(std::move(text))
+        , advice(std::move(whatToDo)) {}
+
     int code = 0;
     QString description;
+    // What it means and what to do, where the port doctor can tell; else empty.
+    QString advice;
 };
 Q_DECLARE_METATYPE(PortError)
 

@@ -28,10 +28,12 @@ struct LoadedPicture {
     bool servesEveryFit = true;
 };
 
-// The most memory a decoded picture may take; a larger one is refused before decoding.
+// The most memory a decoded picture may take; a larger one is refused from its header,
+// before decoding, whatever the fit.
 inline constexpr qint64 PictureMemoryLimit = qint64(256) * 1024 * 1024;
 
-// Reads a picture file as the fit needs it. JPEG photos that a scaling fit would shrink
+// Reads a picture file as the fit needs it. A JPEG, PNG, GIF or BMP file cut short is
+// refused ("the picture data ends early") rather than shown with a part made up. JPEG photos that a scaling fit would shrink
 // anyway decode at a reduced size (a half, a quarter or an eighth), still at least as
 // large as the part that shows on the screen.
 LoadedPicture loadPicture(const QString& path, PictureFit fit);

@@ -24,9 +24,12 @@ QString criticalTitle() {
 }
 
 QString cannotOpen(const PortError& error) {
-    return tr("Can't open the selected COM Port.") + QLatin1Char('\n') + tr("Error code: ") +
-           QString::number(error.code) + QLatin1Char('\n') + tr("Description: ") +
-           error.description;
+    QString text = tr("Can't open the selected COM Port.") + QLatin1Char('\n') +
+                   tr("Error code: ") + QString::number(error.code) + QLatin1Char('\n') +
+                   tr("Description: ") + error.description;
+    if (!error.advice.isEmpty())
+        text += QStringLiteral("\n\n") + error.advice;
+    return text;
 }
 
 QString deviceName(const QString& portName) {

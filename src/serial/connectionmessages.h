@@ -11,7 +11,8 @@ namespace ConnectionMessages {
 QString notFoundTitle();
 QString notFoundText();
 
-// The port could not be opened or written: "Critical Error".
+// The port could not be opened or written: "Critical Error", with what the port doctor
+// makes of it below.
 QString criticalTitle();
 QString cannotOpen(const PortError& error);
 

@@ -41,54 +41,54 @@ frmSettings::frmSettings(Workbench& workbench, QWidget* parent)
     , m_workbench(workbench) {
     setWindowTitle(tr("Settings "));
 
-    Connect = named(new QGroupBox(tr("Settings"), this), "Connect");
-    Label1 = named(new QLabel(tr("COM Port"), Connect), "Label1");
-    cbo_mostraporta = named(new QComboBox(Connect), "cbo_mostraporta");
-    cbo_mostraporta->setMinimumContentsLength(12);
-    Label2 = named(new QLabel(tr("Baud Rate"), Connect), "Label2");
-    cboBR = named(new QComboBox(Connect), "cboBR");
-    cboBR->addItems(speedItems());
-    cmd_conecta = named(new QPushButton(tr("Connect"), Connect), "cmd_conecta");
-    Label1->setBuddy(cbo_mostraporta);
-    Label2->setBuddy(cboBR);
+    m_connectGroup = named(new QGroupBox(tr("Settings"), this), "Connect");
+    m_portLabel = named(new QLabel(tr("COM Port"), m_connectGroup), "Label1");
+    m_portList = named(new QComboBox(m_connectGroup), "cbo_mostraporta");
+    m_portList->setMinimumContentsLength(12);
+    m_speedLabel = named(new QLabel(tr("Baud Rate"), m_connectGroup), "Label2");
+    m_speedList = named(new QComboBox(m_connectGroup), "cboBR");
+    m_speedList->addItems(speedItems());
+    m_connectButton = named(new QPushButton(tr("Connect"), m_connectGroup), "cmd_conecta");
+    m_portLabel->setBuddy(m_portList);
+    m_speedLabel->setBuddy(m_speedList);
 
-    auto* connectLayout = new QGridLayout(Connect);
-    connectLayout->addWidget(Label1, 0, 0);
-    connectLayout->addWidget(cbo_mostraporta, 0, 1);
-    connectLayout->addWidget(Label2, 1, 0);
-    connectLayout->addWidget(cboBR, 1, 1);
-    connectLayout->addWidget(cmd_conecta, 2, 1, Qt::AlignRight);
+    auto* connectLayout = new QGridLayout(m_connectGroup);
+    connectLayout->addWidget(m_portLabel, 0, 0);
+    connectLayout->addWidget(m_portList, 0, 1);
+    connectLayout->addWidget(m_speedLabel, 1, 0);
+    connectLayout->addWidget(m_speedList, 1, 1);
+    connectLayout->addWidget(m_connectButton, 2, 1, Qt::AlignRight);
 
-    Frame10 = named(new QGroupBox(tr("Change Baud Rate"), this), "Frame10");
-    cmbBoudRate = named(new QComboBox(Frame10), "cmbBoudRate");
-    cmbBoudRate->setEditable(true);
-    cmbBoudRate->setInsertPolicy(QComboBox::NoInsert);
-    cmbBoudRate->addItems(speedItems());
-    cmbBoudRate->setEditText(QStringLiteral("Combo1"));
-    cmdBaudRate = named(new QPushButton(tr("OK"), Frame10), "cmdBaudRate");
-    auto* rateLayout = new QHBoxLayout(Frame10);
-    rateLayout->addWidget(cmbBoudRate, 1);
-    rateLayout->addWidget(cmdBaudRate);
+    m_boardRateGroup = named(new QGroupBox(tr("Change Baud Rate"), this), "Frame10");
+    m_boardRateList = named(new QComboBox(m_boardRateGroup), "cmbBoudRate");
+    m_boardRateList->setEditable(true);
+    m_boardRateList->setInsertPolicy(QComboBox::NoInsert);
+    m_boardRateList->addItems(speedItems());
+    m_boardRateList->setEditText(QStringLiteral("Combo1"));
+    m_boardRateButton = named(new QPushButton(tr("OK"), m_boardRateGroup), "cmdBaudRate");
+    auto* rateLayout = new QHBoxLayout(m_boardRateGroup);
+    rateLayout->addWidget(m_boardRateList, 1);
+    rateLayout->addWidget(m_boardRateButton);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Connect);
-    layout->addWidget(Frame10);
+    layout->addWidget(m_connectGroup);
+    layout->addWidget(m_boardRateGroup);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    tmrPorts = named(new QTimer(this), "tmrPorts");
-    tmrPorts->setInterval(PortCheckMs);
-    connect(tmrPorts, &QTimer::timeout, this, &frmSettings::tmrPorts_Timer);
-    tmrPorts->start();
+    m_portCheck = named(new QTimer(this), "tmrPorts");
+    m_portCheck->setInterval(PortCheckMs);
+    connect(m_portCheck, &QTimer::timeout, this, &frmSettings::onPortCheck);
+    m_portCheck->start();
 
-    connect(cmd_conecta, &QPushButton::clicked, this, &frmSettings::cmd_conecta_Click);
-    connect(cmdBaudRate, &QPushButton::clicked, this, &frmSettings::cmdBaudRate_Click);
+    connect(m_connectButton, &QPushButton::clicked, this, &frmSettings::onConnectClicked);
+    connect(m_boardRateButton, &QPushButton::clicked, this, &frmSettings::onBoardRateClicked);
 
     ConnectionController& connection = workbench.engine().connection();
     connect(&connection, &ConnectionController::stateChanged, this,
             &frmSettings::showConnectionState);
     connect(&connection, &ConnectionController::failed, this, [this] { setListsEnabled(true); });
     connect(&connection, &ConnectionController::rateChangeStarted, this,
-            [this](int rateIndex) { cboBR->setCurrentIndex(rateIndex); });
+            [this](int rateIndex) { m_speedList->setCurrentIndex(rateIndex); });
     connect(&connection, &ConnectionController::rateChangeFinished, this, [this] {
         m_connectLocked = false;
         // The reconnect at the new speed is still probing: the focus goes to the button
@@ -97,63 +97,62 @@ frmSettings::frmSettings(Workbench& workbench, QWidget* parent)
         updateConnectButton();
     });
 
-    Form_Load();
+    loadFreshState();
 }
 
-void frmSettings::Form_Load() {
+void frmSettings::loadFreshState() {
     // Filled afresh, the list has its first port chosen.
-    cbo_mostraporta->clear();
+    m_portList->clear();
     BoardEngine& engine = m_workbench.engine();
     followPorts(engine.ports().ports());
     // Looking for ports gives the shared drawing colour and touch mode their start values.
     engine.session().setSelectedColor(255);
     engine.session().setTouchMode(Session::TouchMode::Off);
-    cboBR->setCurrentIndex(6);
-    cmbBoudRate->setCurrentIndex(6);
+    m_speedList->setCurrentIndex(6);
+    m_boardRateList->setCurrentIndex(6);
     m_connectLocked = engine.connection().statusText().contains(QLatin1String("Connected:"));
     showConnectionState(engine.connection().state());
 }
 
-void frmSettings::tmrPorts_Timer() {
+void frmSettings::onPortCheck() {
     // A list the user has open is left alone: its entries would move under the mouse.
     // While a connection holds the list, it keeps showing the connected port.
-    if (cbo_mostraporta->view()->isVisible() || !cbo_mostraporta->isEnabled())
+    if (m_portList->view()->isVisible() || !m_portList->isEnabled())
         return;
     followPorts(m_workbench.engine().ports().ports());
 }
 
 void frmSettings::followPorts(const QList<PortEntry>& ports) {
-    const QString selected = cbo_mostraporta->currentData().toString();
+    const QString selected = m_portList->currentData().toString();
     const auto entryAt = [this](int index) {
-        return PortEntry{cbo_mostraporta->itemText(index),
-                         cbo_mostraporta->itemData(index).toString()};
+        return PortEntry{m_portList->itemText(index), m_portList->itemData(index).toString()};
     };
-    for (int index = cbo_mostraporta->count() - 1; index >= 0; --index) {
+    for (int index = m_portList->count() - 1; index >= 0; --index) {
         if (!ports.contains(entryAt(index)))
-            cbo_mostraporta->removeItem(index);
+            m_portList->removeItem(index);
     }
     for (int index = 0; index < ports.size(); ++index) {
-        if (index >= cbo_mostraporta->count() || !(entryAt(index) == ports.at(index)))
-            cbo_mostraporta->insertItem(index, ports.at(index).label, ports.at(index).name);
+        if (index >= m_portList->count() || !(entryAt(index) == ports.at(index)))
+            m_portList->insertItem(index, ports.at(index).label, ports.at(index).name);
     }
     // Only when the order changed are there entries left over at the end.
-    while (cbo_mostraporta->count() > ports.size())
-        cbo_mostraporta->removeItem(cbo_mostraporta->count() - 1);
+    while (m_portList->count() > ports.size())
+        m_portList->removeItem(m_portList->count() - 1);
 
     // The chosen port while it is there, otherwise the first.
-    const int kept = selected.isEmpty() ? -1 : cbo_mostraporta->findData(selected);
-    cbo_mostraporta->setCurrentIndex(kept >= 0 || ports.isEmpty() ? kept : 0);
+    const int kept = selected.isEmpty() ? -1 : m_portList->findData(selected);
+    m_portList->setCurrentIndex(kept >= 0 || ports.isEmpty() ? kept : 0);
 }
 
-void frmSettings::cmd_conecta_Click() {
+void frmSettings::onConnectClicked() {
     setListsEnabled(false);
     BoardEngine& engine = m_workbench.engine();
-    if (cmd_conecta->text() == DisconnectCaption) {
+    if (m_connectButton->text() == DisconnectCaption) {
         // An upload still running first finishes the board's command.
         engine.disconnect();
         return;
     }
-    if (cbo_mostraporta->currentIndex() < 0) {
+    if (m_portList->currentIndex() < 0) {
         setListsEnabled(true);
         m_workbench.dialogs().message(
             this, tr("Warning"),
@@ -162,15 +161,16 @@ void frmSettings::cmd_conecta_Click() {
             UserDialogs::Icon::Warning);
         return;
     }
-    engine.connection().connectTo(cbo_mostraporta->currentData().toString(), appliedBaudRate());
+    engine.connection().connectTo(m_portList->currentData().toString(), appliedBaudRate());
 }
 
-void frmSettings::cmdBaudRate_Click() {
+void frmSettings::onBoardRateClicked() {
     BoardEngine& engine = m_workbench.engine();
     // Nothing while the port is closed; held back while an upload owns the line.
     if (!engine.readyForCommand())
         return;
-    const int rateIndex = cmbBoudRate->findText(cmbBoudRate->currentText(), Qt::MatchExactly);
+    const int rateIndex =
+        m_boardRateList->findText(m_boardRateList->currentText(), Qt::MatchExactly);
     if (rateIndex < 0) {
         m_workbench.dialogs().message(this, tr("Warning"),
                                       tr("Choose a baud rate from the list: %1.")
@@ -186,33 +186,33 @@ void frmSettings::cmdBaudRate_Click() {
 }
 
 QString frmSettings::appliedBaudRate() const {
-    const QString settings = LineSettings::forIndex(cboBR->currentIndex());
+    const QString settings = LineSettings::forIndex(m_speedList->currentIndex());
     return settings.isEmpty() ? m_workbench.engine().port().settings() : settings;
 }
 
 void frmSettings::setListsEnabled(bool enabled) {
-    cbo_mostraporta->setEnabled(enabled);
-    cboBR->setEnabled(enabled);
+    m_portList->setEnabled(enabled);
+    m_speedList->setEnabled(enabled);
 }
 
 void frmSettings::showConnectionState(ConnectionController::State state) {
     using State = ConnectionController::State;
     if (state == State::Idle)
         m_connectLocked = false;
-    cmd_conecta->setText(state == State::Connected ? DisconnectCaption : tr("Connect"));
-    const bool heldByConnection = !cbo_mostraporta->isEnabled();
+    m_connectButton->setText(state == State::Connected ? DisconnectCaption : tr("Connect"));
+    const bool heldByConnection = !m_portList->isEnabled();
     setListsEnabled(state == State::Idle);
     // Free again, the list catches up at once with what changed while it was held.
     if (state == State::Idle && heldByConnection)
-        tmrPorts_Timer();
+        onPortCheck();
     updateConnectButton();
 }
 
 void frmSettings::updateConnectButton() {
     using State = ConnectionController::State;
     const State state = m_workbench.engine().connection().state();
-    cmd_conecta->setEnabled(!m_connectLocked && state != State::Probing &&
-                            state != State::ChangingRate);
-    if (cmd_conecta->isEnabled() && std::exchange(m_focusConnectWhenEnabled, false))
-        cmd_conecta->setFocus();
+    m_connectButton->setEnabled(!m_connectLocked && state != State::Probing &&
+                                state != State::ChangingRate);
+    if (m_connectButton->isEnabled() && std::exchange(m_focusConnectWhenEnabled, false))
+        m_connectButton->setFocus();
 }

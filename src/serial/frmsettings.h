@@ -21,18 +21,25 @@ class frmSettings : public QWidget {
 public:
     explicit frmSettings(Workbench& workbench, QWidget* parent = nullptr);
 
-    void cmd_conecta_Click();
-    void cmdBaudRate_Click();
+private Q_SLOTS:
+    // Connect (or Disconnect) was clicked: opens the selected port and identifies the
+    // board, or ends the connection.
+    void onConnectClicked();
+    // OK under "Change Baud Rate": the board switches to the chosen speed.
+    void onBoardRateClicked();
+    // Once a second: the port list follows the system's ports.
+    void onPortCheck();
+    void showConnectionState(ConnectionController::State state);
 
 private:
-    void Form_Load();
-    void tmrPorts_Timer();
+    // Each opening starts from the same state: the ports listed afresh, the shared
+    // drawing colour and touch mode at their start values, 115200 bit/s chosen.
+    void loadFreshState();
     // Brings the list to these ports, keeping the selected one while it is among them.
     void followPorts(const QList<PortEntry>& ports);
     // The line settings for the selected speed, or the port's own when none is selected.
     QString appliedBaudRate() const;
     void setListsEnabled(bool enabled);
-    void showConnectionState(ConnectionController::State state);
     void updateConnectButton();
 
     Workbench& m_workbench;
@@ -40,14 +47,14 @@ private:
     bool m_connectLocked = false;
     bool m_focusConnectWhenEnabled = false;
 
-    QGroupBox* Connect;
-    QLabel* Label1;
-    QComboBox* cbo_mostraporta;
-    QLabel* Label2;
-    QComboBox* cboBR;
-    QPushButton* cmd_conecta;
-    QGroupBox* Frame10;
-    QComboBox* cmbBoudRate;
-    QPushButton* cmdBaudRate;
-    QTimer* tmrPorts;
+    QGroupBox* m_connectGroup;
+    QLabel* m_portLabel;
+    QComboBox* m_portList;
+    QLabel* m_speedLabel;
+    QComboBox* m_speedList;
+    QPushButton* m_connectButton;
+    QGroupBox* m_boardRateGroup;
+    QComboBox* m_boardRateList;
+    QPushButton* m_boardRateButton;
+    QTimer* m_portCheck;
 };

@@ -1,8 +1,8 @@
 #include "utilities/firmwareupdate.h"
 
+#include "buildinfo.h"
 #include "engine/boardengine.h"
 #include "engine/clock.h"
-#include "buildinfo.h"
 #include "engine/connectioncontroller.h"
 #include "engine/msserial.h"
 #include "utilities/updatercommand.h"
@@ -99,11 +99,18 @@ bool FirmwareUpdate::placeWorkingCopy() {
                          .arg(native(m_chosenPath)));
         return false;
     }
-    QFile existing(m_workingCopy);
+    // The copy is removed after the update: a file of that name that this update did not
+    // make is someone's, and is neither replaced nor removed.
+    if (QFileInfo(m_workingCopy).exists() || QFileInfo(m_workingCopy).isSymLink()) {
+        showCritical(tr("A file named %1 already lies next to the firmware updater, and this "
+                        "program did not make it: it is left as it is. Rename the firmware file "
+                        "and try again.")
+                         .arg(native(m_workingCopy)));
+        return false;
+    }
     QFile source(m_chosenPath);
-    if ((existing.exists() && !existing.remove()) || !source.copy(m_workingCopy)) {
-        const QString reason = existing.error() != QFileDevice::NoError ? existing.errorString()
-                                                                        : source.errorString();
+    if (!source.copy(m_workingCopy)) {
+        const QString reason = source.errorString();
         showCritical(tr("The firmware file could not be copied next to the program.") +
                      QLatin1Char('\n') + tr("From: ") + native(m_chosenPath) + QLatin1Char('\n') +
                      tr("To: ") + native(m_workingCopy) + QLatin1Char('\n') + tr("Reason: ") +

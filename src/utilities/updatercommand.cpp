@@ -23,7 +23,10 @@ QString folderWithSeparator(const QString& folder, QChar separator) {
 }
 
 QStringList arguments(const QString& fileName) {
-    return {fileName, QStringLiteral("-COM1"), QStringLiteral("-115200")};
+    // A name that begins like an option is given by its path in the working folder.
+    const QString file =
+        fileName.startsWith(QLatin1Char('-')) ? QStringLiteral("./") + fileName : fileName;
+    return {file, QStringLiteral("-COM1"), QStringLiteral("-115200")};
 }
 
 QString commandLine(const QString& folder, const QString& fileName, const QString& updaterName) {

@@ -16,7 +16,8 @@ QString name();
 QString FileNameOfPath(const QString& path);
 // The folder with one separator at its end: C:\Tools gives C:\Tools\, C:\ stays C:\.
 QString folderWithSeparator(const QString& folder, QChar separator);
-// The updater's arguments: the file name, "-COM1", "-115200".
+// The updater's arguments: the file name, "-COM1", "-115200". A name that begins with
+// "-" is passed as "./-name.zep", so that it cannot be read as an option.
 QStringList arguments(const QString& fileName);
 // The whole command as text, for messages: C:\Tools\update.exe board.zep -COM1 -115200.
 QString commandLine(const QString& folder, const QString& fileName,

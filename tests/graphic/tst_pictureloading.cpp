@@ -1,11 +1,13 @@
 #include "graphic/pictureloading.h"
 #include "picturefiles.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 namespace {
 
@@ -34,6 +36,35 @@ public:
     QTemporaryDir folder;
 };
 
+QByteArray encoded(const QImage& picture, const char* format) {
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, format);
+    return data;
+}
+
+// The file as it is, but its header declares another size: 16 bits each in JPEG (big
+// endian) and GIF (screen and first image), 32 in BMP.
+QByteArray declaring(QByteArray data, const char* format, quint32 width, quint32 height) {
+    auto* bytes = reinterpret_cast<uchar*>(data.data());
+    if (qstrcmp(format, "jpeg") == 0) {
+        const qsizetype frame = data.indexOf("\xFF\xC0");
+        qToBigEndian(quint16(height), bytes + frame + 5);
+        qToBigEndian(quint16(width), bytes + frame + 7);
+    } else if (qstrcmp(format, "gif") == 0) {
+        const qsizetype image = data.indexOf('\x2C', 13);
+        for (const qsizetype at : {qsizetype(6), image + 5}) {
+            qToLittleEndian(quint16(width), bytes + at);
+            qToLittleEndian(quint16(height), bytes + at + 2);
+        }
+    } else {
+        qToLittleEndian(width, bytes + 18);
+        qToLittleEndian(height, bytes + 22);
+    }
+    return data;
+}
+
 } // namespace
 
 class tst_PictureLoading : public QObject {
@@ -44,6 +75,7 @@ private Q_SLOTS:
     void largeJpegsDecodeSmallerForTheScalingFits();
     void framesAndTransparency();
     void badFilesAreRefusedWithAReason();
+    void everyFormatIsGuardedAlike();
     void jpegCompleteness();
 };
 
@@ -160,6 +192,51 @@ void tst_PictureLoading::badFilesAreRefusedWithAReason() {
     QCOMPARE(
         loadPicture(files.folder.filePath(QStringLiteral("missing.png")), PictureFit::AsIs).outcome,
         LoadedPicture::Outcome::Unreadable);
+}
+
+void tst_PictureLoading::everyFormatIsGuardedAlike() {
+    Files files;
+    const QImage noise = noisePicture(120, 90);
+    const QByteArray png = encoded(noise, "png");
+    const QByteArray bmp = encoded(noise, "bmp");
+    const QByteArray gif = twoFrameGif();
+    const struct {
+        const char* name;
+        QByteArray data;
+        LoadedPicture::Outcome outcome;
+        const char* said;
+    } cases[] = {
+        {"huge.jpg", declaring(jpegData(noise), "jpeg", 65500, 65500),
+         LoadedPicture::Outcome::TooLarge, "is a picture of 65500 x 65500 pixels: too large"},
+        {"huge.gif", declaring(gif, "gif", 65500, 65500), LoadedPicture::Outcome::TooLarge,
+         "is a picture of 65500 x 65500 pixels: too large"},
+        {"huge.bmp", declaring(bmp, "bmp", 30000, 30000), LoadedPicture::Outcome::TooLarge,
+         "is a picture of 30000 x 30000 pixels: too large"},
+        {"cut.png", png.left(png.size() / 2), LoadedPicture::Outcome::Unreadable,
+         "the picture data ends early"},
+        {"cut.bmp", bmp.left(bmp.size() / 2), LoadedPicture::Outcome::Unreadable,
+         "the picture data ends early"},
+        {"cut-frame.gif", gif.left(30), LoadedPicture::Outcome::Unreadable,
+         "the picture data ends early"},
+        {"no-trailer.gif", gif.chopped(1), LoadedPicture::Outcome::Unreadable,
+         "the picture data ends early"},
+    };
+    for (const auto& bad : cases) {
+        const QString path = files.write(QLatin1String(bad.name), bad.data);
+        for (const PictureFit fit :
+             {PictureFit::AsIs, PictureFit::Fit, PictureFit::Fill, PictureFit::Stretch}) {
+            const LoadedPicture loaded = loadPicture(path, fit);
+            QVERIFY2(loaded.outcome == bad.outcome && loaded.image.isNull(), qPrintable(loaded.error));
+            QVERIFY2(loaded.error.contains(QDir::toNativeSeparators(path)) &&
+                         loaded.error.contains(QLatin1String(bad.said)),
+                     qPrintable(loaded.error));
+        }
+    }
+    // Whole files of each format still load.
+    for (const auto& [name, data] :
+         {std::pair{"whole.png", png}, std::pair{"whole.bmp", bmp}, std::pair{"whole.gif", gif}})
+        QCOMPARE(loadPicture(files.write(QLatin1String(name), data), PictureFit::Fit).outcome,
+                 LoadedPicture::Outcome::Loaded);
 }
 
 void tst_PictureLoading::jpegCompleteness() {

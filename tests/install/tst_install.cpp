@@ -46,6 +46,8 @@ QStringList expectedFiles() {
               << Manuals + program + QStringLiteral(".1.gz");
     for (int size : IconSizes)
         files << iconPicture(size);
+    files << Data + QStringLiteral("/doc/lumaret/copyright")
+          << Data + QStringLiteral("/doc/lumaret/changelog.gz");
     files.sort();
     return files;
 }
@@ -140,9 +142,9 @@ QString sectionOf(const QString& page, const QString& heading) {
 // The texts of the desktop metadata's leaf elements by name, in order; a release
 // gives its version.
 QMap<QString, QStringList> metainfoElements(const QByteArray& xml) {
-    static const QStringList leaves{QStringLiteral("id"), QStringLiteral("launchable"),
+    static const QStringList leaves{QStringLiteral("id"),     QStringLiteral("launchable"),
                                     QStringLiteral("binary"), QStringLiteral("url"),
-                                    QStringLiteral("image")};
+                                    QStringLiteral("image"),  QStringLiteral("project_license")};
     QMap<QString, QStringList> elements;
     QXmlStreamReader reader(xml);
     while (!reader.atEnd()) {
@@ -278,6 +280,8 @@ void tst_Install::desktopFilesPassTheirValidators() {
     QCOMPARE(metainfo.value(QStringLiteral("binary")), installedPrograms());
     QCOMPARE(metainfo.value(QStringLiteral("release")).value(0), Version);
     QCOMPARE(metainfo.value(QStringLiteral("url")), QStringList{Homepage});
+    QCOMPARE(metainfo.value(QStringLiteral("project_license")),
+             QStringList{QStringLiteral("Apache-2.0")});
     // The screenshot is one of the project's files, served from its page.
     const QString screenshot = metainfo.value(QStringLiteral("image")).value(0);
     const QString servedFile = screenshot.section(QStringLiteral("/raw/HEAD/"), 1);
@@ -405,11 +409,25 @@ void tst_Install::packageHoldsTheInstalledFiles() {
     expectedPrograms.sort();
     QCOMPARE(programs, expectedPrograms);
 
+    // A distribution would take it: its licence in the machine-readable format, and no
+    // lintian error (where lintian is installed; scripts/package --check installs it).
+    const QString extracted = work.filePath(QStringLiteral("root"));
+    QCOMPARE(run(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), package, extracted}).exitCode,
+             0);
+    const QByteArray copyright =
+        readFile(extracted + QStringLiteral("/usr/share/doc/lumaret/copyright"));
+    QVERIFY(copyright.startsWith("Format: https://www.debian.org/doc/packaging-manuals/"
+                                 "copyright-format/1.0/\n"));
+    QVERIFY(copyright.contains("\nLicense: Apache-2.0\n"));
+    if (const QString lintian = tool("lintian"); !lintian.isEmpty()) {
+        const Outcome checked =
+            run(lintian, {QStringLiteral("--fail-on"), QStringLiteral("error"), package});
+        QVERIFY2(checked.exitCode == 0, qPrintable(checked.all()));
+    }
+
     // Nothing in it leads back to the build tree.
-    const QString root = work.filePath(QStringLiteral("root"));
-    QCOMPARE(run(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), package, root}).exitCode, 0);
-    for (const QString& file : filesUnder(root))
-        QVERIFY2(!readFile(QDir(root).filePath(file)).contains(BuildDir.toLocal8Bit()),
+    for (const QString& file : filesUnder(extracted))
+        QVERIFY2(!readFile(QDir(extracted).filePath(file)).contains(BuildDir.toLocal8Bit()),
                  qPrintable(file));
 }
 

@@ -283,9 +283,8 @@ void tst_FirmwareUpdate::keepsTheUsersAndTheProgramsOwnFilesAndOnlyCopiesWhileCl
     QCOMPARE(readFile(ownFile), QByteArray("my own build"));
     // After the first use the file dialog starts in the program's folder.
     QCOMPARE(update.bench.dialogs().fileRequests.last().initialFolder, update.folder);
-    // With the port closed: an older copy of that name is replaced and then removed;
-    // no updater runs and no port is opened.
-    QVERIFY(writeFile(update.workingCopy, "stale copy"));
+    // With the port closed the copy is made and removed again; no updater runs and no
+    // port is opened.
     const qsizetype opened = update.bench.line().openedPorts.size();
     update.update(update.firmware);
     QCOMPARE(update.log.size(), 1);
@@ -303,6 +302,24 @@ void tst_FirmwareUpdate::keepsTheUsersAndTheProgramsOwnFilesAndOnlyCopiesWhileCl
     QVERIFY(update.message().startsWith(QStringLiteral("Critical Error|")));
     QVERIFY(update.portOpen());
     QCOMPARE(update.log.size(), 1);
+
+    // Nor does it replace or remove any other file it did not make: refused before the
+    // port is touched.
+    QVERIFY(writeFile(update.workingCopy, "someone's file"));
+    update.update(update.firmware);
+    QCOMPARE(readFile(update.workingCopy), QByteArray("someone's file"));
+    QVERIFY(update.message().contains(QStringLiteral("this program did not make it")));
+    QVERIFY(update.portOpen());
+    QVERIFY(update.bench.line().takeWrites().isEmpty());
+    QCOMPARE(update.log.size(), 1);
+    QVERIFY(QFile::remove(update.workingCopy));
+
+    // A name that begins with "-" reaches the updater as a path, not as an option.
+    const QString dashed = update.firmwareDir.filePath(QStringLiteral("-v2.zep"));
+    QVERIFY(writeFile(dashed, "firmware 2.2"));
+    update.update(dashed);
+    QCOMPARE(update.log.value(1), QStringLiteral("%1 ./-v2.zep -COM1 -115200, in %2: firmware 2.2")
+                                      .arg(update.updater, update.folder));
 }
 
 void tst_FirmwareUpdate::reportsFailuresAndReconnects() {
