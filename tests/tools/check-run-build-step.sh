@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # scripts/run builds what the program needs and nothing else: its build step names the
-# programs' targets, not the whole tree, and none of the commands ninja runs for them
-# builds a test or a benchmark or their shared code, while the programs the script starts are among them.
+# programs' targets, not the whole tree; none of the commands ninja runs for them builds
+# a test, a benchmark or the code they share; the programs the script starts are built.
 #
 #   check-run-build-step.sh SCRIPTS_RUN BUILD_FOLDER NINJA
 set -euo pipefail

@@ -16,6 +16,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPainter>
 #include <QStyleOptionTitleBar>
@@ -30,8 +31,6 @@
 namespace {
 
 constexpr int ConnectTimeoutMs = 10000;
-// Time for the board to draw what it was sent and for its window to show it.
-constexpr int DrawingSettleMs = 800;
 constexpr int DeskMargin = 16;
 const QColor DeskColor(0x3b, 0x4a, 0x5c);
 
@@ -108,8 +107,20 @@ bool drawScene(BoardEngine& engine, QWidget* coordinates) {
            hand.click("cmdCircle");
 }
 
+// Lays out what changed since the last pass of the event loop (a status text that grew),
+// as the next pass would, so that the picture shows each text at its full width.
+void layOut(QWidget& window) {
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        if (widget->layout())
+            widget->layout()->activate();
+    }
+    if (window.layout())
+        window.layout()->activate();
+}
+
 // The window as the desk shows it: under a title bar the style draws, framed.
 QImage framed(QWidget& window, bool active) {
+    layOut(window);
     QStyleOptionTitleBar bar;
     bar.initFrom(&window);
     bar.text = window.windowTitle();
@@ -202,7 +213,9 @@ int main(int argc, char* argv[]) {
                              window.toolWindows().show(QStringLiteral("frmCoordinates"));
                          if (!drawScene(engine, coordinates))
                              return finish(fail(QStringLiteral("could not draw on the board")));
-                         QTimer::singleShot(DrawingSettleMs, &window, render);
+                         // The simulator draws inside each write; the windows show it
+                         // once the events the drawing posted have run.
+                         QTimer::singleShot(0, &window, render);
                      });
     QTimer::singleShot(ConnectTimeoutMs, &window,
                        [&] { finish(fail(QStringLiteral("no answer from the simulator"))); });
