@@ -1,4 +1,5 @@
-# Shared by the scripts: install what is missing, then build into build/ (or another folder).
+# Shared by the scripts: install what is missing, configure build/ (or another folder) once,
+# then build all of it or only the programs.
 set -euo pipefail
 
 LUMARET_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -29,14 +30,24 @@ ensure_packages() {
         apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-# build_lumaret [FOLDER [CMAKE OPTION...]]: configures FOLDER (build/ by default) with the
-# options the first time, then builds it incrementally.
-build_lumaret() {
+# The targets the program needs to run: the program, the simulator on a pseudo-terminal
+# and the firmware updater it starts. No test or benchmark is among them.
+LUMARET_PROGRAM_TARGETS=(lumaret lumaret-board lumaret_update)
+
+# configure_lumaret [FOLDER [CMAKE OPTION...]]: configures FOLDER (build/ by default) with
+# the options the first time. Every script configures through here, so that they share one
+# build folder and cache and never build a file twice.
+configure_lumaret() {
     local folder=${1:-$LUMARET_BUILD}
     shift $(($# > 0))
-    if [ ! -f "$folder/CMakeCache.txt" ]; then
-        cmake -S "$LUMARET_ROOT" -B "$folder" -G Ninja \
-              -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMARET_WERROR=ON "$@" || return
-    fi
-    cmake --build "$folder" --parallel
+    [ -f "$folder/CMakeCache.txt" ] && return 0
+    cmake -S "$LUMARET_ROOT" -B "$folder" -G Ninja \
+          -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMARET_WERROR=ON "$@"
+}
+
+# build_lumaret [FOLDER [CMAKE OPTION...]]: configures FOLDER, then builds all of it
+# (tests and benchmarks included) incrementally.
+build_lumaret() {
+    configure_lumaret "$@" || return
+    cmake --build "${1:-$LUMARET_BUILD}" --parallel
 }
