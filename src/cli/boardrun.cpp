@@ -145,6 +145,7 @@ void BoardRun::runNext() {
         succeed();
         return;
     }
+    Q_EMIT stepStarted(m_next);
     runStep(m_steps.at(m_next++));
 }
 
@@ -184,6 +185,9 @@ void BoardRun::runStep(const CliStep& step) {
         return;
     case CliStep::Kind::Touch:
         startListening(step);
+        return;
+    case CliStep::Kind::Project:
+        scheduleNext();
         return;
     }
 }

@@ -563,6 +563,35 @@ QList<CommandSpec> makeCommands() {
              step.touch.count = values.optionNumber(QStringLiteral("--count"), 1, LargestCount, 0);
              step.touch.milliseconds = values.seconds(QStringLiteral("--seconds"));
          }});
+    // Board projects (projectcommand.h checks the rest).
+    const Builder project = [](const Segment& segment, ValueReader&, CliStep& step) {
+        step.kind = Kind::Project;
+        step.project = {segment.command, segment.arguments.value(0), segment.options};
+    };
+    commands.append({QStringLiteral("check"), QStringLiteral("PROJECT"), 1, 1, {},
+                     QStringLiteral("Check a board project and print what it sends."),
+                     QStringLiteral("Reads the project file, its pictures and fonts without a "
+                                    "board and prints each step with its bytes and its time at "
+                                    "the project's speed, paced by the answers and by the poll."),
+                     project});
+    commands.append({QStringLiteral("render"), QStringLiteral("PROJECT"), 1, 1,
+                     {{QStringLiteral("--out"), QStringLiteral("DIR"),
+                       QStringLiteral("The folder for the pictures (required).")}},
+                     QStringLiteral("Write what a board project shows, as PNG files."),
+                     QStringLiteral("On the simulator, without a board: slot-01.png ... for "
+                                    "each picture, font-1.png and font-2.png for the fonts and "
+                                    "start.png for the screen at the end."),
+                     project});
+    commands.append({QStringLiteral("provision"), QStringLiteral("PROJECT"), 1, 1,
+                     {{QStringLiteral("--only"), QStringLiteral("PARTS"),
+                       QStringLiteral("Send only these of fonts, pictures and start.")},
+                      {QStringLiteral("--report"), QStringLiteral("FILE"),
+                       QStringLiteral("Write each board's steps to FILE (.csv or .json).")}},
+                     QStringLiteral("Program a board project onto every board named."),
+                     QStringLiteral("The fonts, then the pictures into their slots, then the "
+                                    "start screen, at the project's speed, on all boards at "
+                                    "once; a board that fails leaves the others going."),
+                     project});
     return commands;
 }
 
