@@ -47,15 +47,13 @@ std::optional<int> ProjectCommand::prepare(CliRequest& request) {
     }
     const ProjectCall call = request.steps.first().project;
     if (request.steps.size() > 1)
-        return refuse(tr("%1 runs on its own: nothing may follow it after \"--\"")
-                          .arg(call.command));
+        return refuse(
+            tr("%1 runs on its own: nothing may follow it after \"--\"").arg(call.command));
     const bool provisioning = call.command == QLatin1String("provision");
     if (!provisioning && (!request.settings.ports.isEmpty() || request.settings.allPorts ||
                           !request.settings.screenshotFile.isEmpty()))
         return refuse(tr("%1 works without a board: it takes no --port, --all or --screenshot")
                           .arg(call.command));
-    if (provisioning && !request.settings.screenshotFile.isEmpty())
-        return refuse(tr("provision takes no --screenshot: render shows what the board gets"));
     const QString folder = call.options.value(QStringLiteral("--out"));
     if (call.command == QLatin1String("render") && folder.isEmpty())
         return refuse(tr("render needs --out DIR, the folder for the pictures"));
@@ -94,9 +92,8 @@ std::optional<ProjectPlan> ProjectCommand::readPlan(const QString& file) {
     for (const ProjectIssue& issue : std::as_const(issues))
         m_console.error(printableText(issue.text()));
     m_console.error(tr("%1: %2 in the project: nothing was sent")
-                        .arg(Program, issues.size() == 1
-                                          ? tr("1 problem")
-                                          : tr("%1 problems").arg(issues.size())));
+                        .arg(Program, issues.size() == 1 ? tr("1 problem")
+                                                         : tr("%1 problems").arg(issues.size())));
     return std::nullopt;
 }
 
@@ -119,8 +116,7 @@ int ProjectCommand::check(const ProjectPlan& plan) {
     for (const ProjectStep& step : plan.steps) {
         const StepTime time = step.time(plan.baudRate);
         m_console.print(row(step.name, locale.toString(step.byteCount()),
-                            duration(time.answerPacedMs), duration(time.pollPacedMs),
-                            step.detail));
+                            duration(time.answerPacedMs), duration(time.pollPacedMs), step.detail));
     }
     const StepTime total = plan.totalTime(AllProjectParts);
     m_console.print(row(tr("total"), locale.toString(plan.totalBytes(AllProjectParts)),
@@ -164,17 +160,21 @@ void ProjectCommand::watch(BoardRun& run) {
         Watched& watched = m_watched[index];
         watched.startedMs.append(clock.elapsedMs());
         watched.bytesSentInStep = 0;
-        if (m_quiet)
+        const ProjectStep& next = m_steps.at(step);
+        // The start screen's lines take no time worth telling one by one.
+        const bool startScreen = next.part == ProjectPart::Start;
+        if (m_quiet || (startScreen && step > 0 && m_steps.at(step - 1).part == next.part))
             return;
         StepTime left;
         for (qsizetype i = step; i < m_steps.size(); ++i)
             left += m_steps.at(i).time(m_plan.baudRate);
-        const ProjectStep& next = m_steps.at(step);
-        m_console.error(tr("%1: [%2/%3] %4  %5, about %6 left")
+        const QString what =
+            startScreen ? tr("the start screen") : next.name + QStringLiteral("  ") + next.detail;
+        m_console.error(tr("%1: [%2/%3] %4, about %5 left")
                             .arg(run.portName())
                             .arg(step + 1)
                             .arg(m_steps.size())
-                            .arg(next.name, next.detail, duration(pacedMs(left, m_pacing))));
+                            .arg(what, duration(pacedMs(left, m_pacing))));
     });
     QObject::connect(&run, &BoardRun::uploadProgressed, &run,
                      [this, index](const UploadProgress& progress) {
@@ -195,8 +195,8 @@ int ProjectCommand::finish(const QList<BoardRun*>& runs, int status) {
                                           [run](const Watched& each) { return each.run == run; });
         if (watched == m_watched.cend())
             continue;
-        ProvisionReport::Board board{run->portName(), run->result().exitCode,
-                                     run->result().message, {}};
+        ProvisionReport::Board board{
+            run->portName(), run->result().exitCode, run->result().message, {}};
         const bool done = run->result().exitCode == ExitCode::Done;
         for (qsizetype i = 0; i < m_steps.size(); ++i) {
             const ProjectStep& step = m_steps.at(i);

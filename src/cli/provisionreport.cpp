@@ -61,9 +61,9 @@ QByteArray ProvisionReport::csv() const {
     QString text = QStringLiteral("port,step,detail,bytes,seconds,result\n");
     for (const Board& board : boards) {
         for (const Step& step : board.steps)
-            text += QStringList{csvField(board.port), csvField(step.name), csvField(step.detail),
-                                QString::number(step.bytes), seconds(step.seconds),
-                                resultName(step.result)}
+            text += QStringList{csvField(board.port),  csvField(step.name),
+                                csvField(step.detail), QString::number(step.bytes),
+                                seconds(step.seconds), resultName(step.result)}
                         .join(QLatin1Char(',')) +
                     QLatin1Char('\n');
     }

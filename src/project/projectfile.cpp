@@ -63,6 +63,11 @@ public:
         , m_issues(issues) {}
 
     int line() const { return lineOf(m_table); }
+    // The line of a key's value, or of the table when it has no such key.
+    int keyLine(const QString& key) const {
+        const toml::node* node = m_table.get(key.toStdString());
+        return node ? lineOf(*node) : line();
+    }
 
     void fail(const toml::node* node, const QString& key, const QString& message) {
         m_issues.append({m_file, node ? lineOf(*node) : line(), field(key), message});
@@ -161,15 +166,15 @@ private:
 };
 
 // The tables of an array of tables ("[[font]]"), or nothing when it is something else.
-QList<const toml::table*> tablesOf(const toml::node* node, const QString& name,
-                                   const QString& file, ProjectIssues& issues) {
+QList<const toml::table*> tablesOf(const toml::node* node, const QString& name, const QString& file,
+                                   ProjectIssues& issues) {
     QList<const toml::table*> tables;
     if (!node)
         return tables;
     const toml::array* array = node->as_array();
     if (!array || !array->is_array_of_tables()) {
-        issues.append({file, lineOf(*node), name,
-                       tr("takes [[%1]] tables, one for each %1").arg(name)});
+        issues.append(
+            {file, lineOf(*node), name, tr("takes [[%1]] tables, one for each %1").arg(name)});
         return tables;
     }
     for (const toml::node& each : *array)
@@ -181,16 +186,23 @@ QString topLevelHint() {
     return tr(" (a key below a [[font]] or [[picture]] belongs to that table)");
 }
 
+// Where an entry takes its slot: the line of its "slot" and of its table.
+struct SlotUse {
+    int slot;
+    int slotLine;
+    int tableLine;
+};
+
 // A slot taken twice: the second names the first.
-void checkSlots(const QList<std::pair<int, int>>& slotLines, const QString& what,
-                const QString& file, ProjectIssues& issues) {
-    std::map<int, int> firstLine;
-    for (const auto& [slot, line] : slotLines) {
-        const auto [at, inserted] = firstLine.emplace(slot, line);
+void checkSlots(const QList<SlotUse>& uses, const QString& what, const QString& file,
+                ProjectIssues& issues) {
+    std::map<int, int> firstTable;
+    for (const SlotUse& use : uses) {
+        const auto [at, inserted] = firstTable.emplace(use.slot, use.tableLine);
         if (!inserted)
-            issues.append({file, line, what + QStringLiteral(".slot"),
+            issues.append({file, use.slotLine, what + QStringLiteral(".slot"),
                            tr("slot %1 is taken already by the %2 at line %3")
-                               .arg(slot)
+                               .arg(use.slot)
                                .arg(what)
                                .arg(at->second)});
     }
@@ -226,7 +238,7 @@ void readBoard(const toml::table& top, BoardProject& project, const QString& fil
 
 void readFonts(const toml::table& top, BoardProject& project, const QString& file,
                ProjectIssues& issues) {
-    QList<std::pair<int, int>> slotLines;
+    QList<SlotUse> slotUses;
     const QString name = QStringLiteral("font");
     for (const toml::table* table : tablesOf(top.get("font"), name, file, issues)) {
         TableReader reader(*table, name, file, issues);
@@ -249,15 +261,15 @@ void readFonts(const toml::table& top, BoardProject& project, const QString& fil
         font.slot = int(*slot);
         font.family = *family;
         font.pointSize = int(*size);
-        slotLines.append({font.slot, font.line});
+        slotUses.append({font.slot, reader.keyLine(QStringLiteral("slot")), font.line});
         project.fonts.append(font);
     }
-    checkSlots(slotLines, name, file, issues);
+    checkSlots(slotUses, name, file, issues);
 }
 
 void readPictures(const toml::table& top, BoardProject& project, const QString& file,
                   ProjectIssues& issues) {
-    QList<std::pair<int, int>> slotLines;
+    QList<SlotUse> slotUses;
     const QString name = QStringLiteral("picture");
     for (const toml::table* table : tablesOf(top.get("picture"), name, file, issues)) {
         TableReader reader(*table, name, file, issues);
@@ -267,17 +279,17 @@ void readPictures(const toml::table& top, BoardProject& project, const QString& 
         const auto path = reader.text(QStringLiteral("file"), true);
         picture.fit =
             reader.named<PictureFit>(QStringLiteral("size"), pictureFitNames(), pictureFitNamed);
-        picture.dither = reader.named<PictureDither>(QStringLiteral("dither"),
-                                                     pictureDitherNames(), pictureDitherNamed);
+        picture.dither = reader.named<PictureDither>(QStringLiteral("dither"), pictureDitherNames(),
+                                                     pictureDitherNamed);
         reader.refuseOthers();
         if (!slot || !path)
             continue;
         picture.slot = int(*slot);
         picture.file = *path;
-        slotLines.append({picture.slot, picture.line});
+        slotUses.append({picture.slot, reader.keyLine(QStringLiteral("slot")), picture.line});
         project.pictures.append(picture);
     }
-    checkSlots(slotLines, name, file, issues);
+    checkSlots(slotUses, name, file, issues);
 }
 
 void readStart(const toml::table& top, BoardProject& project, const QString& file,
@@ -373,8 +385,7 @@ Reading read(const QString& path) {
     if (file.size() > LargestFile) {
         Reading reading;
         reading.project.path = path;
-        reading.issues.append(
-            {path, 0, {}, tr("is larger than a project file can be (1 MiB)")});
+        reading.issues.append({path, 0, {}, tr("is larger than a project file can be (1 MiB)")});
         return reading;
     }
     return parse(file.read(LargestFile), path);

@@ -166,8 +166,8 @@ ProjectPlan ProjectPlan::make(const BoardProject& project) {
                                 printableText(parsed.error)});
             continue;
         }
-        plan.steps.append({ProjectPart::Start, tr("start %1").arg(i + 1),
-                           printableText(line.text), *parsed.step});
+        plan.steps.append({ProjectPart::Start, tr("start %1").arg(i + 1), printableText(line.text),
+                           *parsed.step});
     }
     sortByLine(plan.issues);
     return plan;

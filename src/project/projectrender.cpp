@@ -74,8 +74,7 @@ QList<Image> images(const ProjectPlan& plan) {
     return result;
 }
 
-bool write(const ProjectPlan& plan, const QString& folder, QStringList* written,
-           QString* error) {
+bool write(const ProjectPlan& plan, const QString& folder, QStringList* written, QString* error) {
     QDir dir(folder);
     if (!dir.mkpath(QStringLiteral("."))) {
         *error = tr("cannot make the folder %1").arg(QDir::toNativeSeparators(folder));
@@ -86,9 +85,8 @@ bool write(const ProjectPlan& plan, const QString& folder, QStringList* written,
     for (const Image& image : made)
         names.append(image.fileName);
     // Images of slots and fonts the project dropped would pass for its own.
-    const QStringList old = dir.entryList({QStringLiteral("slot-\?\?.png"),
-                                           QStringLiteral("font-?.png")},
-                                          QDir::Files);
+    const QStringList old =
+        dir.entryList({QStringLiteral("slot-\?\?.png"), QStringLiteral("font-?.png")}, QDir::Files);
     for (const QString& name : old) {
         if (!names.contains(name))
             dir.remove(name);
@@ -97,8 +95,8 @@ bool write(const ProjectPlan& plan, const QString& folder, QStringList* written,
         const QString path = dir.filePath(image.fileName);
         QImageWriter writer(path, "png");
         if (!writer.write(image.image)) {
-            *error = tr("cannot write %1: %2")
-                         .arg(QDir::toNativeSeparators(path), writer.errorString());
+            *error =
+                tr("cannot write %1: %2").arg(QDir::toNativeSeparators(path), writer.errorString());
             return false;
         }
         written->append(path);

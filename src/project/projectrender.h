@@ -24,8 +24,7 @@ QList<Image> images(const ProjectPlan& plan);
 
 // Writes the images into folder (made when missing) and removes pictures of slots and
 // fonts that the project no longer has; the names written, or false with the reason.
-bool write(const ProjectPlan& plan, const QString& folder, QStringList* written,
-           QString* error);
+bool write(const ProjectPlan& plan, const QString& folder, QStringList* written, QString* error);
 
 // The step's bytes as the board receives them.
 void feed(BoardEmulator& board, const CliStep& step);
