@@ -55,7 +55,7 @@ ProjectStep fontStep(const BoardProject& project, const ProjectFont& font, Proje
     result.detail = detail.join(QLatin1Char(' '));
     CliStep& step = result.step;
     step.kind = CliStep::Kind::Font;
-    step.command = QStringLiteral("font");
+    step.command = result.name;
     step.font.family = font.family;
     step.font.pointSize = font.pointSize;
     step.font.bold = font.bold;
@@ -77,17 +77,17 @@ ProjectStep pictureStep(const BoardProject& project, const ProjectPicture& pictu
                              pictureDitherNames().at(int(picture.dither)));
     CliStep& step = result.step;
     step.kind = CliStep::Kind::Save;
-    step.command = QStringLiteral("picture.file");
+    step.command = result.name;
     step.slot = quint8(picture.slot);
     step.picture.path = project.picturePath(picture);
     step.picture.options.fit = picture.fit;
     step.picture.options.dither = picture.dither;
     if (!QFileInfo(step.picture.path).isFile()) {
-        issues.append({project.path, picture.line, step.command,
+        issues.append({project.path, picture.line, QStringLiteral("picture.file"),
                        tr("there is no file %1").arg(picture.file)});
         return result;
     }
-    prepare(step, project.path, picture.line, step.command, issues);
+    prepare(step, project.path, picture.line, QStringLiteral("picture.file"), issues);
     return result;
 }
 
