@@ -194,6 +194,7 @@ void frmMainMDI::createMenus() {
     addToolAction(mnuTools, "mnuCoordinates", tr("Coordinates"), Coordinates);
     addToolAction(mnuTools, "mnuUtilities", tr("Utilities"), Utilities);
     addToolAction(mnuTools, "mnuMonitor", tr("Monitor"), Monitor);
+    addToolAction(mnuTools, "mnuProject", tr("Project"), QStringLiteral("frmProject"));
 
     mnuWindow = addMenu("mnuWindow", tr("Window"));
     connect(mnuWindow, &QMenu::aboutToShow, this, &frmMainMDI::fillWindowMenu);

@@ -9,19 +9,9 @@
 #include <QDir>
 #include <QLocale>
 
-#include <cmath>
-
 namespace {
 
 const QString Program = QStringLiteral("lumaret-cli");
-
-QString duration(double ms) {
-    const QLocale locale;
-    if (ms < 60000)
-        return locale.toString(ms / 1000.0, 'f', 1) + QStringLiteral(" s");
-    const auto seconds = qint64(std::llround(ms / 1000.0));
-    return QStringLiteral("%1 min %2 s").arg(seconds / 60).arg(seconds % 60);
-}
 
 double pacedMs(const StepTime& time, Pacing pacing) {
     return pacing == Pacing::AnswerDriven ? time.answerPacedMs : time.pollPacedMs;
@@ -116,11 +106,12 @@ int ProjectCommand::check(const ProjectPlan& plan) {
     for (const ProjectStep& step : plan.steps) {
         const StepTime time = step.time(plan.baudRate);
         m_console.print(row(step.name, locale.toString(step.byteCount()),
-                            duration(time.answerPacedMs), duration(time.pollPacedMs), step.detail));
+                            durationText(time.answerPacedMs), durationText(time.pollPacedMs),
+                            step.detail));
     }
     const StepTime total = plan.totalTime(AllProjectParts);
     m_console.print(row(tr("total"), locale.toString(plan.totalBytes(AllProjectParts)),
-                        duration(total.answerPacedMs), duration(total.pollPacedMs), {}));
+                        durationText(total.answerPacedMs), durationText(total.pollPacedMs), {}));
     return ExitCode::Done;
 }
 
@@ -174,7 +165,7 @@ void ProjectCommand::watch(BoardRun& run) {
                             .arg(run.portName())
                             .arg(step + 1)
                             .arg(m_steps.size())
-                            .arg(what, duration(pacedMs(left, m_pacing))));
+                            .arg(what, durationText(pacedMs(left, m_pacing))));
     });
     QObject::connect(&run, &BoardRun::uploadProgressed, &run,
                      [this, index](const UploadProgress& progress) {

@@ -39,18 +39,6 @@ quint8 backgroundValue() {
 constexpr int FirstScreen = 1;
 constexpr int LastScreen = 12;
 
-// The three formats the board's tools always offered first, then PNG and whatever
-// else this system can read.
-QString pictureFilter() {
-    QStringList patterns;
-    const QList<QByteArray> formats = QImageReader::supportedImageFormats();
-    for (const QByteArray& format : formats)
-        patterns.append(QStringLiteral("*.") + QString::fromLatin1(format));
-    return QStringLiteral("Image Files(*.BMP;*.JPG;*.GIF)|*.BMP;*.JPG;*.GIF|"
-                          "PNG Files(*.PNG)|*.PNG|All Pictures|") +
-           patterns.join(QLatin1Char(';')) + QLatin1Char('|');
-}
-
 } // namespace
 
 frmGraphic::frmGraphic(Workbench& workbench, QWidget* parent)
@@ -144,7 +132,7 @@ frmGraphic::frmGraphic(Workbench& workbench, QWidget* parent)
 }
 
 void frmGraphic::cmdOpen_Click() {
-    const QString path = m_workbench.dialogs().openFileName(this, pictureFilter(), m_pictureFolder);
+    const QString path = m_workbench.dialogs().openFileName(this, pictureFileFilter(), m_pictureFolder);
     // Cancelled: the picture stays as it is.
     if (path.isEmpty())
         return;

@@ -118,3 +118,13 @@ bool jpegIsComplete(QByteArrayView data) {
             return false;
     }
 }
+
+QString pictureFileFilter() {
+    QStringList patterns;
+    const QList<QByteArray> formats = QImageReader::supportedImageFormats();
+    for (const QByteArray& format : formats)
+        patterns.append(QStringLiteral("*.") + QString::fromLatin1(format));
+    return QStringLiteral("Image Files(*.BMP;*.JPG;*.GIF)|*.BMP;*.JPG;*.GIF|"
+                          "PNG Files(*.PNG)|*.PNG|All Pictures|") +
+           patterns.join(QLatin1Char(';')) + QLatin1Char('|');
+}

@@ -39,3 +39,7 @@ LoadedPicture loadPicture(const QString& path, PictureFit fit);
 // Whether JPEG data runs from its start marker to its end marker; a file cut short
 // would otherwise decode with its missing part in grey.
 bool jpegIsComplete(QByteArrayView data);
+
+// The file dialog's filter for pictures: the three formats the board's tools always
+// offered first, then PNG and whatever else this system can read.
+QString pictureFileFilter();

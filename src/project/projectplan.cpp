@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLocale>
 
 #include <cmath>
 
@@ -212,4 +213,11 @@ QString printableText(const QString& text) {
             c = QLatin1Char('?');
     }
     return result;
+}
+
+QString durationText(double ms) {
+    if (ms < 60000)
+        return QLocale().toString(ms / 1000.0, 'f', 1) + QStringLiteral(" s");
+    const auto seconds = qint64(std::llround(ms / 1000.0));
+    return QStringLiteral("%1 min %2 s").arg(seconds / 60).arg(seconds % 60);
 }

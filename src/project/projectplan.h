@@ -65,5 +65,8 @@ struct ProjectPlan {
     qint64 totalBytes(ProjectParts parts) const;
 };
 
+// "6.7 s", "1 min 21 s".
+QString durationText(double ms);
+
 // A text safe to print: control characters shown as "?".
 QString printableText(const QString& text);

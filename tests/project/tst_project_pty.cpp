@@ -69,7 +69,10 @@ QJsonArray boardsOf(const QString& report) {
     QFile file(report);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("boards")).toArray();
+    return QJsonDocument::fromJson(file.readAll())
+        .object()
+        .value(QStringLiteral("boards"))
+        .toArray();
 }
 
 QStringList resultsOf(const QJsonObject& board) {
@@ -159,9 +162,9 @@ void tst_ProjectPty::aBoardKilledMidwayIsReportedAndTheOtherCompletes() {
     QCOMPARE(resultsOf(boards.at(0).toObject()), QStringList(20, QStringLiteral("done")));
     const QJsonObject gone = boards.at(1).toObject();
     QCOMPARE(gone.value(QStringLiteral("exitCode")).toInt(), 3);
-    QCOMPARE(resultsOf(gone),
-             QStringList(3, QStringLiteral("done")) + QStringList{QStringLiteral("failed")} +
-                 QStringList(16, QStringLiteral("not run")));
+    QCOMPARE(resultsOf(gone), QStringList(3, QStringLiteral("done")) +
+                                  QStringList{QStringLiteral("failed")} +
+                                  QStringList(16, QStringLiteral("not run")));
     const QJsonObject failed = gone.value(QStringLiteral("steps")).toArray().at(3).toObject();
     QVERIFY(failed.value(QStringLiteral("bytes")).toInteger() < 76803);
 }
