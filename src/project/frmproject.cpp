@@ -98,7 +98,8 @@ frmProject::frmProject(Workbench& workbench, QWidget* parent)
     lstFonts->horizontalHeader()->setStretchLastSection(true);
     lstFonts->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstFonts->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lstFonts->setMaximumHeight(90);
+    lstFonts->setMaximumHeight(100);
+    lstFonts->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     cmdAddFont = button(tr("Add Font..."), "cmdAddFont", fontsFrame);
     cmdRemoveFont = button(tr("Remove"), "cmdRemoveFont", fontsFrame);
     fontsLayout->addWidget(lstFonts, 0, 0, 3, 1);
@@ -112,6 +113,9 @@ frmProject::frmProject(Workbench& workbench, QWidget* parent)
     lstPictures->setHorizontalHeaderLabels(
         {tr("Picture"), tr("Slot"), tr("File"), tr("Size"), tr("Dither")});
     lstPictures->horizontalHeader()->setSectionResizeMode(File, QHeaderView::Stretch);
+    lstPictures->setColumnWidth(Thumb, Thumbnail.width() + 10);
+    lstPictures->setColumnWidth(Slot, 60);
+    lstFonts->setColumnWidth(0, 60);
     lstPictures->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstPictures->setSelectionBehavior(QAbstractItemView::SelectRows);
     lstPictures->setIconSize(Thumbnail);
@@ -121,7 +125,7 @@ frmProject::frmProject(Workbench& workbench, QWidget* parent)
     picturesLayout->addWidget(lstPictures, 0, 0, 3, 1);
     picturesLayout->addWidget(cmdAddPicture, 0, 1);
     picturesLayout->addWidget(cmdRemovePicture, 1, 1);
-    layout->addWidget(picturesFrame, 2);
+    layout->addWidget(picturesFrame, 3);
 
     auto* startFrame = named(new QGroupBox(tr("Start screen"), this), "fraStart");
     auto* startLayout = new QVBoxLayout(startFrame);
@@ -179,6 +183,7 @@ frmProject::frmProject(Workbench& workbench, QWidget* parent)
                                                   tr("Provisioning stopped: %1").arg(message),
                                                   UserDialogs::Icon::Warning);
             });
+    setMinimumSize(660, 620);
     showProject();
 }
 

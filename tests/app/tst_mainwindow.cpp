@@ -83,7 +83,7 @@ void tst_MainWindow::menusAsDesigned() {
              (QStringList{QStringLiteral("Font"), QStringLiteral("Graphic"),
                           QStringLiteral("Color Picker"), QStringLiteral("Text"),
                           QStringLiteral("Coordinates"), QStringLiteral("Utilities"),
-                          QStringLiteral("Monitor")}));
+                          QStringLiteral("Monitor"), QStringLiteral("Project")}));
     QCOMPARE(captions(menu("mnuWindow")),
              (QStringList{QStringLiteral("Cascade"), QStringLiteral("Tile")}));
     QCOMPARE(captions(menu("mnuHelp")), QStringList{QStringLiteral("About")});

@@ -6,11 +6,11 @@
 #include "engine/clock.h"
 #include "engine/msserial.h"
 #include "engine/portcatalog.h"
+#include "testbench.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -57,16 +57,6 @@ QImage shownAfter(const QString& screenshot, const QStringList& commands) {
     if (!call.finished || call.program.exitCode() != 0)
         qWarning("%s", call.err.constData());
     return QImage(screenshot);
-}
-
-QImage noise(int width, int height, quint32 seed) {
-    QRandomGenerator random(seed);
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, random.generate() | 0xFF000000u);
-    }
-    return image;
 }
 
 const QByteArray Project = R"(# Two fonts, two pictures, a turned start screen.
@@ -133,8 +123,8 @@ private:
 
 void tst_ProjectRun::initTestCase() {
     QVERIFY(QDir(m_folder.path()).mkpath(QStringLiteral("pictures")));
-    QVERIFY(noise(500, 200, 1).save(path(QStringLiteral("pictures/wide.png"))));
-    QVERIFY(noise(90, 70, 2).save(path(QStringLiteral("pictures/small.bmp"))));
+    QVERIFY(noisePicture(500, 200).save(path(QStringLiteral("pictures/wide.png"))));
+    QVERIFY(noisePicture(90, 70).save(path(QStringLiteral("pictures/small.bmp"))));
     m_project = path(QStringLiteral("board.toml"));
     QFile file(m_project);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -165,7 +155,7 @@ void tst_ProjectRun::renderedPicturesAreWhatTheBoardShows() {
     const QString out = path(QStringLiteral("rendered"));
     // A picture of a slot the project no longer has must not pass for one of its own.
     QVERIFY(QDir().mkpath(out));
-    QVERIFY(noise(320, 240, 3).save(out + QStringLiteral("/slot-05.png")));
+    QVERIFY(noisePicture(320, 240).save(out + QStringLiteral("/slot-05.png")));
     const CliCall call({QStringLiteral("render"), m_project, QStringLiteral("--out"), out});
     QVERIFY(call.finished);
     QCOMPARE(call.program.exitCode(), 0);
