@@ -48,6 +48,7 @@ private Q_SLOTS:
     void opensEditsAndSavesTheProject();
     void provisionsTheSimulator();
     void refusesAProjectWithProblemsAndSendsNothing();
+    void buildsAProjectFromTheDialogsAndRendersIt();
 };
 
 void tst_frmProject::opensEditsAndSavesTheProject() {
@@ -159,6 +160,43 @@ void tst_frmProject::refusesAProjectWithProblemsAndSendsNothing() {
     const QString shown =
         bench.find<QPlainTextEdit>(Window, QStringLiteral("txtPlan"))->toPlainText();
     QCOMPARE(shown.count(QStringLiteral("picture.file: there is no file pictures/glow.bmp")), 2);
+}
+
+void tst_frmProject::buildsAProjectFromTheDialogsAndRendersIt() {
+    QTemporaryDir folder;
+    const QString picture = folder.filePath(QStringLiteral("art/noise.png"));
+    QDir(folder.path()).mkpath(QStringLiteral("art"));
+    QVERIFY(noisePicture(200, 100).save(picture));
+    TestBench bench;
+    bench.open(Window);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSize(11);
+    font.setItalic(true);
+    font.setUnderline(true);
+    bench.dialogs().fontAnswers.append(UserDialogs::FontChoice{font, Qt::black});
+    click(bench.find<QPushButton>(Window, QStringLiteral("cmdAddFont")));
+    bench.dialogs().fileAnswers.append(picture);
+    click(bench.find<QPushButton>(Window, QStringLiteral("cmdAddPicture")));
+    bench.find<QPlainTextEdit>(Window, QStringLiteral("txtStart"))
+        ->setPlainText(QStringLiteral("clear 0\n\n  load 1  \n"));
+    const QString project = folder.filePath(QStringLiteral("new"));
+    bench.dialogs().fileAnswers.append(project);
+    click(bench.find<QPushButton>(Window, QStringLiteral("cmdSaveAs")));
+    // The font window's rule: no underline on an italic face.
+    QCOMPARE(fileText(project + QStringLiteral(".toml")),
+             QByteArray("[board]\nspeed = 115200\n\n[[font]]\nslot = 1\nfamily = \"DejaVu "
+                        "Sans\"\nsize = 11\nitalic = true\n\n[[picture]]\nslot = 1\nfile = "
+                        "\"art/noise.png\"\nsize = \"fit\"\ndither = \"none\"\n\n[start]\n"
+                        "lines = [\n    \"clear 0\",\n    \"load 1\",\n]\n"));
+
+    const QString shown = folder.filePath(QStringLiteral("review/start.png"));
+    QDir(folder.path()).mkpath(QStringLiteral("review"));
+    bench.dialogs().fileAnswers.append(shown);
+    click(bench.find<QPushButton>(Window, QStringLiteral("cmdRender")));
+    QCOMPARE(QDir(folder.filePath(QStringLiteral("review"))).entryList(QDir::Files),
+             QStringList({QStringLiteral("font-1.png"), QStringLiteral("slot-01.png"),
+                          QStringLiteral("start.png")}));
+    QCOMPARE(QImage(shown), QImage(folder.filePath(QStringLiteral("review/slot-01.png"))));
 }
 
 QTEST_MAIN(tst_frmProject)
