@@ -6,7 +6,8 @@ LUMARET_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 LUMARET_BUILD="$LUMARET_ROOT/build"
 LUMARET_PACKAGES=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-dev
                   qt6-qpa-plugins fonts-dejavu-core
-                  qt6-svg-dev libcli11-dev desktop-file-utils appstream dpkg-dev file groff-base)
+                  qt6-svg-dev libcli11-dev libtomlplusplus-dev desktop-file-utils appstream
+                  dpkg-dev file groff-base)
 
 # ensure_packages [PACKAGE...]: installs those of LUMARET_PACKAGES and the given ones
 # that are missing.

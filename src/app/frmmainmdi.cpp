@@ -218,6 +218,7 @@ void frmMainMDI::createMenus() {
     addToolAction(mnuTools, "mnuCoordinates", tr("Coordinates"), Coordinates);
     addToolAction(mnuTools, "mnuUtilities", tr("Utilities"), Utilities);
     addToolAction(mnuTools, "mnuMonitor", tr("Monitor"), Monitor);
+    addToolAction(mnuTools, "mnuProject", tr("Project"), QStringLiteral("frmProject"));
 
     m_windowMenu = addMenu("mnuWindow", tr("Window"));
     connect(m_windowMenu, &QMenu::aboutToShow, this, &frmMainMDI::fillWindowMenu);

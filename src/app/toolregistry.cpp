@@ -8,6 +8,7 @@
 #include "font/frmfont.h"
 #include "graphic/frmgraphic.h"
 #include "monitor/frmmonitor.h"
+#include "project/frmproject.h"
 #include "serial/frmsettings.h"
 #include "utilities/frmutilities.h"
 #include "workbench/toolwindows.h"
@@ -35,6 +36,8 @@ QList<QAction*> registerToolWindows(ToolWindows& windows, Workbench& workbench, 
     windows.add(
         QStringLiteral("frmMonitor"),
         [](Workbench& workbench) { return new frmMonitor(workbench); }, ToolWindows::Home::Desk);
+    windows.add(QStringLiteral("frmProject"),
+                [](Workbench& workbench) { return new frmProject(workbench); });
     windows.add(QStringLiteral("frmAbout"),
                 [](Workbench& workbench) { return new frmAbout(workbench); });
     if (!builtInSimulator)

@@ -150,6 +150,7 @@ void BoardRun::runNext() {
         succeed();
         return;
     }
+    Q_EMIT stepStarted(m_next);
     runStep(m_steps.at(m_next++));
 }
 
@@ -189,6 +190,9 @@ void BoardRun::runStep(const CliStep& step) {
         return;
     case CliStep::Kind::Touch:
         startListening(step);
+        return;
+    case CliStep::Kind::Project:
+        scheduleNext();
         return;
     }
 }

@@ -57,6 +57,8 @@ Q_SIGNALS:
     void printed(const QString& line);
     // What went well, for the error output unless quiet: "Preview: 76,802 bytes in 6.9 s".
     void noted(const QString& line);
+    // The step of that index (in the list given) begins.
+    void stepStarted(int index);
     void uploadStarted(const QString& name);
     void uploadProgressed(const UploadProgress& progress);
     void uploadEnded();

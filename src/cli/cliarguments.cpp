@@ -436,6 +436,30 @@ QList<CommandSpec> makeCommands() {
           u"Keypad reports instead of coordinates, printed as they come."_s},
          {u"--count"_s, wholeFrom(1, LargestCount), u"N"_s, u"Stop after N reports."_s},
          {u"--seconds"_s, seconds, u"S"_s, u"Stop after S seconds."_s}});
+    // Board projects (the project command checks the rest).
+    const Builder project = [](const Values& values) {
+        CliStep made = step(Kind::Project);
+        made.project = {values.segment.command, values.argument(0), values.segment.options};
+        return made;
+    };
+    const ValueSpec projectFile{u"PROJECT"_s, nonEmpty};
+    add(u"check"_s, u"PROJECT"_s, 1, 1, u"Check a board project and print what it sends."_s,
+        u"Reads the project file, its pictures and fonts without a board and prints each step "
+        "with its bytes and its time at the project's speed, paced by the answers and by the "
+        "poll."_s,
+        project, {projectFile});
+    add(u"render"_s, u"PROJECT"_s, 1, 1, u"Write what a board project shows, as PNG files."_s,
+        u"On the simulator, without a board: slot-01.png ... for each picture, font-1.png and "
+        "font-2.png for the fonts and start.png for the screen at the end."_s,
+        project, {projectFile},
+        {{u"--out"_s, nonEmpty, u"DIR"_s, u"The folder for the pictures (required)."_s}});
+    add(u"provision"_s, u"PROJECT"_s, 1, 1, u"Program a board project onto every board named."_s,
+        u"The fonts, then the pictures into their slots, then the start screen, at the "
+        "project's speed, on all boards at once; a board that fails leaves the others going."_s,
+        project, {projectFile},
+        {{u"--only"_s, nonEmpty, u"PARTS"_s, u"Send only these of fonts, pictures and start."_s},
+         {u"--report"_s, nonEmpty, u"FILE"_s,
+          u"Write each board's steps to FILE (.csv or .json)."_s}});
     return table;
 }
 

@@ -48,7 +48,8 @@ CliProgram::CliProgram(Console& console, Environment environment, QObject* paren
     : QObject(parent)
     , m_console(console)
     , m_environment(std::move(environment))
-    , m_portSystem(PortSystem::local()) {}
+    , m_portSystem(PortSystem::local())
+    , m_project(console) {}
 
 CliProgram::~CliProgram() = default;
 
@@ -82,6 +83,10 @@ void CliProgram::start(const QStringList& arguments) {
         return;
     case CliRequest::Action::Run:
         break;
+    }
+    if (const std::optional<int> done = m_project.prepare(request)) {
+        end(*done);
+        return;
     }
     m_quiet = request.settings.quiet;
     if (const std::optional<QString> refused = UploadSources::prepare(request.steps)) {
@@ -193,6 +198,7 @@ void CliProgram::startRuns(const CliRequest& request, const QStringList& ports) 
                     [this, prefix](const ConversationEvent& event) {
                         m_console.error(prefix + TerminalText::escaped(TraceText::line(event)));
                     });
+        m_project.watch(*run);
         connect(run, &BoardRun::finished, this, [this, run] { onRunFinished(run); });
         m_runs.append(run);
         Q_EMIT runCreated(run);
@@ -216,7 +222,7 @@ void CliProgram::onRunFinished(BoardRun* run) {
     int status = ExitCode::Done;
     for (BoardRun* each : std::as_const(m_runs))
         status = std::max(status, each->result().exitCode);
-    end(status);
+    end(m_project.finish(m_runs, status));
 }
 
 void CliProgram::printTable() {

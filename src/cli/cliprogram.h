@@ -2,6 +2,7 @@
 
 #include "cli/boardrun.h"
 #include "cli/clirequest.h"
+#include "cli/projectcommand.h"
 #include "cli/progressview.h"
 
 #include <QList>
@@ -74,4 +75,5 @@ private:
     QList<BoardRun*> m_runs;
     int m_interrupts = 0;
     std::optional<int> m_exitCode;
+    ProjectCommand m_project;
 };

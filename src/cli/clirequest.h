@@ -7,6 +7,7 @@
 #include "graphic/pictureconversion.h"
 
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -23,6 +24,8 @@ struct FontSource {
     int pointSize = 0;
     bool bold = false;
     bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
     Commands::FontSlot slot = Commands::FontSlot::Font1;
 };
 
@@ -32,6 +35,13 @@ struct TouchListening {
     bool keypad = false;
     int count = 0;
     int milliseconds = 0;
+};
+
+// check, render or provision, as typed.
+struct ProjectCall {
+    QString command;
+    QString file;
+    QMap<QString, QString> options;
 };
 
 // One command of the command line, checked and ready to run on a board.
@@ -45,6 +55,7 @@ struct CliStep {
         Save,
         Font,
         Touch,
+        Project, // check, render or provision a board project (ProjectCommand)
     };
 
     Kind kind = Kind::Send;
@@ -57,6 +68,8 @@ struct CliStep {
     PictureSource picture;
     FontSource font;
     TouchListening touch;
+    // Project: the project file and the command's options as given.
+    ProjectCall project;
     // For Font: made from the font before anything is sent (pictures are made into
     // their upload when their step runs).
     UploadPlan plan;

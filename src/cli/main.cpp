@@ -15,7 +15,8 @@ int main(int argc, char* argv[]) {
     // Capturing a font renders glyphs, which takes the GUI application; it never shows
     // a window.
     const bool rendersGlyphs = std::any_of(argv + 1, argv + argc, [](const char* argument) {
-        return std::strcmp(argument, "font") == 0;
+        return std::strcmp(argument, "font") == 0 || std::strcmp(argument, "check") == 0 ||
+               std::strcmp(argument, "render") == 0 || std::strcmp(argument, "provision") == 0;
     });
     std::unique_ptr<QCoreApplication> application;
     if (rendersGlyphs) {

@@ -47,6 +47,8 @@ std::optional<QString> fontPlan(CliStep& step) {
     font.setPointSize(source.pointSize);
     font.setBold(source.bold);
     font.setItalic(source.italic);
+    font.setUnderline(source.underline);
+    font.setStrikeOut(source.strikeOut);
     // The font window measures and draws with the same font.
     const FontCapture capture = FontCapture::capture(font, font);
     if (!capture.isSendable()) {
@@ -77,6 +79,9 @@ std::optional<QByteArray> picturePixels(const PictureSource& source, QString* er
 
 std::optional<QString> prepare(QList<CliStep>& steps) {
     for (CliStep& step : steps) {
+        // A step made ready already (a project's) is kept.
+        if (!step.plan.blocks.empty())
+            continue;
         if (step.kind == CliStep::Kind::Font) {
             if (const std::optional<QString> refused = fontPlan(step))
                 return refused;

@@ -39,17 +39,6 @@ quint8 backgroundValue() {
 constexpr int FirstScreen = 1;
 constexpr int LastScreen = 12;
 
-// Every picture format this system reads (PNG among them), offered first and chosen;
-// the board's tools' own three formats stay a choice.
-QString pictureFilter() {
-    QStringList patterns;
-    const QList<QByteArray> formats = QImageReader::supportedImageFormats();
-    for (const QByteArray& format : formats)
-        patterns.append(QStringLiteral("*.") + QString::fromLatin1(format).toUpper());
-    return QStringLiteral("Picture Files|") + patterns.join(QLatin1Char(';')) +
-           QStringLiteral("|Image Files(*.BMP;*.JPG;*.GIF)|*.BMP;*.JPG;*.GIF|");
-}
-
 } // namespace
 
 frmGraphic::frmGraphic(Workbench& workbench, QWidget* parent)
@@ -143,7 +132,7 @@ frmGraphic::frmGraphic(Workbench& workbench, QWidget* parent)
 }
 
 void frmGraphic::openPicture() {
-    const QString path = m_workbench.dialogs().openFileName(this, pictureFilter(), m_pictureFolder);
+    const QString path = m_workbench.dialogs().openFileName(this, pictureFileFilter(), m_pictureFolder);
     // Cancelled: the picture stays as it is.
     if (path.isEmpty())
         return;

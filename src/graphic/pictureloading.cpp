@@ -241,3 +241,12 @@ bool jpegIsComplete(QByteArrayView data) {
             return false;
     }
 }
+
+QString pictureFileFilter() {
+    QStringList patterns;
+    const QList<QByteArray> formats = QImageReader::supportedImageFormats();
+    for (const QByteArray& format : formats)
+        patterns.append(QStringLiteral("*.") + QString::fromLatin1(format).toUpper());
+    return QStringLiteral("Picture Files|") + patterns.join(QLatin1Char(';')) +
+           QStringLiteral("|Image Files(*.BMP;*.JPG;*.GIF)|*.BMP;*.JPG;*.GIF|");
+}

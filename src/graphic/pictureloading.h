@@ -41,3 +41,7 @@ LoadedPicture loadPicture(const QString& path, PictureFit fit);
 // Whether JPEG data runs from its start marker to its end marker; a file cut short
 // would otherwise decode with its missing part in grey.
 bool jpegIsComplete(QByteArrayView data);
+
+// The file dialog's filter for pictures: every format this system reads (PNG among
+// them), offered first and chosen; the board's tools' own three formats stay a choice.
+QString pictureFileFilter();

@@ -89,7 +89,7 @@ void tst_MainWindow::menusAsDesigned() {
              (QStringList{QStringLiteral("Font"), QStringLiteral("Graphic"),
                           QStringLiteral("Color Picker"), QStringLiteral("Text"),
                           QStringLiteral("Coordinates"), QStringLiteral("Utilities"),
-                          QStringLiteral("Monitor")}));
+                          QStringLiteral("Monitor"), QStringLiteral("Project")}));
     QCOMPARE(captions(menu("mnuWindow")),
              (QStringList{QStringLiteral("Cascade"), QStringLiteral("Tile"), QStringLiteral("-"),
                           QStringLiteral("Monitor")}));

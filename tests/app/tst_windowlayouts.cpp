@@ -28,7 +28,7 @@ const QStringList& windowNames() {
                                    QStringLiteral("frmText"),      QStringLiteral("frmCoordinates"),
                                    QStringLiteral("frmUtilities"), QStringLiteral("frmAbout"),
                                    QStringLiteral("frmMonitor"),   QStringLiteral("frmBoard"),
-                                   QStringLiteral("frmMainMDI")};
+                                   QStringLiteral("frmProject"),   QStringLiteral("frmMainMDI")};
     return names;
 }
 
