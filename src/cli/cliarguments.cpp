@@ -606,8 +606,9 @@ QList<OptionSpec> commonOptions() {
          QStringLiteral("Every write and answer on the line, decoded, on the error output "
                         "(the Monitor window's lines).")},
         {QStringLiteral("--screenshot"), QStringLiteral("FILE.png"),
-         QStringLiteral("With the simulator only (and the default port then): save its screen "
-                        "after the commands.")},
+         QStringLiteral("Save the board's screen after the commands (the default port is then "
+                        "the simulator). A real board's screen is its mirror: what the commands "
+                        "drew, the rest transparent.")},
         {QStringLiteral("--help"), {}, QStringLiteral("This help; after a command, its help.")},
         {QStringLiteral("--version"), {}, QStringLiteral("The program's version.")},
     };
@@ -755,8 +756,8 @@ std::optional<QString> applyCommonOptions(const CommonValues& given, CliSettings
     if (!settings.screenshotFile.isEmpty()) {
         if (settings.ports.isEmpty() && !settings.allPorts)
             settings.ports.append(QStringLiteral("sim"));
-        if (!settings.usesSimulator())
-            return QStringLiteral("--screenshot works with the simulator only (--port sim)");
+        if (settings.allPorts || settings.ports.size() > 1)
+            return QStringLiteral("--screenshot writes one board's screen: name one --port");
         if (!settings.screenshotFile.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
             return QStringLiteral("--screenshot writes a PNG file: its name ends in .png");
         const QFileInfo file(settings.screenshotFile);

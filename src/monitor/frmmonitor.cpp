@@ -1,9 +1,12 @@
 #include "monitor/frmmonitor.h"
 
+#include "board/boardmirror.h"
 #include "engine/boardengine.h"
 #include "engine/conversation.h"
 #include "engine/tracetext.h"
 #include "monitor/conversationmodel.h"
+#include "monitor/eventscreenpanel.h"
+#include "monitor/frmtrace.h"
 #include "workbench/named.h"
 #include "workbench/userdialogs.h"
 #include "workbench/workbench.h"
@@ -69,6 +72,8 @@ frmMonitor::frmMonitor(Workbench& workbench, QWidget* parent)
     cmdPause->setCheckable(true);
     cmdClear = named(new QPushButton(tr("Clear"), this), "cmdClear");
     cmdSave = named(new QPushButton(tr("Save..."), this), "cmdSave");
+    cmdOpen = named(new QPushButton(tr("Open..."), this), "cmdOpen");
+    cmdOpen->setToolTip(tr("Open a saved trace, read only, with the screen after each row"));
     chkCommands = named(new QCheckBox(tr("Commands"), this), "chkCommands");
     chkAnswers = named(new QCheckBox(tr("Answers"), this), "chkAnswers");
     chkUploadBlocks = named(new QCheckBox(tr("Upload blocks"), this), "chkUploadBlocks");
@@ -122,11 +127,18 @@ frmMonitor::frmMonitor(Workbench& workbench, QWidget* parent)
     controls->addWidget(chkUploadBlocks);
     controls->addWidget(chkFollow);
     controls->addStretch();
+    controls->addWidget(cmdOpen);
     controls->addWidget(cmdSave);
 
     auto* splitter = named(new QSplitter(Qt::Vertical, this), "splitter");
     splitter->addWidget(tblConversation);
-    splitter->addWidget(txtDetails);
+    m_screen = new EventScreenPanel(BoardMirror::attachedTo(engine), workbench.dialogs(), this);
+    auto* details = new QWidget(this);
+    auto* detailsLayout = new QHBoxLayout(details);
+    detailsLayout->setContentsMargins(0, 0, 0, 0);
+    detailsLayout->addWidget(txtDetails, 1);
+    detailsLayout->addWidget(m_screen);
+    splitter->addWidget(details);
     splitter->setStretchFactor(0, 4);
     splitter->setStretchFactor(1, 1);
 
@@ -139,6 +151,7 @@ frmMonitor::frmMonitor(Workbench& workbench, QWidget* parent)
     connect(cmdPause, &QPushButton::toggled, this, &frmMonitor::cmdPause_Click);
     connect(cmdClear, &QPushButton::clicked, this, &frmMonitor::cmdClear_Click);
     connect(cmdSave, &QPushButton::clicked, this, &frmMonitor::cmdSave_Click);
+    connect(cmdOpen, &QPushButton::clicked, this, &frmMonitor::cmdOpen_Click);
     for (QCheckBox* box : {chkCommands, chkAnswers, chkUploadBlocks})
         connect(box, &QCheckBox::toggled, this, &frmMonitor::applyFilter);
     connect(chkFollow, &QCheckBox::toggled, this, &frmMonitor::followNewest);
@@ -186,8 +199,10 @@ void frmMonitor::showDetails() {
     const QModelIndex current = tblConversation->currentIndex();
     if (!current.isValid()) {
         txtDetails->clear();
+        m_screen->showScreenAfter(std::nullopt);
         return;
     }
+    m_screen->showScreenAfter(m_model->eventNumber(current.row()));
     const ConversationEvent& event = m_model->event(current.row());
     QString text = TraceText::line(event) + QLatin1Char('\n');
     if (event.kind == ConversationEvent::Kind::ToBoard ||
@@ -200,6 +215,10 @@ void frmMonitor::showDetails() {
         text += QLatin1Char('\n') + hexDump(event.bytes());
     }
     txtDetails->setPlainText(text);
+}
+
+void frmMonitor::cmdOpen_Click() {
+    frmTrace::open(m_workbench, this);
 }
 
 void frmMonitor::cmdSave_Click() {
@@ -217,17 +236,28 @@ void frmMonitor::cmdSave_Click() {
 }
 
 bool frmMonitor::save(const QString& path, QString* error) const {
-    // The rows as shown: what the filter leaves, up to where a pause stopped them.
+    // The rows as shown: what the filter leaves, up to where a pause stopped them. A
+    // trace also holds every command the filter hides, to be played again.
     const bool csv = isCsv(path);
     QSaveFile file(path);
     bool written = file.open(QIODevice::WriteOnly);
     if (written && csv)
         written = file.write(TraceText::csvHeader().toUtf8() + '\n') > 0;
-    for (int row = 0; written && row < m_model->rowCount(); ++row) {
-        const ConversationEvent& event = m_model->event(row);
-        const QByteArray line =
-            (csv ? TraceText::csvLine(event) : TraceText::line(event)).toUtf8() + '\n';
-        written = file.write(line) == line.size();
+    const Conversation& conversation = m_workbench.engine().conversation();
+    const quint64 last = m_model->rowCount() > 0 ? m_model->eventNumber(m_model->rowCount() - 1) + 1
+                                                 : conversation.first();
+    int row = 0;
+    for (quint64 number = conversation.first(); written && number < last; ++number) {
+        const bool shown = row < m_model->rowCount() && m_model->eventNumber(row) == number;
+        row += shown ? 1 : 0;
+        const ConversationEvent& event = conversation.at(number);
+        if (!shown && (csv || event.kind != ConversationEvent::Kind::ToBoard))
+            continue;
+        const QByteArray lines = (csv ? TraceText::csvLine(event)
+                                      : TraceText::lines(event).join(QLatin1Char('\n')))
+                                     .toUtf8() +
+                                 '\n';
+        written = file.write(lines) == lines.size();
     }
     if (!written || !file.commit()) {
         *error = file.errorString();

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class ConversationModel;
+class EventScreenPanel;
 class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
@@ -24,6 +25,7 @@ public:
     void cmdPause_Click(bool paused);
     void cmdClear_Click();
     void cmdSave_Click();
+    void cmdOpen_Click();
 
 private:
     void applyFilter();
@@ -37,6 +39,8 @@ private:
     QPushButton* cmdPause;
     QPushButton* cmdClear;
     QPushButton* cmdSave;
+    QPushButton* cmdOpen;
+    EventScreenPanel* m_screen;
     QCheckBox* chkCommands;
     QCheckBox* chkAnswers;
     QCheckBox* chkUploadBlocks;
