@@ -78,10 +78,24 @@ void BoardMirror::onRecorded(const ConversationEvent& event) {
         m_snapshots.back().firstLongEvent = number;
     m_bytesSinceSnapshot += event.byteCount;
     ++m_eventsSinceSnapshot;
-    if ((m_bytesSinceSnapshot >= SnapshotBytes || m_eventsSinceSnapshot >= SnapshotEvents) &&
-        !m_live->midCommand())
+    const bool due = m_bytesSinceSnapshot >= SnapshotBytes ||
+                     m_eventsSinceSnapshot >= std::min<qsizetype>(SnapshotEvents,
+                                                                  m_conversation.capacity() / 4) ||
+                     !replayable(m_snapshots.size() - 1);
+    if (due && !m_live->midCommand())
         takeSnapshot(number);
     dropUselessSnapshots();
+}
+
+bool BoardMirror::replayable(size_t index) const {
+    if (index >= m_snapshots.size())
+        return false;
+    const Snapshot& snapshot = m_snapshots[index];
+    if (snapshot.event + 1 < m_conversation.first())
+        return false;
+    const std::optional<quint64> firstLong = snapshot.firstLongEvent;
+    return !firstLong || (*firstLong >= m_conversation.first() &&
+                          m_conversation.at(*firstLong).allBytesKept());
 }
 
 void BoardMirror::onCleared() {
@@ -111,16 +125,9 @@ void BoardMirror::takeSnapshot(quint64 event) {
 void BoardMirror::dropUselessSnapshots() {
     // A snapshot helps while some event after it, up to the next snapshot, can still be
     // played again.
-    while (m_snapshots.size() > 1) {
-        const Snapshot& oldest = m_snapshots.front();
-        const bool nextBeforeRing = m_snapshots[1].event < m_conversation.first();
-        const bool bytesGivenUp = oldest.firstLongEvent &&
-                                  (*oldest.firstLongEvent < m_conversation.first() ||
-                                   !m_conversation.at(*oldest.firstLongEvent).allBytesKept());
-        if (!nextBeforeRing && !bytesGivenUp)
-            break;
+    while (m_snapshots.size() > 1 &&
+           (m_snapshots[1].event < m_conversation.first() || !replayable(0)))
         m_snapshots.pop_front();
-    }
 }
 
 std::optional<MirrorScreen> BoardMirror::screenAfter(quint64 event) const {

@@ -28,8 +28,8 @@ struct MirrorScreen {
 // conversation, for any port. The first command of a connection starts it afresh,
 // knowing nothing of what the board showed before. It also tells the screen just after any event the
 // conversation still holds all the bytes of: from the nearest snapshot before it (one
-// kept every SnapshotBytes or SnapshotEvents, between two commands), the events up to
-// it are played again.
+// kept every SnapshotBytes or SnapshotEvents, and whenever the last one can no longer
+// be played on from, between two commands), the events up to it are played again.
 class BoardMirror : public QObject {
     Q_OBJECT
 public:
@@ -76,6 +76,8 @@ private:
     void startAfresh(quint64 event);
     void takeSnapshot(quint64 event);
     void dropUselessSnapshots();
+    // Whether the events after the snapshot can still be played again from it.
+    bool replayable(size_t index) const;
 
     Conversation& m_conversation;
     std::unique_ptr<BoardEmulator> m_live;
