@@ -215,9 +215,14 @@ void frmMainMDI::fillWindowMenu() {
     QAction* mnuTile = mnuWindow->addAction(tr("Tile"));
     mnuTile->setObjectName(QStringLiteral("mnuTile"));
     connect(mnuTile, &QAction::triggered, this, &frmMainMDI::tileHorizontally);
-    if (!m_windowItems.isEmpty()) {
+    // Items that do not apply now (the mirror's Board while no real port is open) stay out.
+    QList<QAction*> items;
+    for (QAction* item : std::as_const(m_windowItems))
+        if (item->isVisible())
+            items.append(item);
+    if (!items.isEmpty()) {
         mnuWindow->addSeparator();
-        mnuWindow->addActions(m_windowItems);
+        mnuWindow->addActions(items);
     }
 
     const QList<QMdiSubWindow*> windows = m_area->subWindowList();

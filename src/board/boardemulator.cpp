@@ -33,9 +33,9 @@ BoardEmulator::BoardEmulator(QObject* parent)
 BoardEmulator::~BoardEmulator() = default;
 
 BoardEmulator::State BoardEmulator::state() const {
-    return {m_canvas,      m_pictures,    m_fonts,     m_defaultTextFont, m_cursor,
-            m_textLeft,    m_cursorKnown, m_baudRate,  m_backlight,       m_rotated,
-            m_beepCount,   m_beepOnTouch, m_touchMode, m_calibrationStep, m_calibrated};
+    return {m_canvas,    m_pictures,    m_fonts,     m_defaultTextFont, m_cursor,
+            m_textLeft,  m_cursorKnown, m_baudRate,  m_backlight,       m_rotated,
+            m_beepCount, m_beepOnTouch, m_touchMode, m_calibrationStep, m_calibrated};
 }
 
 void BoardEmulator::setState(const State& state) {

@@ -238,4 +238,3 @@ struct BoardEmulator::State {
     int calibrationStep = -1;
     bool calibrated = false;
 };
-

@@ -3,6 +3,8 @@
 #include "engine/boardengine.h"
 #include "engine/conversation.h"
 
+#include <QElapsedTimer>
+
 #include <algorithm>
 
 namespace {
@@ -73,14 +75,18 @@ void BoardMirror::onRecorded(const ConversationEvent& event) {
         startAfresh(number);
         return;
     }
+    QElapsedTimer feeding;
+    feeding.start();
     feed(*m_live, event.bytes());
+    m_feedNanosecondsSinceSnapshot += feeding.nsecsElapsed();
     if (isLong(event) && !m_snapshots.empty() && !m_snapshots.back().firstLongEvent)
         m_snapshots.back().firstLongEvent = number;
     m_bytesSinceSnapshot += event.byteCount;
     ++m_eventsSinceSnapshot;
     const bool due = m_bytesSinceSnapshot >= SnapshotBytes ||
-                     m_eventsSinceSnapshot >= std::min<qsizetype>(SnapshotEvents,
-                                                                  m_conversation.capacity() / 4) ||
+                     m_feedNanosecondsSinceSnapshot >= SnapshotWorkMs * 1000000 ||
+                     m_eventsSinceSnapshot >=
+                         std::min<qsizetype>(SnapshotEvents, m_conversation.capacity() / 4) ||
                      !replayable(m_snapshots.size() - 1);
     if (due && !m_live->midCommand())
         takeSnapshot(number);
@@ -94,8 +100,8 @@ bool BoardMirror::replayable(size_t index) const {
     if (snapshot.event + 1 < m_conversation.first())
         return false;
     const std::optional<quint64> firstLong = snapshot.firstLongEvent;
-    return !firstLong || (*firstLong >= m_conversation.first() &&
-                          m_conversation.at(*firstLong).allBytesKept());
+    return !firstLong ||
+           (*firstLong >= m_conversation.first() && m_conversation.at(*firstLong).allBytesKept());
 }
 
 void BoardMirror::onCleared() {
@@ -119,6 +125,7 @@ void BoardMirror::takeSnapshot(quint64 event) {
     m_snapshots.push_back({event, m_live->state(), std::nullopt});
     m_bytesSinceSnapshot = 0;
     m_eventsSinceSnapshot = 0;
+    m_feedNanosecondsSinceSnapshot = 0;
     m_lastAsked.reset();
 }
 

@@ -26,15 +26,18 @@ struct MirrorScreen {
 
 // The screen as Lumaret drew it: an emulator of its own fed with every command of the
 // conversation, for any port. The first command of a connection starts it afresh,
-// knowing nothing of what the board showed before. It also tells the screen just after any event the
-// conversation still holds all the bytes of: from the nearest snapshot before it (one
-// kept every SnapshotBytes or SnapshotEvents, and whenever the last one can no longer
-// be played on from, between two commands), the events up to it are played again.
+// knowing nothing of what the board showed before. It also tells the screen just after any event
+// the conversation still holds all the bytes of: from the nearest snapshot before it (one kept
+// every SnapshotBytes, SnapshotEvents or SnapshotWorkMs of drawing, and whenever the last one can
+// no longer be played on from, between two commands), the events up to it are played again.
 class BoardMirror : public QObject {
     Q_OBJECT
 public:
     static constexpr qsizetype SnapshotBytes = 512 * 1024;
-    static constexpr int SnapshotEvents = 16384;
+    static constexpr int SnapshotEvents = 8192;
+    // Playing the events between two snapshots again takes about as long as drawing
+    // them took: at most this long (large fills cost more than their bytes say).
+    static constexpr int SnapshotWorkMs = 20;
 
     explicit BoardMirror(Conversation& conversation, QObject* parent = nullptr);
     ~BoardMirror() override;
@@ -87,6 +90,7 @@ private:
     std::optional<quint64> m_lineChangedAt;
     qsizetype m_bytesSinceSnapshot = 0;
     int m_eventsSinceSnapshot = 0;
+    qint64 m_feedNanosecondsSinceSnapshot = 0;
     // The last screen told by screenAfter(), which a view asks for again and again.
     mutable std::optional<std::pair<quint64, MirrorScreen>> m_lastAsked;
 };

@@ -18,21 +18,23 @@ QAction* installBoardMirror(Workbench& workbench, QWidget& mainWindow) {
     action->setObjectName(QStringLiteral("mnuBoardMirror"));
     action->setVisible(false);
     auto window = std::make_shared<QPointer<frmBoardMirror>>();
-    const auto realPortOpen = [&port] { return port.portOpen() && !isSimulatorPort(port.commPort()); };
+    const auto realPortOpen = [&port] {
+        return port.portOpen() && !isSimulatorPort(port.commPort());
+    };
     QObject::connect(&port, &MSserial::portOpenChanged, action, [=, &port] {
         action->setVisible(realPortOpen());
         if (*window && port.portOpen())
             (*window)->setPortName(port.commPort());
     });
-    QObject::connect(action, &QAction::triggered, &mainWindow, [=, &workbench, &mirror, &port,
-                                                                &mainWindow] {
-        if (!*window) {
-            *window = new frmBoardMirror(workbench, mirror, &mainWindow);
-            (*window)->setPortName(port.commPort());
-        }
-        (*window)->show();
-        (*window)->raise();
-        (*window)->activateWindow();
-    });
+    QObject::connect(action, &QAction::triggered, &mainWindow,
+                     [=, &workbench, &mirror, &port, &mainWindow] {
+                         if (!*window) {
+                             *window = new frmBoardMirror(workbench, mirror, &mainWindow);
+                             (*window)->setPortName(port.commPort());
+                         }
+                         (*window)->show();
+                         (*window)->raise();
+                         (*window)->activateWindow();
+                     });
     return action;
 }

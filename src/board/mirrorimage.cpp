@@ -14,8 +14,8 @@ constexpr QRgb HatchDark = 0xff9c9c9c;
 constexpr int HatchStripe = 4;
 
 // The screen's picture with each unknown pixel replaced.
-template <typename Unknown> QImage replaceUnknown(QImage image, const MirrorScreen& screen,
-                                                  Unknown unknown) {
+template <typename Unknown>
+QImage replaceUnknown(QImage image, const MirrorScreen& screen, Unknown unknown) {
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x)

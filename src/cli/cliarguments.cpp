@@ -957,7 +957,8 @@ QString programHelp() {
                 "  %1 --port sim --screenshot shown.png preview photo.jpg --fit fill\n"
                 "  %1 --all font 'DejaVu Sans' 14 --slot 2 -- save 1 splash.png\n"
                 "\n"
-                "\"%1 COMMAND --help\" tells a command's arguments and options.")
+                "\"%1 COMMAND --help\" tells a command's arguments and options; \"%1 replay\n"
+                "TRACE --screenshot FILE.png [--at SECONDS]\" draws a saved trace's screen.")
                 .arg(Program);
     return text;
 }

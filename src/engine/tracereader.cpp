@@ -76,18 +76,18 @@ bool Reader::takeEvent(int number, const QString& line) {
     event.line = number;
     const qint64 whole = match.captured(1).toLongLong();
     const qint64 fraction = match.captured(2).toLongLong();
-    event.microseconds = whole * 1000000 + (whole < 0 || match.captured(1).startsWith(u'-')
-                                                ? -fraction
-                                                : fraction);
+    event.microseconds =
+        whole * 1000000 + (whole < 0 || match.captured(1).startsWith(u'-') ? -fraction : fraction);
     event.kind = kindOf(match.captured(3).at(0));
     event.text = match.captured(4);
     if (event.kind == TraceEvent::Kind::ToBoard || event.kind == TraceEvent::Kind::FromBoard) {
         const qsizetype separator = event.text.lastIndexOf(QLatin1String(BytesSeparator));
-        const QRegularExpressionMatch bytes =
-            separator < 0 ? QRegularExpressionMatch()
-                          : BytesPart.match(event.text.mid(separator + 3));
+        const QRegularExpressionMatch bytes = separator < 0
+                                                  ? QRegularExpressionMatch()
+                                                  : BytesPart.match(event.text.mid(separator + 3));
         if (!bytes.hasMatch())
-            return refuse(number, QStringLiteral("the bytes of the event are missing or unreadable"));
+            return refuse(number,
+                          QStringLiteral("the bytes of the event are missing or unreadable"));
         event.bytes = QByteArray::fromHex(bytes.captured(1).toLatin1());
         event.text.truncate(separator);
         if (bytes.hasCaptured(2)) {
@@ -114,8 +114,8 @@ bool Reader::takeContinuation(int number, const QString& rest) {
         return refuse(number, QStringLiteral("unreadable bytes"));
     event.bytes.append(QByteArray::fromHex(bytes.captured(1).toLatin1()));
     if (event.bytes.size() > m_blockLength)
-        return refuse(number, QStringLiteral("more bytes than the block of line %1 has")
-                                  .arg(event.line));
+        return refuse(number,
+                      QStringLiteral("more bytes than the block of line %1 has").arg(event.line));
     if (event.bytes.size() == m_blockLength)
         m_blockLength = 0;
     return true;

@@ -26,6 +26,8 @@ EventScreenPanel::EventScreenPanel(BoardMirror& mirror, UserDialogs& dialogs, QW
     lblEventScreen = named(new QLabel(this), "lblEventScreen");
     lblEventScreen->setWordWrap(true);
     lblEventScreen->setFixedWidth(picEventScreen->width());
+    // Room for the longest note, so that the panel's height never cuts it.
+    lblEventScreen->setMinimumHeight(3 * lblEventScreen->fontMetrics().lineSpacing());
     cmdSaveScreen = named(new QPushButton(tr("Save Screen..."), this), "cmdSaveScreen");
 
     auto* layout = new QVBoxLayout(this);

@@ -253,10 +253,10 @@ bool frmMonitor::save(const QString& path, QString* error) const {
         const ConversationEvent& event = conversation.at(number);
         if (!shown && (csv || event.kind != ConversationEvent::Kind::ToBoard))
             continue;
-        const QByteArray lines = (csv ? TraceText::csvLine(event)
-                                      : TraceText::lines(event).join(QLatin1Char('\n')))
-                                     .toUtf8() +
-                                 '\n';
+        const QByteArray lines =
+            (csv ? TraceText::csvLine(event) : TraceText::lines(event).join(QLatin1Char('\n')))
+                .toUtf8() +
+            '\n';
         written = file.write(lines) == lines.size();
     }
     if (!written || !file.commit()) {

@@ -43,8 +43,8 @@ void tst_TraceReader::readsBackEveryByte() {
     QByteArray row(322, Qt::Uninitialized);
     for (int i = 0; i < row.size(); ++i)
         row[i] = char(i * 7);
-    const QList<QByteArray> writes{Commands::drawPixel({300, 10}, 224).bytes(), row,
-                                   row.first(48), row.first(49), row.first(17)};
+    const QList<QByteArray> writes{Commands::drawPixel({300, 10}, 224).bytes(), row, row.first(48),
+                                   row.first(49), row.first(17)};
     for (const QByteArray& write : writes)
         conversation.record({now += 1500001, LineTraffic::Direction::ToBoard, write, 1});
     conversation.record({now += 10, LineTraffic::Direction::FromBoard, "100", 0});
@@ -82,9 +82,11 @@ void tst_TraceReader::refusesWhatIsNoTraceNamingTheLine_data() {
     QTest::newRow("empty") << QByteArray() << "line 1: the file holds no trace";
     QTest::newRow("a picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10)
                                << "line 1: not a line of a trace";
-    QTest::newRow("cut in a line") << good + "0.0003" << "line 2: not a line of a trace";
-    QTest::newRow("cut in a block") << good + block << "line 2: the trace stops in the block of "
-                                                        "line 2, after 16 of its 18 bytes";
+    QTest::newRow("cut in a line") << good + "0.0003"
+                                   << "line 2: not a line of a trace";
+    QTest::newRow("cut in a block") << good + block
+                                    << "line 2: the trace stops in the block of "
+                                       "line 2, after 16 of its 18 bytes";
     QTest::newRow("block short") << block + "  + 00\n" + good
                                  << "line 3: the block of line 1 stops after 17 of its 18 bytes";
     QTest::newRow("block long") << block + "  + 00 00 00\n"

@@ -12,6 +12,7 @@
 #include "testbench.h"
 
 #include <QAction>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -37,8 +38,10 @@ struct ScreensBench {
         bench.clock().advance(ConversationModel::BatchMs);
         QAbstractItemModel& model = *table().model();
         for (int row = 0; row < model.rowCount(); ++row) {
-            if (model.index(row, ConversationModel::MeaningColumn).data().toString().startsWith(
-                    meaning)) {
+            if (model.index(row, ConversationModel::MeaningColumn)
+                    .data()
+                    .toString()
+                    .startsWith(meaning)) {
                 table().setCurrentIndex(model.index(row, 0));
                 return true;
             }
@@ -143,6 +146,13 @@ void tst_MonitorScreens::savedTracesReplayToTheSameScreen() {
     QCOMPARE(replayed.pixels, mirrored.pixels);
     QCOMPARE(TracePlayback::screenAt(read.events, 0).known, QByteArray(76800, '\0'));
 
+    // The Monitor with the row of the drawing before the preview selected, for the README.
+    QVERIFY(monitor.select(QStringLiteral("FillRectangle")));
+    QWidget* window = monitor.bench.window(Monitor);
+    window->parentWidget()->resize(940, 560);
+    QVERIFY(QDir().mkpath(QStringLiteral("screenshots")));
+    QVERIFY(window->grab().save(QStringLiteral("screenshots/monitor-screen.png")));
+
     monitor.bench.dialogs().fileAnswers = {trace};
     click(monitor.find<QPushButton>("cmdOpen"));
     auto* opened = monitor.bench.window(Monitor)->findChild<QWidget*>(QStringLiteral("frmTrace"));
@@ -182,8 +192,9 @@ void tst_MonitorScreens::theBoardWindowOfARealPort() {
     auto* window = bench.main().findChild<frmBoardMirror*>(QStringLiteral("frmBoardMirror"));
     QVERIFY(window && window->isVisible());
     QCOMPARE(window->windowTitle(), QStringLiteral("Board (mirror of COM1)"));
-    QVERIFY(window->findChild<QLabel*>(QStringLiteral("lblMirror"))->text().contains(
-        QStringLiteral("since connecting")));
+    QVERIFY(window->findChild<QLabel*>(QStringLiteral("lblMirror"))
+                ->text()
+                .contains(QStringLiteral("since connecting")));
 
     bench.engine().send(Commands::fillRectangle({0, 0}, {1, 1}, 0xE0));
     auto* view = window->findChild<MirrorView*>(QStringLiteral("picScreen"));
