@@ -251,13 +251,16 @@ void frmMainMDI::fillWindowMenu() {
     QAction* mnuTile = m_windowMenu->addAction(tr("Tile"));
     mnuTile->setObjectName(QStringLiteral("mnuTile"));
     connect(mnuTile, &QAction::triggered, m_toolWindows, &ToolWindows::tile);
-    // The windows of their own: the monitor, and the board's.
+    // The windows of their own: the monitor, and the board's (an item that does not apply
+    // now, the mirror's Board while no real port is open, stays out).
     m_windowMenu->addSeparator();
     QAction* monitor = m_windowMenu->addAction(tr("Monitor"));
     monitor->setObjectName(QStringLiteral("mnuWindowMonitor"));
     monitor->setEnabled(m_toolWindows->contains(Monitor));
     connect(monitor, &QAction::triggered, this, [this] { openToolWindow(Monitor); });
-    m_windowMenu->addActions(m_windowItems);
+    for (QAction* item : std::as_const(m_windowItems))
+        if (item->isVisible())
+            m_windowMenu->addAction(item);
 
     const QList<QMdiSubWindow*> windows = m_area->subWindowList();
     if (windows.isEmpty())

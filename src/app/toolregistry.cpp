@@ -2,6 +2,7 @@
 
 #include "about/frmabout.h"
 #include "board/boardsimulator.h"
+#include "board/mirrordesk.h"
 #include "draw/frmcolor.h"
 #include "draw/frmcoordinates.h"
 #include "draw/frmtext.h"
@@ -40,7 +41,8 @@ QList<QAction*> registerToolWindows(ToolWindows& windows, Workbench& workbench, 
                 [](Workbench& workbench) { return new frmProject(workbench); });
     windows.add(QStringLiteral("frmAbout"),
                 [](Workbench& workbench) { return new frmAbout(workbench); });
-    if (!builtInSimulator)
-        return {};
-    return {installBoardSimulator(workbench, mainWindow)};
+    QList<QAction*> items{installBoardMirror(workbench, mainWindow)};
+    if (builtInSimulator)
+        items.prepend(installBoardSimulator(workbench, mainWindow));
+    return items;
 }

@@ -39,8 +39,25 @@ template <typename Visit> void walkCircleOctant(int radius, Visit visit) {
 BoardCanvas::BoardCanvas()
     : m_pixels(PixelCount, '\0') {}
 
-uchar* BoardCanvas::bits() {
-    return reinterpret_cast<uchar*>(m_pixels.data());
+BoardCanvas::Planes BoardCanvas::planes() {
+    return {reinterpret_cast<uchar*>(m_pixels.data()),
+            m_known.isEmpty() ? nullptr : reinterpret_cast<uchar*>(m_known.data())};
+}
+
+void BoardCanvas::trackKnownPixels() {
+    m_known = QByteArray(PixelCount, '\0');
+}
+
+bool BoardCanvas::known(int x, int y) const {
+    if (!contains(x, y))
+        return false;
+    return m_known.isEmpty() || m_known[y * Width + x] != 0;
+}
+
+void BoardCanvas::forgetRowsFrom(int top) {
+    top = std::clamp(top, 0, Height);
+    if (!m_known.isEmpty())
+        std::memset(m_known.data() + top * Width, 0, size_t((Height - top) * Width));
 }
 
 quint8 BoardCanvas::pixel(int x, int y) const {
@@ -49,21 +66,26 @@ quint8 BoardCanvas::pixel(int x, int y) const {
 
 void BoardCanvas::clear(quint8 color) {
     m_pixels.fill(char(color));
+    if (!m_known.isEmpty())
+        m_known.fill(1);
 }
 
 void BoardCanvas::write(int offset, QByteArrayView pixels) {
     if (offset < 0 || offset >= PixelCount)
         return;
     const qsizetype count = std::min(pixels.size(), qsizetype(PixelCount - offset));
-    std::memcpy(bits() + offset, pixels.data(), size_t(count));
+    const Planes planes = this->planes();
+    std::memcpy(planes.screen + offset, pixels.data(), size_t(count));
+    if (planes.known)
+        std::memset(planes.known + offset, 1, size_t(count));
 }
 
 void BoardCanvas::setPixel(int x, int y, quint8 color) {
     if (contains(x, y))
-        bits()[y * Width + x] = color;
+        planes().put(y * Width + x, color);
 }
 
-void BoardCanvas::span(uchar* screen, int x0, int x1, int y, quint8 color) {
+void BoardCanvas::Planes::span(int x0, int x1, int y, quint8 color) const {
     if (y < 0 || y >= Height)
         return;
     x0 = std::max(x0, 0);
@@ -71,6 +93,8 @@ void BoardCanvas::span(uchar* screen, int x0, int x1, int y, quint8 color) {
     if (x0 > x1)
         return;
     std::memset(screen + y * Width + x0, color, size_t(x1 - x0 + 1));
+    if (known)
+        std::memset(known + y * Width + x0, 1, size_t(x1 - x0 + 1));
 }
 
 void BoardCanvas::line(QPoint start, QPoint end, quint8 color) {
@@ -81,7 +105,7 @@ void BoardCanvas::line(QPoint start, QPoint end, quint8 color) {
     // A line wholly right of or below the screen draws nothing (coordinates are >= 0).
     if ((x >= Width && x1 >= Width) || (y >= Height && y1 >= Height))
         return;
-    uchar* screen = bits();
+    const Planes planes = this->planes();
     const int dx = std::abs(x1 - x);
     const int dy = -std::abs(y1 - y);
     const int stepX = x < x1 ? 1 : -1;
@@ -89,7 +113,7 @@ void BoardCanvas::line(QPoint start, QPoint end, quint8 color) {
     int error = dx + dy;
     for (;;) {
         if (contains(x, y))
-            screen[y * Width + x] = color;
+            planes.put(y * Width + x, color);
         if (x == x1 && y == y1)
             break;
         const int doubled = 2 * error;
@@ -109,14 +133,14 @@ void BoardCanvas::rectangle(QPoint corner, QPoint opposite, quint8 color) {
     const int right = std::max(corner.x(), opposite.x());
     const int top = std::min(corner.y(), opposite.y());
     const int bottom = std::max(corner.y(), opposite.y());
-    uchar* screen = bits();
-    span(screen, left, right, top, color);
-    span(screen, left, right, bottom, color);
+    const Planes planes = this->planes();
+    planes.span(left, right, top, color);
+    planes.span(left, right, bottom, color);
     for (int y = std::max(top + 1, 0); y < std::min(bottom, Height); ++y) {
         if (left < Width)
-            screen[y * Width + left] = color;
+            planes.put(y * Width + left, color);
         if (right < Width)
-            screen[y * Width + right] = color;
+            planes.put(y * Width + right, color);
     }
 }
 
@@ -125,16 +149,16 @@ void BoardCanvas::fillRectangle(QPoint corner, QPoint opposite, quint8 color) {
     const int right = std::max(corner.x(), opposite.x());
     const int top = std::max(std::min(corner.y(), opposite.y()), 0);
     const int bottom = std::min(std::max(corner.y(), opposite.y()), Height - 1);
-    uchar* screen = bits();
+    const Planes planes = this->planes();
     for (int y = top; y <= bottom; ++y)
-        span(screen, left, right, y, color);
+        planes.span(left, right, y, color);
 }
 
 void BoardCanvas::circle(QPoint center, int radius, quint8 color) {
-    uchar* screen = bits();
-    const auto plot = [screen, color](int x, int y) {
+    const Planes planes = this->planes();
+    const auto plot = [&planes, color](int x, int y) {
         if (contains(x, y))
-            screen[y * Width + x] = color;
+            planes.put(y * Width + x, color);
     };
     const int cx = center.x();
     const int cy = center.y();
@@ -151,14 +175,14 @@ void BoardCanvas::circle(QPoint center, int radius, quint8 color) {
 }
 
 void BoardCanvas::fillCircle(QPoint center, int radius, quint8 color) {
-    uchar* screen = bits();
+    const Planes planes = this->planes();
     const int cx = center.x();
     const int cy = center.y();
     walkCircleOctant(radius, [&](int x, int y) {
-        span(screen, cx - x, cx + x, cy + y, color);
-        span(screen, cx - x, cx + x, cy - y, color);
-        span(screen, cx - y, cx + y, cy + x, color);
-        span(screen, cx - y, cx + y, cy - x, color);
+        planes.span(cx - x, cx + x, cy + y, color);
+        planes.span(cx - x, cx + x, cy - y, color);
+        planes.span(cx - y, cx + y, cy + x, color);
+        planes.span(cx - y, cx + y, cy - x, color);
     });
 }
 
@@ -169,7 +193,7 @@ void BoardCanvas::glyph(const Glyph& glyph, QPoint bottomLeft, quint8 color) {
     // The glyph's columns that lie on the screen.
     const int firstColumn = std::max(0, -bottomLeft.x());
     const int endColumn = std::min(int(glyph.size.width), Width - bottomLeft.x());
-    uchar* screen = bits();
+    const Planes planes = this->planes();
     const auto* rows = reinterpret_cast<const uchar*>(glyph.bitmap.constData());
     for (int row = 0; row < glyph.size.height; ++row) {
         const int y = bottomLeft.y() - row;
@@ -184,34 +208,48 @@ void BoardCanvas::glyph(const Glyph& glyph, QPoint bottomLeft, quint8 color) {
             for (uint ink = bitsOfRow[byte]; ink != 0; ink &= ink - 1) {
                 const int column = byte * 8 + int(qCountTrailingZeroBits(ink));
                 if (column >= firstColumn && column < endColumn)
-                    screen[lineStart + column] = color;
+                    planes.put(lineStart + column, color);
             }
         }
     }
 }
 
-void BoardCanvas::copy(const QRect& area, QByteArray& saved) const {
-    const int left = std::max(area.left(), 0);
-    const int right = std::min(area.right(), Width - 1);
-    const int top = std::max(area.top(), 0);
-    const int bottom = std::min(area.bottom(), Height - 1);
-    if (left > right || top > bottom)
-        return;
-    const int width = right - left + 1;
-    const qsizetype at = saved.size();
-    saved.resize(at + qsizetype(width) * (bottom - top + 1));
-    char* to = saved.data() + at;
-    for (int y = top; y <= bottom; ++y, to += width) {
-        const char* from = m_pixels.constData() + y * Width + left;
-        std::copy(from, from + width, to);
+namespace {
+
+// The part of a plane under a rectangle, appended to saved, or put back from it.
+void copyPlane(const QByteArray& plane, const QRect& area, char* to) {
+    for (int y = area.top(); y <= area.bottom(); ++y, to += area.width()) {
+        const char* from = plane.constData() + y * Width + area.left();
+        std::copy(from, from + area.width(), to);
     }
+}
+
+void pastePlane(uchar* plane, const QRect& area, const char* from) {
+    for (int y = area.top(); y <= area.bottom(); ++y, from += area.width())
+        std::memcpy(plane + y * Width + area.left(), from, size_t(area.width()));
+}
+
+} // namespace
+
+void BoardCanvas::copy(const QRect& area, QByteArray& saved) const {
+    const QRect clipped = area & ScreenRect;
+    if (clipped.isEmpty())
+        return;
+    const qsizetype size = qsizetype(clipped.width()) * clipped.height();
+    const qsizetype at = saved.size();
+    saved.resize(at + (m_known.isEmpty() ? size : 2 * size));
+    copyPlane(m_pixels, clipped, saved.data() + at);
+    if (!m_known.isEmpty())
+        copyPlane(m_known, clipped, saved.data() + at + size);
 }
 
 void BoardCanvas::paste(const QRect& area, QByteArrayView saved) {
     const QRect clipped = area & ScreenRect;
-    if (saved.size() != qsizetype(clipped.width()) * clipped.height())
+    const qsizetype size = qsizetype(clipped.width()) * clipped.height();
+    const Planes planes = this->planes();
+    if (saved.size() != (planes.known ? 2 * size : size))
         return;
-    const char* from = saved.data();
-    for (int y = clipped.top(); y <= clipped.bottom(); ++y, from += clipped.width())
-        std::memcpy(bits() + y * Width + clipped.left(), from, size_t(clipped.width()));
+    pastePlane(planes.screen, clipped, saved.data());
+    if (planes.known)
+        pastePlane(planes.known, clipped, saved.data() + size);
 }

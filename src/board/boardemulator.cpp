@@ -32,6 +32,47 @@ BoardEmulator::BoardEmulator(QObject* parent)
 
 BoardEmulator::~BoardEmulator() = default;
 
+BoardEmulator::State BoardEmulator::state() const {
+    return {m_canvas,    m_pictures,    m_fonts,     m_defaultTextFont, m_cursor,
+            m_textLeft,  m_cursorKnown, m_baudRate,  m_backlight,       m_rotated,
+            m_beepCount, m_beepOnTouch, m_touchMode, m_calibrationStep, m_calibrated};
+}
+
+void BoardEmulator::setState(const State& state) {
+    m_decoder.abandon();
+    commandAbandoned();
+    m_canvas = state.canvas;
+    m_pictures = state.pictures;
+    m_fonts = state.fonts;
+    m_defaultTextFont = state.defaultTextFont;
+    m_textFont = &font(m_defaultTextFont);
+    m_cursor = state.cursor;
+    m_textLeft = state.textLeft;
+    m_cursorKnown = state.cursorKnown;
+    m_baudRate = state.baudRate;
+    m_backlight = state.backlight;
+    m_rotated = state.rotated;
+    m_beepCount = state.beepCount;
+    m_beepOnTouch = state.beepOnTouch;
+    m_touchMode = state.touchMode;
+    m_calibrationStep = state.calibrationStep;
+    m_calibrated = state.calibrated;
+    m_screenChanged = true;
+    m_settingsChanged = true;
+    publish();
+}
+
+void BoardEmulator::trackKnownPixels() {
+    m_canvas.trackKnownPixels();
+    m_pictures = {};
+    m_fonts = {};
+    m_defaultTextFont = 1;
+    m_cursorKnown = false;
+    m_screenChanged = true;
+    m_settingsChanged = true;
+    publish();
+}
+
 void BoardEmulator::feed(QByteArrayView bytes) {
     while (!bytes.isEmpty()) {
         if (!hearsLine()) {
@@ -184,9 +225,16 @@ void BoardEmulator::fontUploadEnd() {
 }
 
 void BoardEmulator::textBegin(quint8 color, std::optional<int> font) {
+    const int slot = font.value_or(m_defaultTextFont);
     m_textColor = color;
-    m_textFont = &this->font(font.value_or(m_defaultTextFont));
+    m_textFont = &this->font(slot);
     forgetPlacedCharacters();
+    if (tracksKnownPixels()) {
+        m_textCertain = m_cursorKnown && fontLoaded(slot);
+        m_uncertainTextTop = m_cursorKnown ? m_cursor.y() : 0;
+        // Text in an unknown font moves the cursor by unknown steps.
+        m_cursorKnown = m_textCertain;
+    }
 }
 
 void BoardEmulator::textCharacter(quint8 code) {
@@ -218,6 +266,8 @@ void BoardEmulator::placeCharacter(const Glyph* glyph, int width) {
         placed.size = m_coveredPixels.size() - placed.offset;
         m_canvas.glyph(*glyph, bottomLeft, m_textColor);
     }
+    if (!m_textCertain)
+        m_canvas.forgetRowsFrom(m_uncertainTextTop);
     m_placed.push_back(placed);
     while (m_placed.size() > 1 &&
            (m_placed.size() > PlacedCharacterLimit || m_coveredPixels.size() > CoveredBytesLimit)) {
@@ -261,6 +311,7 @@ void BoardEmulator::textEnd() {
 
 void BoardEmulator::setTextCursor(QPoint position) {
     m_cursor = position;
+    m_cursorKnown = true;
     m_textLeft = position.x();
 }
 
@@ -295,11 +346,15 @@ void BoardEmulator::savePictureEnd() {
 
 void BoardEmulator::showScreenPicture(int slot) {
     const QByteArray& stored = m_pictures[slot - 1];
-    // An empty slot shows as black.
-    if (stored.isEmpty())
+    // An empty slot shows as black; one stored before the mirror knew the board shows
+    // what nobody knows.
+    if (stored.isEmpty()) {
         m_canvas.clear(0);
-    else
+        if (tracksKnownPixels())
+            m_canvas.forgetRowsFrom(0);
+    } else {
         m_canvas.write(0, stored);
+    }
     m_screenChanged = true;
 }
 

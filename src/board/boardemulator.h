@@ -36,6 +36,25 @@ public:
     explicit BoardEmulator(QObject* parent = nullptr);
     ~BoardEmulator() override;
 
+    // What the board holds between two commands: its screen, slots, fonts, text cursor
+    // and settings. A copy costs the screen; pictures and fonts are shared.
+    struct State;
+    State state() const;
+    // Takes a state saved between commands; a command half received is dropped.
+    void setState(const State& state);
+
+    // From now on the emulator stands for a board whose past it does not know (a
+    // mirror of a real one): every pixel, picture slot and font slot and the text
+    // cursor are unknown until commands set them. Text whose place or font is unknown
+    // makes its line and all below it unknown; an unknown picture slot shown makes
+    // the whole screen unknown.
+    void trackKnownPixels();
+    bool tracksKnownPixels() const { return m_canvas.tracksKnownPixels(); }
+    // One byte a pixel, 1 where known (row by row, drawing coordinates); empty while
+    // not tracking.
+    const QByteArray& knownPixels() const { return m_canvas.knownPixels(); }
+    bool pixelKnown(int x, int y) const { return m_canvas.known(x, y); }
+
     // Bytes from the line. They are heard only while the sender's speed is the
     // board's; otherwise they are noise, ignored and answered with nothing.
     void feed(QByteArrayView bytes);
@@ -189,8 +208,33 @@ private:
     int m_calibrationStep = -1; // -1: no calibration running
     bool m_calibrated = false;
 
+    // While tracking what is known: whether the text cursor is, and the text being
+    // written now is in a known font at a known place (otherwise the rows from
+    // m_uncertainTextTop down are unknown).
+    bool m_cursorKnown = true;
+    bool m_textCertain = true;
+    int m_uncertainTextTop = 0;
+
     bool m_screenChanged = false;
     bool m_settingsChanged = false;
     bool m_answered = false;
     int m_beepsToAnnounce = 0;
+};
+
+struct BoardEmulator::State {
+    BoardCanvas canvas;
+    std::array<QByteArray, BoardGeometry::PictureSlots> pictures;
+    std::array<std::optional<BoardFont>, BoardGeometry::FontSlots> fonts;
+    int defaultTextFont = 1;
+    QPoint cursor;
+    int textLeft = 0;
+    bool cursorKnown = true;
+    int baudRate = DefaultBaudRate;
+    bool backlight = true;
+    bool rotated = false;
+    int beepCount = 0;
+    bool beepOnTouch = false;
+    TouchMode touchMode = TouchMode::Off;
+    int calibrationStep = -1;
+    bool calibrated = false;
 };

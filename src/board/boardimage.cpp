@@ -8,6 +8,10 @@
 namespace BoardImage {
 
 QImage frame(const BoardEmulator& board) {
+    return frame(board.screen());
+}
+
+QImage frame(QByteArrayView screen) {
     static const std::array<QRgb, 256> colors = [] {
         std::array<QRgb, 256> table{};
         for (int value = 0; value < 256; ++value)
@@ -15,7 +19,9 @@ QImage frame(const BoardEmulator& board) {
         return table;
     }();
     QImage image(BoardGeometry::Width, BoardGeometry::Height, QImage::Format_RGB32);
-    const uchar* pixels = reinterpret_cast<const uchar*>(board.screen().constData());
+    if (screen.size() != BoardGeometry::PixelCount)
+        return image;
+    const uchar* pixels = reinterpret_cast<const uchar*>(screen.data());
     for (int y = 0; y < BoardGeometry::Height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < BoardGeometry::Width; ++x)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QImage>
 
 class BoardEmulator;
@@ -9,6 +10,8 @@ namespace BoardImage {
 
 // The screen memory in drawing coordinates, each colour value shown as its colour.
 QImage frame(const BoardEmulator& board);
+// 76800 colour values, row by row, as a picture.
+QImage frame(QByteArrayView screen);
 // A picture in drawing coordinates as the panel shows it: turned by 180 degrees
 // while the board is rotated.
 QImage asPanel(QImage image, const BoardEmulator& board);

@@ -38,3 +38,7 @@ QAction* installBoardSimulator(Workbench& workbench, QWidget& mainWindow) {
         });
     return desk->showAction();
 }
+
+bool isSimulatorPort(const QString& name) {
+    return name == PortName;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class QAction;
 class QWidget;
 class Workbench;
@@ -9,3 +11,5 @@ class Workbench;
 // connects to it. The board lives as long as the main window, so its screen and
 // memory survive a disconnect. Returns the menu item that shows the board's window.
 QAction* installBoardSimulator(Workbench& workbench, QWidget& mainWindow);
+// Whether the port list's entry of this name is the built-in board's.
+bool isSimulatorPort(const QString& name);

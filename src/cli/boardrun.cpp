@@ -2,6 +2,8 @@
 
 #include "board/boardconsole.h"
 #include "board/boardemulator.h"
+#include "board/boardmirror.h"
+#include "board/mirrorimage.h"
 #include "cli/uploadsources.h"
 #include "engine/boardengine.h"
 #include "engine/clock.h"
@@ -43,6 +45,8 @@ BoardRun::BoardRun(QString portName, const CliSettings& settings, QList<CliStep>
     , m_steps(std::move(steps))
     , m_engine(std::move(engine))
     , m_simulator(std::move(simulator)) {
+    if (!m_simulator && !settings.screenshotFile.isEmpty())
+        m_mirror = std::make_unique<BoardMirror>(m_engine->conversation());
     m_engine->uploader().setPacing(settings.pacing);
     ConnectionController& connection = m_engine->connection();
     connect(&connection, &ConnectionController::stateChanged, this,
@@ -394,6 +398,15 @@ void BoardRun::succeed() {
             finish(ExitCode::Usage, error);
             return;
         }
+    }
+    if (m_mirror) {
+        QString error;
+        if (!MirrorImage::savePng(m_mirror->screen(), m_settings.screenshotFile, &error)) {
+            finish(ExitCode::Usage, error);
+            return;
+        }
+        Q_EMIT noted(tr("the screenshot is a mirror: what the commands drew since connecting; "
+                        "the pixels they did not draw are transparent"));
     }
     finish(ExitCode::Done, {});
 }

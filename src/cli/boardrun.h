@@ -10,6 +10,7 @@
 
 class BoardEmulator;
 class BoardEngine;
+class BoardMirror;
 
 // The exit statuses of lumaret-cli.
 namespace ExitCode {
@@ -101,6 +102,8 @@ private:
     QList<CliStep> m_steps;
     std::unique_ptr<BoardEngine> m_engine;
     std::unique_ptr<BoardEmulator> m_simulator;
+    // A real board's screen for the screenshot, as the commands drew it.
+    std::unique_ptr<BoardMirror> m_mirror;
     State m_state = State::Idle;
     Result m_result;
     qint64 m_startedMs = 0;

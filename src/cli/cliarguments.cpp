@@ -504,8 +504,9 @@ const QList<OptionSpec>& commonOptions() {
          u"Every write and answer on the line, decoded, on the error output (the Monitor "
          "window's lines)."_s},
         {u"--screenshot"_s, nullptr, u"FILE.png"_s,
-         u"With the simulator only (and the default port then): save its screen after the "
-         "commands."_s},
+         u"Save the board's screen after the commands (the default port is then the "
+         "simulator). A real board's screen is its mirror: what the commands drew, the rest "
+         "transparent."_s},
         {u"--help"_s, nullptr, {}, u"This help; after a command, its help."_s},
         {u"--version"_s, nullptr, {}, u"The program's version."_s},
     };
@@ -735,8 +736,8 @@ std::optional<QString> applyCommonOptions(const CommonValues& given, CliSettings
         return std::nullopt;
     if (settings.ports.isEmpty() && !settings.allPorts)
         settings.ports.append(u"sim"_s);
-    if (!settings.usesSimulator())
-        return u"--screenshot works with the simulator only (--port sim)"_s;
+    if (settings.allPorts || settings.ports.size() > 1)
+        return u"--screenshot writes one board's screen: name one --port"_s;
     if (!settings.screenshotFile.endsWith(".png"_L1, Qt::CaseInsensitive))
         return u"--screenshot writes a PNG file: its name ends in .png"_s;
     const QFileInfo file(settings.screenshotFile);
@@ -876,7 +877,9 @@ QString programHelp() {
                   "  %1 --port sim --screenshot shown.png preview photo.jpg --fit fill\n"
                   "  %1 --all font 'DejaVu Sans' 14 --slot 2 -- save 1 splash.png\n"
                   "\n"
-                  "\"%1 COMMAND --help\" tells a command's arguments and options."_s.arg(Program);
+                  "\"%1 COMMAND --help\" tells a command's arguments and options; \"%1 replay\n"
+                  "TRACE --screenshot FILE.png [--at SECONDS]\" draws a saved trace's screen."_s
+                      .arg(Program);
 }
 
 QString commandHelp(const QString& command) {

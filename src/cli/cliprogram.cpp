@@ -5,6 +5,7 @@
 #include "cli/cliarguments.h"
 #include "cli/console.h"
 #include "cli/portchecks.h"
+#include "cli/replaycommand.h"
 #include "cli/uploadsources.h"
 #include "engine/boardengine.h"
 #include "engine/clock.h"
@@ -65,6 +66,10 @@ QString CliProgram::resolvePort(const QString& given, const PortCatalog& catalog
 }
 
 void CliProgram::start(const QStringList& arguments) {
+    if (ReplayCommand::asked(arguments)) {
+        end(ReplayCommand::run(arguments.mid(1), m_console));
+        return;
+    }
     CliRequest request = CliArguments::parse(arguments);
     switch (request.action) {
     case CliRequest::Action::ShowText:
@@ -196,7 +201,8 @@ void CliProgram::startRuns(const CliRequest& request, const QStringList& ports) 
         if (request.settings.trace)
             connect(&run->engine().conversation(), &Conversation::recorded, this,
                     [this, prefix](const ConversationEvent& event) {
-                        m_console.error(prefix + TerminalText::escaped(TraceText::line(event)));
+                        for (const QString& line : TraceText::lines(event))
+                            m_console.error(prefix + TerminalText::escaped(line));
                     });
         m_project.watch(*run);
         connect(run, &BoardRun::finished, this, [this, run] { onRunFinished(run); });

@@ -77,6 +77,21 @@ QString line(const ConversationEvent& event) {
     return text;
 }
 
+QStringList lines(const ConversationEvent& event) {
+    QStringList all{line(event)};
+    if (!hasBytes(event) || event.byteCount <= ShownBytes)
+        return all;
+    if (!event.allBytesKept()) {
+        all.append(QLatin1String(ContinuationMark) + QLatin1String(NotKept));
+        return all;
+    }
+    const QByteArrayView bytes = event.bytes();
+    for (qsizetype at = ShownBytes; at < bytes.size(); at += ContinuationBytes)
+        all.append(QLatin1String(ContinuationMark) +
+                   fullHex(bytes.sliced(at, std::min(ContinuationBytes, bytes.size() - at))));
+    return all;
+}
+
 QString csvHeader() {
     return QStringLiteral("time_s,direction,meaning,latency_ms,bytes,writes,hex");
 }

@@ -4,6 +4,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 // The conversation with the board as text, one line per event, for a trace on the
 // command line and for the monitor's saved files:
@@ -16,12 +17,24 @@
 //
 // The time is in seconds since the port was opened; ">" goes to the board, "<" comes
 // from it, "=" sums up an upload, "#" is a note about the line. Blocks longer than
-// ShownBytes show their first ShownBytes bytes and their length.
+// ShownBytes show their first ShownBytes bytes and their length on the event's line;
+// in a full trace the rest follows on continuation lines, ContinuationBytes a line:
+//
+//   0.120000 > WriteScreen row=0 | 57 53 00 00 ... (322 bytes)
+//     + 00 00 00 ... (32 bytes a line, the last one shorter)
+//
+// or, for a block whose bytes were given up before it was saved, one line
+//   "  + not kept".
 namespace TraceText {
 
 inline constexpr qsizetype ShownBytes = ConversationEvent::HeadBytes;
+inline constexpr qsizetype ContinuationBytes = 32;
+inline constexpr char ContinuationMark[] = "  + ";
+inline constexpr char NotKept[] = "not kept";
 
 QString line(const ConversationEvent& event);
+// The event's line and its continuation lines: every byte it holds.
+QStringList lines(const ConversationEvent& event);
 
 // "12.345678"
 QString seconds(qint64 microseconds);

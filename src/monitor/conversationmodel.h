@@ -41,6 +41,8 @@ public:
                         int role = Qt::DisplayRole) const override;
 
     const ConversationEvent& event(int row) const;
+    // The conversation's number of the row's event.
+    quint64 eventNumber(int row) const { return m_rows[size_t(row)]; }
 
     Filter filter() const { return m_filter; }
     void setFilter(const Filter& filter);

@@ -1,9 +1,12 @@
 #include "monitor/frmmonitor.h"
 
+#include "board/boardmirror.h"
 #include "engine/boardengine.h"
 #include "engine/conversation.h"
 #include "engine/tracetext.h"
 #include "monitor/conversationmodel.h"
+#include "monitor/eventscreenpanel.h"
+#include "monitor/frmtrace.h"
 #include "workbench/named.h"
 #include "workbench/userdialogs.h"
 #include "workbench/workbench.h"
@@ -70,6 +73,8 @@ frmMonitor::frmMonitor(Workbench& workbench, QWidget* parent)
     m_pauseButton->setCheckable(true);
     m_clearButton = named(new QPushButton(tr("Clear"), this), "cmdClear");
     m_saveButton = named(new QPushButton(tr("Save..."), this), "cmdSave");
+    m_openButton = named(new QPushButton(tr("Open..."), this), "cmdOpen");
+    m_openButton->setToolTip(tr("Open a saved trace, read only, with the screen after each row"));
     m_commandsCheck = named(new QCheckBox(tr("Commands"), this), "chkCommands");
     m_answersCheck = named(new QCheckBox(tr("Answers"), this), "chkAnswers");
     m_uploadBlocksCheck = named(new QCheckBox(tr("Upload blocks"), this), "chkUploadBlocks");
@@ -119,6 +124,7 @@ frmMonitor::frmMonitor(Workbench& workbench, QWidget* parent)
     controls->addWidget(m_pauseButton);
     controls->addWidget(m_clearButton);
     controls->addStretch();
+    controls->addWidget(m_openButton);
     controls->addWidget(m_saveButton);
     auto* filters = new QHBoxLayout;
     filters->addWidget(m_commandsCheck);
@@ -129,7 +135,13 @@ frmMonitor::frmMonitor(Workbench& workbench, QWidget* parent)
 
     auto* splitter = named(new QSplitter(Qt::Vertical, this), "splitter");
     splitter->addWidget(m_table);
-    splitter->addWidget(m_detailsBox);
+    m_screen = new EventScreenPanel(BoardMirror::attachedTo(engine), workbench.dialogs(), this);
+    auto* details = new QWidget(this);
+    auto* detailsLayout = new QHBoxLayout(details);
+    detailsLayout->setContentsMargins(0, 0, 0, 0);
+    detailsLayout->addWidget(m_detailsBox, 1);
+    detailsLayout->addWidget(m_screen);
+    splitter->addWidget(details);
     splitter->setStretchFactor(0, 4);
     splitter->setStretchFactor(1, 1);
 
@@ -153,6 +165,7 @@ frmMonitor::frmMonitor(Workbench& workbench, QWidget* parent)
     connect(m_pauseButton, &QPushButton::toggled, this, &frmMonitor::pauseOrResume);
     connect(m_clearButton, &QPushButton::clicked, this, &frmMonitor::clearConversation);
     connect(m_saveButton, &QPushButton::clicked, this, &frmMonitor::saveConversation);
+    connect(m_openButton, &QPushButton::clicked, this, &frmMonitor::openTrace);
     for (QCheckBox* box : {m_commandsCheck, m_answersCheck, m_uploadBlocksCheck})
         connect(box, &QCheckBox::toggled, this, &frmMonitor::applyFilter);
     connect(m_followCheck, &QCheckBox::toggled, this, &frmMonitor::followNewest);
@@ -200,8 +213,10 @@ void frmMonitor::showDetails() {
     const QModelIndex current = m_table->currentIndex();
     if (!current.isValid()) {
         m_detailsBox->clear();
+        m_screen->showScreenAfter(std::nullopt);
         return;
     }
+    m_screen->showScreenAfter(m_model->eventNumber(current.row()));
     const ConversationEvent& event = m_model->event(current.row());
     QString text = TraceText::line(event) + QLatin1Char('\n');
     if (event.kind == ConversationEvent::Kind::ToBoard ||
@@ -214,6 +229,10 @@ void frmMonitor::showDetails() {
         text += QLatin1Char('\n') + hexDump(event.bytes());
     }
     m_detailsBox->setPlainText(text);
+}
+
+void frmMonitor::openTrace() {
+    frmTrace::open(m_workbench, this);
 }
 
 void frmMonitor::saveConversation() {
@@ -231,17 +250,28 @@ void frmMonitor::saveConversation() {
 }
 
 bool frmMonitor::save(const QString& path, QString* error) const {
-    // The rows as shown: what the filter leaves, up to where a pause stopped them.
+    // The rows as shown: what the filter leaves, up to where a pause stopped them. A
+    // trace also holds every command the filter hides, to be played again.
     const bool csv = isCsv(path);
     QSaveFile file(path);
     bool written = file.open(QIODevice::WriteOnly);
     if (written && csv)
         written = file.write(TraceText::csvHeader().toUtf8() + '\n') > 0;
-    for (int row = 0; written && row < m_model->rowCount(); ++row) {
-        const ConversationEvent& event = m_model->event(row);
-        const QByteArray line =
-            (csv ? TraceText::csvLine(event) : TraceText::line(event)).toUtf8() + '\n';
-        written = file.write(line) == line.size();
+    const Conversation& conversation = m_workbench.engine().conversation();
+    const quint64 last = m_model->rowCount() > 0 ? m_model->eventNumber(m_model->rowCount() - 1) + 1
+                                                 : conversation.first();
+    int row = 0;
+    for (quint64 number = conversation.first(); written && number < last; ++number) {
+        const bool shown = row < m_model->rowCount() && m_model->eventNumber(row) == number;
+        row += shown ? 1 : 0;
+        const ConversationEvent& event = conversation.at(number);
+        if (!shown && (csv || event.kind != ConversationEvent::Kind::ToBoard))
+            continue;
+        const QByteArray lines =
+            (csv ? TraceText::csvLine(event) : TraceText::lines(event).join(QLatin1Char('\n')))
+                .toUtf8() +
+            '\n';
+        written = file.write(lines) == lines.size();
     }
     if (!written || !file.commit()) {
         *error = file.errorString();

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class ConversationModel;
+class EventScreenPanel;
 class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
@@ -27,6 +28,7 @@ private Q_SLOTS:
     void pauseOrResume(bool paused);
     void clearConversation();
     void saveConversation();
+    void openTrace();
 
 private:
     void applyFilter();
@@ -41,6 +43,8 @@ private:
     QPushButton* m_pauseButton;
     QPushButton* m_clearButton;
     QPushButton* m_saveButton;
+    QPushButton* m_openButton;
+    EventScreenPanel* m_screen;
     QCheckBox* m_commandsCheck;
     QCheckBox* m_answersCheck;
     QCheckBox* m_uploadBlocksCheck;

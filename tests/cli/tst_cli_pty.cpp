@@ -156,6 +156,7 @@ private Q_SLOTS:
     void silentPeerIsNoBoard();
     void runsOnTwoBoardsAtOnce();
     void interruptLeavesTheBoardReady();
+    void screenshotOfARealBoardIsItsMirror();
 };
 
 void tst_CliPty::drawingSequenceShowsOnTheBoard() {
@@ -355,6 +356,66 @@ void tst_CliPty::interruptLeavesTheBoardReady() {
     QCOMPARE(screen.right(320), QByteArray(320, char(255)));
     QCOMPARE(runCli(words(QStringLiteral("--port %1 clear 224").arg(board.device))).exitCode, 0);
     QCOMPARE(board.screenOnceItShows(QByteArray(76800, char(224))), QByteArray(76800, char(224)));
+}
+
+// A real port's screenshot is the mirror: the board's pixels where the commands drew,
+// transparent elsewhere, and said so. The --trace of a run replays to the same screen.
+void tst_CliPty::screenshotOfARealBoardIsItsMirror() {
+    BoardProcess board;
+    QTemporaryDir folder;
+    const QString mirror = folder.filePath(QStringLiteral("mirror.png"));
+    Outcome outcome = runCli(words(QStringLiteral("--port %1 --screenshot %2 fill-rect 10 10 100 "
+                                                  "60 --color 224 -- circle 160 120 40 --color 28")
+                                       .arg(board.device, mirror)));
+    QCOMPARE(outcome.exitCode, 0);
+    QVERIFY(outcome.err.contains("the screenshot is a mirror"));
+    const QByteArray shown = board.screenshot();
+    const QImage mirrored(mirror);
+    int known = 0;
+    for (int y = 0; y < 240; ++y) {
+        for (int x = 0; x < 320; ++x) {
+            const QRgb pixel = mirrored.pixel(x, y);
+            if (qAlpha(pixel) == 0)
+                continue;
+            ++known;
+            QCOMPARE(ColorValue::reduce(pixel), quint8(shown.at(y * 320 + x)));
+        }
+    }
+    QVERIFY(known > 91 * 51 && known < 91 * 51 + 2 * 3.15 * 40);
+    QCOMPARE(qAlpha(mirrored.pixel(9, 9)), 0);
+    QVERIFY(qAlpha(mirrored.pixel(10, 10)) == 255 && qAlpha(mirrored.pixel(120, 120)) == 255);
+
+    const QString picture = folder.filePath(QStringLiteral("noise.png"));
+    QVERIFY(noise(320, 240, 3).save(picture));
+    outcome = runCli(words(QStringLiteral("--port %1 --quiet --trace --screenshot %2 preview %3 -- "
+                                          "circle 100 100 30 --color 3")
+                               .arg(board.device, mirror, picture)));
+    QCOMPARE(outcome.exitCode, 0);
+    const QString trace = folder.filePath(QStringLiteral("trace.txt"));
+    const qsizetype traceLines = outcome.err.count('\n');
+    QFile traceFile(trace);
+    QVERIFY(traceFile.open(QIODevice::WriteOnly));
+    traceFile.write(outcome.err);
+    traceFile.close();
+    const QString replayed = folder.filePath(QStringLiteral("replayed.png"));
+    outcome = runCli({QStringLiteral("replay"), trace, QStringLiteral("--screenshot"), replayed});
+    QCOMPARE(outcome.exitCode, 0);
+    QCOMPARE(QImage(replayed), QImage(mirror));
+    QCOMPARE(screenPixels(ScreenCanvas(QImage(replayed), Qt::white)), board.screenshot());
+    outcome = runCli({QStringLiteral("replay"), trace, QStringLiteral("--screenshot"), replayed,
+                      QStringLiteral("--at"), QStringLiteral("0")});
+    QCOMPARE(outcome.exitCode, 0);
+    QCOMPARE(qAlpha(QImage(replayed).pixel(100, 100)), 0);
+
+    traceFile.open(QIODevice::WriteOnly | QIODevice::Append);
+    traceFile.write("0.5 > garbage\n");
+    traceFile.close();
+    outcome = runCli({QStringLiteral("replay"), trace, QStringLiteral("--screenshot"), replayed});
+    QCOMPARE(outcome.exitCode, 1);
+    QCOMPARE(outcome.err, QStringLiteral("lumaret-cli: %1: line %2: not a line of a trace\n")
+                              .arg(trace)
+                              .arg(traceLines + 1)
+                              .toUtf8());
 }
 
 QTEST_MAIN(tst_CliPty)

@@ -91,8 +91,8 @@ void tst_CliArguments::refusesWithTheReason_data() {
         "--port Simulator is given twice");
     row("all and port", words("--all --port /dev/ttyS0 beep"),
         "--all and --port exclude each other");
-    row("screenshot of a board", words("--port /dev/ttyUSB0 --screenshot a.png beep"),
-        "--screenshot works with the simulator only");
+    row("screenshot of two boards", words("--port sim --port /dev/ttyUSB0 --screenshot a.png beep"),
+        "--screenshot writes one board's screen");
     row("screenshot not png", words("--screenshot a.jpg beep"), "ends in .png");
     row("screenshot nowhere", words("--screenshot /no/such/folder/a.png beep"),
         "--screenshot: there is no folder");

@@ -91,7 +91,7 @@ void tst_MonitorPty::showsADrawingAPreviewAndATouchInOrder() {
         QVERIFY(cell(row, ConversationModel::TimeColumn).toDouble() >=
                 cell(row - 1, ConversationModel::TimeColumn).toDouble());
 
-    // Saved, the lines are those of the trace, one per row.
+    // Saved, the lines are those of the trace, one per row and a long block's rest.
     const QString file = folder.filePath(QStringLiteral("conversation.txt"));
     bench.dialogs().fileAnswers.append(file);
     click(bench.find<QPushButton>(Monitor, QStringLiteral("cmdSave")));
@@ -99,7 +99,7 @@ void tst_MonitorPty::showsADrawingAPreviewAndATouchInOrder() {
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QStringList expected;
     for (quint64 n = conversation.first(); n < conversation.end(); ++n)
-        expected.append(TraceText::line(conversation.at(n)));
+        expected.append(TraceText::lines(conversation.at(n)));
     QCOMPARE(QString::fromUtf8(saved.readAll()), expected.join(u'\n') + u'\n');
     QCOMPARE(board.errorCount(), 0);
 }
