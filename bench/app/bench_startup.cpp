@@ -86,7 +86,7 @@ int idleWhileConnected(int argc, char** argv) {
         },
         [](const QString& name) { return std::make_unique<QtSerialLink>(name); });
     frmMainMDI window(frmMainMDI::Services{std::make_shared<SystemClock>(),
-                                           std::make_shared<QtUserDialogs>(), catalog, false});
+                                           std::make_shared<QtUserDialogs>(), catalog, false, {}});
     window.show();
     window.engine().connection().connectTo(path, QStringLiteral("115200,N,8,1"));
 

@@ -141,7 +141,7 @@ void reportOptionChanges(QTemporaryDir& folder) {
             [] { return QList<PortEntry>(); },
             [](const QString& name) { return std::make_unique<QtSerialLink>(name); });
         frmMainMDI main(
-            frmMainMDI::Services{std::make_shared<SystemClock>(), dialogs, ports, false});
+            frmMainMDI::Services{std::make_shared<SystemClock>(), dialogs, ports, false, {}});
         main.show();
         QWidget* window = main.toolWindows().show(QStringLiteral("frmGraphic"));
         auto* size = window->findChild<QComboBox*>(QStringLiteral("cboSize"));

@@ -139,7 +139,7 @@ public:
               std::make_shared<PortCatalog>(
                   [] { return QList<PortEntry>(); },
                   [](const QString& name) { return std::make_unique<QtSerialLink>(name); }),
-              false}) {
+              false, {}}) {
         m_main.show();
         QCoreApplication::processEvents();
     }

@@ -66,7 +66,7 @@ bool LineBench::start() {
         },
         [](const QString& name) { return std::make_unique<QtSerialLink>(name); });
     m_main = std::make_unique<frmMainMDI>(
-        frmMainMDI::Services{std::make_shared<SystemClock>(), m_dialogs, ports, false});
+        frmMainMDI::Services{std::make_shared<SystemClock>(), m_dialogs, ports, false, {}});
     m_main->show();
     ConnectionController& connection = engine().connection();
     connection.connectTo(device, QStringLiteral("115200,N,8,1"));

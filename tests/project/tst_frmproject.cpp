@@ -4,6 +4,7 @@
 #include "engine/uploader.h"
 #include "project/projectplan.h"
 #include "project/projectrender.h"
+#include "picturefiles.h"
 #include "testbench.h"
 
 #include <QComboBox>

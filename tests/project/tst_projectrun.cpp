@@ -6,6 +6,7 @@
 #include "engine/clock.h"
 #include "engine/msserial.h"
 #include "engine/portcatalog.h"
+#include "picturefiles.h"
 #include "testbench.h"
 
 #include <QDir>
