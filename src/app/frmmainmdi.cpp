@@ -277,7 +277,7 @@ void frmMainMDI::Toolbar1_ButtonClick(const QString& key) {
 void frmMainMDI::openToolWindow(const QString& window) {
     // Opened from here, the colour picker hands its colour to no tool window.
     if (window == ColorPicker)
-        m_engine->session().setColorRequester(Session::ColorRequester::None);
+        m_engine->session().withdrawColorRequest();
     m_toolWindows->show(window);
 }
 

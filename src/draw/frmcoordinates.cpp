@@ -169,11 +169,6 @@ frmCoordinates::frmCoordinates(Workbench& workbench, QWidget* parent)
     connect(cmdPixel, &QPushButton::clicked, this, &frmCoordinates::cmdPixel_Click);
     connect(Command23, &QPushButton::clicked, this, &frmCoordinates::Command23_Click);
     connect(cmdCircle, &QPushButton::clicked, this, &frmCoordinates::cmdCircle_Click);
-    connect(&workbench.engine().session(), &Session::colorPicked, this,
-            [this](Session::ColorRequester requester, int color) {
-                if (requester == Session::ColorRequester::Coordinates)
-                    txtColor->setText(QString::number(color));
-            });
 
     optLine_Click();
 }
@@ -203,7 +198,8 @@ void frmCoordinates::showFrame(QGroupBox* frame, bool emptyOrFilled) {
 }
 
 void frmCoordinates::cmdColor_Click() {
-    m_workbench.engine().session().setColorRequester(Session::ColorRequester::Coordinates);
+    m_workbench.engine().session().requestColor(
+        this, [this](int color) { txtColor->setText(QString::number(color)); });
     m_workbench.toolWindows().show(QStringLiteral("frmColor"));
 }
 

@@ -110,11 +110,6 @@ frmText::frmText(Workbench& workbench, QWidget* parent)
 
     connect(cmdSet, &QPushButton::clicked, this, &frmText::cmdSet_Click);
     connect(cmdColor, &QPushButton::clicked, this, &frmText::cmdColor_Click);
-    connect(&workbench.engine().session(), &Session::colorPicked, this,
-            [this](Session::ColorRequester requester, int color) {
-                if (requester == Session::ColorRequester::Text)
-                    txtColor->setText(QString::number(color));
-            });
 }
 
 void frmText::cmdSet_Click() {
@@ -123,7 +118,8 @@ void frmText::cmdSet_Click() {
 }
 
 void frmText::cmdColor_Click() {
-    m_workbench.engine().session().setColorRequester(Session::ColorRequester::Text);
+    m_workbench.engine().session().requestColor(
+        this, [this](int color) { txtColor->setText(QString::number(color)); });
     m_workbench.toolWindows().show(QStringLiteral("frmColor"));
 }
 

@@ -140,7 +140,7 @@ void tst_CliRun::sendsTheGraphicWindowsBytes() {
         bench.find<QComboBox>(QStringLiteral("frmSettings"), QStringLiteral("cbo_mostraporta"));
     ports->setCurrentIndex(ports->findText(QStringLiteral("Simulator")));
     click(bench.find<QPushButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
-    bench.engine().connection().Timer4_Timer();
+    bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer4"));
     QByteArray windowSent;
     QObject::connect(&bench.engine().port(), &MSserial::traffic, [&](const LineTraffic& traffic) {
         if (traffic.direction == LineTraffic::Direction::ToBoard)
@@ -156,7 +156,7 @@ void tst_CliRun::sendsTheGraphicWindowsBytes() {
     click(bench.find<QPushButton>(graphic, QStringLiteral("cmdOpen")));
     click(bench.find<QPushButton>(graphic, QStringLiteral("cmdPreview")));
     for (int poll = 0; poll < 1000 && bench.engine().uploader().isBusy(); ++poll)
-        bench.engine().connection().Timer2_Timer();
+        bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer2"));
     QCOMPARE(windowSent.size(), 2 + 76800);
 
     Cli cli;
@@ -230,6 +230,8 @@ void tst_CliRun::silentBoardDuringAnUploadIsAnError() {
                                 .arg(savedPicture(folder, noisePicture(320, 240)))));
     QTRY_COMPARE(line.writes.size(), 1);
     line.answer("100");
+    // The handshake's 50 ms step reads it.
+    clock->advance(50);
     // The header and the first row, then nothing comes back.
     QTRY_COMPARE(line.writes.size(), 1 + 1 + 320);
     clock->advance(1999);
@@ -344,13 +346,17 @@ void tst_CliRun::changesTheBoardsSpeedAndGoesOn() {
     auto clock = std::make_shared<ManualClock>();
     Cli cli(clock);
     cli.program.start(words(QStringLiteral("--port sim baud 9600 -- clear 3 -- identify")));
-    QTRY_COMPARE(cli.board->baudRate(), 9600);
+    // The handshake's steps, a millisecond at a time, until the speed command went out.
+    QVERIFY(QTest::qWaitFor([&] {
+        clock->advance(1);
+        return cli.board->baudRate() == 9600;
+    }));
     // The board gets its 2.8 s before the program asks for it again, at the new speed.
     clock->advance(50);
-    clock->advance(2800);
-    QTest::qWait(100);
+    clock->advance(2799);
+    QCoreApplication::processEvents();
     QVERIFY(!cli.program.isFinished());
-    clock->advance(1);
+    clock->advance(2);
     QVERIFY(QTest::qWaitFor([&] {
         clock->advance(10);
         return cli.program.isFinished();

@@ -58,11 +58,11 @@ struct EngineBench {
         engine.connection().connectTo(QStringLiteral("COM1"), QStringLiteral("115200,N,8,1"));
         line.takeWrites();
         line.answer("100");
-        engine.connection().Timer4_Timer();
+        clock->advanceToTick(engine, QStringLiteral("Timer4"));
     }
 
     Uploader& uploader() { return engine.uploader(); }
-    int pollInterval() { return engine.connection().receivePoll().interval(); }
+    int pollInterval() { return engine.connection().pollInterval(); }
     QByteArray sent() {
         QByteArray bytes;
         for (const QByteArray& write : line.takeWrites())
@@ -79,7 +79,7 @@ struct EngineBench {
             bytes += sent();
             line.answer(answer);
             if (uploader().pacing() == Pacing::Poll && !uploader().isFinishing()) {
-                engine.connection().Timer2_Timer();
+                clock->advanceToTick(engine, QStringLiteral("Timer2"));
                 ++polls;
             }
         }
@@ -246,7 +246,7 @@ void tst_Uploader::stopFinishesTheBoardsCommand() {
     for (int block = 0; block < 3; ++block) {
         before += bench.sent();
         bench.line.answer("!");
-        bench.engine.connection().Timer2_Timer();
+        bench.clock->advanceToTick(bench.engine, QStringLiteral("Timer2"));
     }
     before += bench.sent();
 
@@ -320,7 +320,7 @@ void tst_Uploader::failedWriteOrLostPortEndsAtOnce() {
     QSignalSpy finished(&bench.uploader(), &Uploader::finished);
     bench.uploader().start(planNamed(upload), nullptr);
     bench.line.answer("!");
-    bench.engine.connection().Timer2_Timer();
+    bench.clock->advanceToTick(bench.engine, QStringLiteral("Timer2"));
     bench.sent();
     // Nothing more reaches the board: there is nothing to finish it with either.
     if (lost) {
@@ -328,7 +328,7 @@ void tst_Uploader::failedWriteOrLostPortEndsAtOnce() {
     } else {
         bench.line.writesFail = true;
         bench.line.answer("!");
-        bench.engine.connection().Timer2_Timer();
+        bench.clock->advanceToTick(bench.engine, QStringLiteral("Timer2"));
     }
     QVERIFY(!bench.uploader().isBusy());
     QCOMPARE(finished.count(), 1);
