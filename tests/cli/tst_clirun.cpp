@@ -90,6 +90,7 @@ private Q_SLOTS:
     void sendsTheGraphicWindowsBytes();
     void tellsWhyNoBoardAnswered();
     void silentBoardDuringAnUploadIsAnError();
+    void slowBoardStopsInTime();
     void boardGoneDuringAnUploadExitsThree();
     void interruptFinishesTheBoardsCommand();
     void printsTouchReportsThenSwitchesThemOff();
@@ -249,6 +250,34 @@ void tst_CliRun::silentBoardDuringAnUploadIsAnError() {
                               "interrupted command"),
              cli.err.constData());
     QCOMPARE(line.writes.size(), 1 + 1 + 320);
+}
+
+// One answer a second: the time-out stops the preview, and finishing it ends within the
+// rest at the line's speed plus 2 s, the board told to be reset.
+void tst_CliRun::slowBoardStopsInTime() {
+    auto clock = std::make_shared<ManualClock>();
+    TestLine line;
+    QTemporaryDir folder;
+    Cli cli(clock, portTo(line));
+    cli.program.start(words(QStringLiteral("--port COM1 --timeout 0.5 preview %1")
+                                .arg(savedPicture(folder, noisePicture(320, 240)))));
+    QTRY_COMPARE(line.writes.size(), 1);
+    line.answer("100");
+    clock->advance(50);
+    QTRY_COMPARE(line.writes.size(), 1 + 1 + 320);
+    // Stopped after 0.5 s; 239 rows at 115200 bit/s take 6639 ms, then 2 s, then the drain.
+    const qint64 boundMs = 500 + 6639 + 2000;
+    qint64 waited = 0;
+    for (; waited + 1000 < boundMs && !cli.program.isFinished(); waited += 1000) {
+        clock->advance(1000);
+        line.answer("!");
+    }
+    clock->advance(boundMs - waited + MSserial::LineDrainMs);
+    QVERIFY(cli.program.isFinished());
+    QCOMPARE(cli.program.exitCode(), 2);
+    QVERIFY2(cli.err.contains("no answer from the board within 0.5 s during preview") &&
+                 cli.err.contains("reset it"),
+             cli.err.constData());
 }
 
 void tst_CliRun::boardGoneDuringAnUploadExitsThree() {

@@ -114,6 +114,7 @@ private Q_SLOTS:
     void stopFinishesTheBoardsCommand_data();
     void stopFinishesTheBoardsCommand();
     void aBoardSilentWhileFinishingIsGivenUp();
+    void aSlowBoardWhileFinishingIsGivenUpInTime();
     void failedWriteOrLostPortEndsAtOnce_data();
     void failedWriteOrLostPortEndsAtOnce();
     void disconnectFinishesTheUploadFirst();
@@ -302,6 +303,32 @@ void tst_Uploader::aBoardSilentWhileFinishingIsGivenUp() {
     QVERIFY(UploadNotes::stopped(outcome).contains(QStringLiteral("reset the board")));
     bench.line.answer("!");
     QVERIFY(bench.sent().isEmpty());
+}
+
+// A board that answers, but slower than the line: finishing takes no longer than the
+// rest at the line's speed plus 2 s.
+void tst_Uploader::aSlowBoardWhileFinishingIsGivenUpInTime() {
+    EngineBench bench;
+    QSignalSpy finished(&bench.uploader(), &Uploader::finished);
+    bench.uploader().start(planNamed(QStringLiteral("preview")), nullptr);
+    bench.sent();
+    bench.uploader().stop(UploadOutcome::Cause::Disconnected);
+    // 239 rows of 320 bytes at 115200 bit/s take 6639 ms; 2 s more for the board.
+    const qint64 boundMs = 6639 + 2000;
+    qint64 waited = 0;
+    for (; waited + 1000 < boundMs; waited += 1000) {
+        bench.clock->advance(1000);
+        bench.line.answer("!");
+        QCOMPARE(bench.sent().size(), 320);
+    }
+    bench.clock->advance(boundMs - waited - 1);
+    QVERIFY(bench.uploader().isBusy());
+    bench.clock->advance(1);
+    QVERIFY(!bench.uploader().isBusy());
+    const auto outcome = finished[0][0].value<UploadOutcome>();
+    QCOMPARE(outcome.cause, UploadOutcome::Cause::Disconnected);
+    QVERIFY(!outcome.boardReady);
+    QVERIFY(UploadNotes::stopped(outcome).contains(QStringLiteral("reset the board")));
 }
 
 void tst_Uploader::failedWriteOrLostPortEndsAtOnce_data() {
