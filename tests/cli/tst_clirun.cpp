@@ -91,6 +91,7 @@ private Q_SLOTS:
     void tellsWhyNoBoardAnswered();
     void silentBoardDuringAnUploadIsAnError();
     void slowBoardStopsInTime();
+    void touchPausesKeepTheUtilitiesTimings();
     void boardGoneDuringAnUploadExitsThree();
     void interruptFinishesTheBoardsCommand();
     void printsTouchReportsThenSwitchesThemOff();
@@ -278,6 +279,38 @@ void tst_CliRun::slowBoardStopsInTime() {
     QVERIFY2(cli.err.contains("no answer from the board within 0.5 s during preview") &&
                  cli.err.contains("reset it"),
              cli.err.constData());
+}
+
+// Touch reporting off, then the backlight after 251 ms and the beep on touch after 501 ms,
+// as from the utilities window.
+void tst_CliRun::touchPausesKeepTheUtilitiesTimings() {
+    auto clock = std::make_shared<ManualClock>();
+    TestLine line;
+    Cli cli(clock, portTo(line));
+    cli.program.start(words(QStringLiteral("--port COM1 backlight off -- beep-on-touch on")));
+    QTRY_COMPARE(line.writes, QList<QByteArray>{"ID"});
+    line.takeWrites();
+    line.answer("100");
+    clock->advance(50);
+    QTRY_COMPARE(line.writes, QList<QByteArray>{"TD"});
+    line.takeWrites();
+    clock->advance(250);
+    QCoreApplication::processEvents();
+    QVERIFY(line.writes.isEmpty());
+    clock->advance(1);
+    QCOMPARE(line.takeWrites(), QList<QByteArray>{QByteArray("BL\0", 3)});
+    QTRY_COMPARE(line.writes, QList<QByteArray>{"TD"});
+    line.takeWrites();
+    clock->advance(500);
+    QCoreApplication::processEvents();
+    QVERIFY(line.writes.isEmpty());
+    clock->advance(1);
+    QCOMPARE(line.takeWrites(), QList<QByteArray>{QByteArray("BT\1", 3)});
+    QVERIFY(QTest::qWaitFor([&] {
+        clock->advance(10);
+        return cli.program.isFinished();
+    }));
+    QCOMPARE(cli.program.exitCode(), 0);
 }
 
 void tst_CliRun::boardGoneDuringAnUploadExitsThree() {
