@@ -57,8 +57,10 @@ void ManualClock::followRealTime() {
 qint64 ManualClock::elapsedUs() const {
     if (!m_follower)
         return m_now * 1000;
-    const qint64 sinceFollowed = m_realTime.nsecsElapsed() / 1000 - m_followedMs * 1000;
     // Real time that the follower has not added yet counts as well: answers that come
-    // within the same millisecond still come after their command.
-    return m_now * 1000 + std::max<qint64>(sinceFollowed, 0);
+    // within the same millisecond still come after their command. Never backwards,
+    // while the follower catches up.
+    const qint64 sinceFollowed = m_realTime.nsecsElapsed() / 1000 - m_followedMs * 1000;
+    m_lastUs = std::max(m_lastUs, m_now * 1000 + std::max<qint64>(sinceFollowed, 0));
+    return m_lastUs;
 }

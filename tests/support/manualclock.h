@@ -40,4 +40,5 @@ private:
     std::unique_ptr<QTimer> m_follower;
     QElapsedTimer m_realTime;
     qint64 m_followedMs = 0;
+    mutable qint64 m_lastUs = 0;
 };
