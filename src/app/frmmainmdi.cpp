@@ -294,7 +294,7 @@ void frmMainMDI::createToolbar() {
 void frmMainMDI::openToolWindow(const QString& window) {
     // Opened from here, the colour picker hands its colour to no tool window.
     if (window == ColorPicker)
-        m_engine->session().setColorRequester(Session::ColorRequester::None);
+        m_engine->session().withdrawColorRequest();
     m_toolWindows->show(window);
 }
 

@@ -12,23 +12,11 @@
 #include "engine/msserial.h"
 #include "engine/session.h"
 #include "engine/terminaltext.h"
-#include "engine/touchreport.h"
 #include "engine/uploadnotes.h"
 
 #include <QLocale>
 
-#include <algorithm>
-#include <cmath>
-
 namespace {
-
-// Closing a port sets its earlier line settings back at once: the last bytes need their
-// time on the line at the board's speed first, and a moment more.
-constexpr int LineDrainMs = 50;
-constexpr double BitsPerByte = 10;
-// A report that grows longer than this without its "$" is noise, not a report.
-constexpr qsizetype TouchReportLimit = 64;
-const QString Acknowledge = QStringLiteral("!");
 
 QString identificationSeconds() {
     return QLocale::c().toString(ConnectionController::ConnectTimeoutMs / 1000.0, 'f', 1);
@@ -48,6 +36,7 @@ BoardRun::BoardRun(QString portName, const CliSettings& settings, QList<CliStep>
     if (!m_simulator && !settings.screenshotFile.isEmpty())
         m_mirror = std::make_unique<BoardMirror>(m_engine->conversation());
     m_engine->uploader().setPacing(settings.pacing);
+    m_engine->uploader().setAnswerLimit(settings.timeoutMs);
     ConnectionController& connection = m_engine->connection();
     connect(&connection, &ConnectionController::stateChanged, this,
             [this](ConnectionController::State state) {
@@ -86,33 +75,15 @@ BoardRun::BoardRun(QString portName, const CliSettings& settings, QList<CliStep>
                 finish(ExitCode::BoardGone,
                        tr("the board went away%1 (%2)").arg(during, error.description));
             });
-    connect(&connection, &ConnectionController::polled, this, &BoardRun::onPolled);
+    connect(m_engine.get(), &BoardEngine::answered, this, &BoardRun::onAnswered);
     Uploader& uploader = m_engine->uploader();
     connect(&uploader, &Uploader::started, this,
             [this](const QString& name) { Q_EMIT uploadStarted(name); });
     connect(&uploader, &Uploader::progress, this, [this](const UploadProgress& progress) {
         m_progress = progress;
-        m_lastAnswerMs = m_engine->clock().elapsedMs();
         Q_EMIT uploadProgressed(progress);
     });
     connect(&uploader, &Uploader::finished, this, &BoardRun::onUploadFinished);
-    connect(&m_engine->port(), &MSserial::traffic, this, [this](const LineTraffic& traffic) {
-        const auto now = double(m_engine->clock().elapsedMs());
-        // The board answers a block (or the identification) once all of it has arrived;
-        // a touch report tells nothing of what is still on its way.
-        if (traffic.direction != LineTraffic::Direction::ToBoard) {
-            if (m_state != State::Listening) {
-                m_lineFreeAtMs = std::min(m_lineFreeAtMs, now);
-                m_boardHasAll = true;
-            }
-            return;
-        }
-        m_boardHasAll = false;
-        const double msPerByte =
-            BitsPerByte * 1000.0 /
-            LineSettings::baudRateOf(m_engine->port().settings()).value_or(m_settings.baudRate);
-        m_lineFreeAtMs = std::max(m_lineFreeAtMs, now) + double(traffic.bytes.size()) * msPerByte;
-    });
 }
 
 BoardRun::~BoardRun() = default;
@@ -129,7 +100,7 @@ void BoardRun::connectBoard() {
 }
 
 void BoardRun::onConnected() {
-    m_identification = m_engine->session().controllerResponse().trimmed();
+    m_identification = m_engine->connection().identification().text().trimmed();
     if (m_state == State::Connecting || m_state == State::ChangingRate) {
         m_state = State::Running;
         scheduleNext();
@@ -161,7 +132,7 @@ void BoardRun::runNext() {
 void BoardRun::runStep(const CliStep& step) {
     switch (step.kind) {
     case CliStep::Kind::Identify:
-        Q_EMIT printed(m_identification);
+        printAnswer(m_identification);
         scheduleNext();
         return;
     case CliStep::Kind::Send:
@@ -169,18 +140,20 @@ void BoardRun::runStep(const CliStep& step) {
         return;
     case CliStep::Kind::TouchPause: {
         // As the utilities window does: no touch report may cross the command.
-        if (!m_engine->send(Commands::touchOff())) {
-            reportWriteFailure();
-            return;
-        }
-        m_state = State::Pausing;
         const int generation = ++m_stepGeneration;
-        m_engine->clock().callAfter(step.pauseMs, this, [this, generation, writes = step.writes] {
+        const bool pausing = m_engine->sendInTouchPause(step.writes, [this, generation](bool sent) {
             if (m_state != State::Pausing || generation != m_stepGeneration)
                 return;
             m_state = State::Running;
-            send(writes);
+            if (sent)
+                scheduleNext();
+            else
+                reportWriteFailure();
         });
+        if (pausing)
+            m_state = State::Pausing;
+        else
+            reportWriteFailure();
         return;
     }
     case CliStep::Kind::BaudRate:
@@ -225,34 +198,9 @@ void BoardRun::startUpload(const CliStep& step) {
     }
     m_state = State::Uploading;
     m_progress = UploadProgress{0, int(plan->blocks.size()), 0, plan->byteCount(), 0};
-    m_timedOut = false;
-    m_lastAnswerMs = m_engine->clock().elapsedMs();
-    watchAnswer();
     if (m_engine->uploader().start(std::move(*plan), this) == Uploader::Start::Started)
         return;
     finish(ExitCode::BoardGone, tr("the board went away before %1").arg(step.command));
-}
-
-// Each answer of the board during an upload has --timeout to come. One check is
-// pending at a time; it looks again for the time that is left.
-void BoardRun::watchAnswer() {
-    if (std::exchange(m_watchArmed, true))
-        return;
-    const qint64 waited = m_engine->clock().elapsedMs() - m_lastAnswerMs;
-    m_engine->clock().callAfter(int(std::max<qint64>(1, m_settings.timeoutMs - waited)), this,
-                                [this] { checkAnswer(); });
-}
-
-void BoardRun::checkAnswer() {
-    m_watchArmed = false;
-    if (m_state != State::Uploading || m_timedOut || m_interrupted)
-        return;
-    if (m_engine->clock().elapsedMs() - m_lastAnswerMs < m_settings.timeoutMs) {
-        watchAnswer();
-        return;
-    }
-    m_timedOut = true;
-    m_engine->uploader().stop(UploadOutcome::Cause::Disconnected);
 }
 
 void BoardRun::onUploadFinished(const UploadOutcome& outcome) {
@@ -273,7 +221,7 @@ void BoardRun::onUploadFinished(const UploadOutcome& outcome) {
                                      : unfinished));
         return;
     }
-    if (m_timedOut) {
+    if (outcome.cause == UploadOutcome::Cause::TimedOut) {
         finish(ExitCode::NoBoard,
                tr("no answer from the board within %1 s during %2 (block %3 of %4)%5")
                    .arg(QLocale::c().toString(m_settings.timeoutMs / 1000.0, 'g', 6), command)
@@ -287,6 +235,8 @@ void BoardRun::onUploadFinished(const UploadOutcome& outcome) {
         Q_EMIT noted(UploadNotes::completed(outcome));
         scheduleNext();
         return;
+    case UploadOutcome::Cause::TimedOut:
+        break;
     case UploadOutcome::Cause::WriteFailed:
         finish(ExitCode::BoardGone, tr("the board could not be written to during %1 (%2)")
                                         .arg(command, outcome.error.description));
@@ -306,15 +256,14 @@ void BoardRun::onUploadFinished(const UploadOutcome& outcome) {
 }
 
 void BoardRun::startListening(const CliStep& step) {
-    const WriteList on =
-        step.touch.keypad ? Commands::touchKeypadOn() : Commands::touchCoordinatesOn();
-    if (!m_engine->send(on)) {
+    if (!m_engine->switchTouchMode(step.touch.keypad ? Session::TouchMode::Keypad
+                                                     : Session::TouchMode::Coordinates)) {
         reportWriteFailure();
         return;
     }
     m_state = State::Listening;
     m_listening = &step;
-    m_touchPending.clear();
+    m_touchReports.clear();
     m_reports = 0;
     const int generation = ++m_stepGeneration;
     if (step.touch.milliseconds > 0)
@@ -327,50 +276,44 @@ void BoardRun::startListening(const CliStep& step) {
 void BoardRun::stopListening() {
     m_state = State::Running;
     m_listening = nullptr;
-    send(Commands::touchOff());
+    if (m_engine->switchTouchMode(Session::TouchMode::Off))
+        scheduleNext();
+    else
+        reportWriteFailure();
 }
 
-void BoardRun::onPolled() {
-    if (m_state != State::Listening)
-        return;
-    const QString chunk = m_engine->session().controllerResponse();
-    // An acknowledgement is no report.
-    if (chunk.isEmpty() || chunk == Acknowledge)
+void BoardRun::onAnswered(const BoardAnswers::Answer& answer) {
+    if (m_state != State::Listening || answer.isAcknowledge())
         return;
     if (m_listening->touch.keypad) {
         ++m_reports;
-        Q_EMIT printed(chunk);
+        printAnswer(answer.bytes);
     } else {
-        takeTouchReports(chunk);
+        takeTouchReports(answer.bytes);
     }
     if (m_state == State::Listening && m_listening->touch.count > 0 &&
         m_reports >= m_listening->touch.count)
         stopListening();
 }
 
-// Reports may come several in a read, or split over two reads: each ends with "$".
-void BoardRun::takeTouchReports(const QString& chunk) {
-    m_touchPending += chunk;
-    qsizetype end = 0;
-    while ((end = m_touchPending.indexOf(QLatin1Char('$'))) >= 0) {
-        const QString report = m_touchPending.left(end);
-        m_touchPending.remove(0, end + 1);
-        if (report.isEmpty())
+void BoardRun::takeTouchReports(const QByteArray& chunk) {
+    const QList<TouchReport::Stream::Report> reports =
+        m_touchReports.take(QString::fromLatin1(chunk));
+    for (const TouchReport::Stream::Report& report : reports) {
+        if (!report.point) {
+            Q_EMIT noted(
+                tr("unreadable touch report \"%1\"").arg(TerminalText::escaped(report.text)));
             continue;
-        if (const std::optional<TouchReport::Point> point = TouchReport::decode(report)) {
-            ++m_reports;
-            Q_EMIT printed(QStringLiteral("%1 %2").arg(point->x).arg(point->y));
-        } else {
-            Q_EMIT noted(tr("unreadable touch report \"%1\"").arg(TerminalText::escaped(report)));
         }
+        ++m_reports;
+        Q_EMIT printed(QStringLiteral("%1 %2").arg(report.point->x).arg(report.point->y));
         if (m_listening->touch.count > 0 && m_reports >= m_listening->touch.count)
             return;
     }
-    if (m_touchPending.size() > TouchReportLimit) {
-        Q_EMIT noted(
-            tr("unreadable touch report \"%1\"").arg(TerminalText::escaped(m_touchPending)));
-        m_touchPending.clear();
-    }
+}
+
+void BoardRun::printAnswer(const QByteArray& answer) {
+    Q_EMIT printed(QString::fromLatin1(answer));
 }
 
 void BoardRun::interrupt() {
@@ -383,7 +326,7 @@ void BoardRun::interrupt() {
         m_engine->uploader().stop(UploadOutcome::Cause::Disconnected);
         return;
     case State::Listening:
-        m_engine->send(Commands::touchOff());
+        m_engine->switchTouchMode(Session::TouchMode::Off);
         break;
     default:
         break;
@@ -417,18 +360,9 @@ void BoardRun::finish(int exitCode, const QString& message) {
     m_state = State::Finishing;
     ++m_stepGeneration;
     m_result = {exitCode, message, 0};
-    if (!m_engine->port().portOpen() || m_boardHasAll) {
-        leaveBoard();
-        return;
-    }
-    const double lineBusyMs = m_lineFreeAtMs - double(m_engine->clock().elapsedMs());
-    m_engine->clock().callAfter(LineDrainMs + int(std::ceil(std::max(0.0, lineBusyMs))), this,
-                                [this] { leaveBoard(); });
-}
-
-void BoardRun::leaveBoard() {
-    m_result.elapsedMs = m_engine->clock().elapsedMs() - m_startedMs;
-    m_engine->disconnect();
-    m_state = State::Finished;
-    Q_EMIT finished();
+    m_engine->leave([this] {
+        m_result.elapsedMs = m_engine->clock().elapsedMs() - m_startedMs;
+        m_state = State::Finished;
+        Q_EMIT finished();
+    });
 }

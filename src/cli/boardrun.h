@@ -1,6 +1,8 @@
 #pragma once
 
 #include "cli/clirequest.h"
+#include "engine/boardanswers.h"
+#include "engine/touchreport.h"
 #include "engine/uploader.h"
 
 #include <QObject>
@@ -23,7 +25,8 @@ inline constexpr int Interrupted = 130;
 
 // The commands of a call on one board: connects, runs each step in turn over the one
 // connection, and leaves the board. Every wait is bounded: the identification by the
-// board's 1.5 s, each answer during an upload by the --timeout. Nothing blocks: the
+// board's 1.5 s, each answer during an upload by the --timeout, finishing a stopped
+// upload by the engine's bound. Nothing blocks: the
 // engine's signals move it on, so any number of boards share one event loop.
 class BoardRun : public QObject {
     Q_OBJECT
@@ -87,15 +90,14 @@ private:
     void startUpload(const CliStep& step);
     void startListening(const CliStep& step);
     void stopListening();
-    void onPolled();
-    void takeTouchReports(const QString& chunk);
+    void onAnswered(const BoardAnswers::Answer& answer);
+    void takeTouchReports(const QByteArray& chunk);
+    // Every text the board sent that the user sees goes out here.
+    void printAnswer(const QByteArray& answer);
     void onConnected();
     void onUploadFinished(const UploadOutcome& outcome);
-    void watchAnswer();
-    void checkAnswer();
     void succeed();
     void finish(int exitCode, const QString& message);
-    void leaveBoard();
 
     QString m_portName;
     CliSettings m_settings;
@@ -108,21 +110,13 @@ private:
     Result m_result;
     qint64 m_startedMs = 0;
     int m_next = 0;
-    QString m_identification;
+    QByteArray m_identification;
     // The step in progress, so that a pause or limit that falls due later still knows it.
     int m_stepGeneration = 0;
-    // Uploads: when the board last answered, and whether the answer watch is pending.
-    qint64 m_lastAnswerMs = 0;
-    bool m_watchArmed = false;
     UploadProgress m_progress;
-    bool m_timedOut = false;
     bool m_interrupted = false;
-    // Touch reporting: what came of a report that is not complete yet, and the count.
-    QString m_touchPending;
+    // Touch reporting: the reports as they arrive, and the count.
+    TouchReport::Stream m_touchReports;
     int m_reports = 0;
     const CliStep* m_listening = nullptr;
-    // When the last byte written will have left on the line, at the line's speed.
-    double m_lineFreeAtMs = 0;
-    // The board answered after the last write: it has everything.
-    bool m_boardHasAll = true;
 };

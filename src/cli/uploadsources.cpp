@@ -98,7 +98,8 @@ std::optional<QString> prepare(QList<CliStep>& steps) {
 }
 
 std::optional<UploadPlan> planFor(const CliStep& step, QString* error) {
-    if (step.kind != CliStep::Kind::Preview && step.kind != CliStep::Kind::Save)
+    if (!step.plan.blocks.empty() ||
+        (step.kind != CliStep::Kind::Preview && step.kind != CliStep::Kind::Save))
         return step.plan;
     const std::optional<QByteArray> pixels = picturePixels(step.picture, error);
     if (!pixels)

@@ -18,7 +18,8 @@ namespace UploadSources {
 // (glyphs are rendered).
 std::optional<QString> prepare(QList<CliStep>& steps);
 
-// The step's upload: a picture's made from its file now, a font's as prepared.
+// The step's upload: as prepared where it was (a font's, a project's), otherwise a
+// picture's made from its file now.
 std::optional<UploadPlan> planFor(const CliStep& step, QString* error);
 
 // The picture's 76,800 colour values, exactly as the graphic window makes them.

@@ -171,11 +171,6 @@ frmCoordinates::frmCoordinates(Workbench& workbench, QWidget* parent)
     connect(m_sendPixelButton, &QPushButton::clicked, this, &frmCoordinates::sendPixel);
     connect(m_sendLineButton, &QPushButton::clicked, this, &frmCoordinates::sendLineOrRectangle);
     connect(m_sendCircleButton, &QPushButton::clicked, this, &frmCoordinates::sendCircle);
-    connect(&workbench.engine().session(), &Session::colorPicked, this,
-            [this](Session::ColorRequester requester, int color) {
-                if (requester == Session::ColorRequester::Coordinates)
-                    m_colorBox->setText(QString::number(color));
-            });
 
     showLineFrame();
 }
@@ -205,7 +200,8 @@ void frmCoordinates::showFrame(QGroupBox* frame, bool emptyOrFilled) {
 }
 
 void frmCoordinates::pickColor() {
-    m_workbench.engine().session().setColorRequester(Session::ColorRequester::Coordinates);
+    m_workbench.engine().session().requestColor(
+        this, [this](int color) { m_colorBox->setText(QString::number(color)); });
     m_workbench.toolWindows().show(QStringLiteral("frmColor"));
 }
 

@@ -116,11 +116,6 @@ frmText::frmText(Workbench& workbench, QWidget* parent)
 
     connect(m_setButton, &QPushButton::clicked, this, &frmText::placeTextCursor);
     connect(m_pickColorButton, &QPushButton::clicked, this, &frmText::pickColor);
-    connect(&workbench.engine().session(), &Session::colorPicked, this,
-            [this](Session::ColorRequester requester, int color) {
-                if (requester == Session::ColorRequester::Text)
-                    m_colorBox->setText(QString::number(color));
-            });
 }
 
 void frmText::placeTextCursor() {
@@ -129,7 +124,8 @@ void frmText::placeTextCursor() {
 }
 
 void frmText::pickColor() {
-    m_workbench.engine().session().setColorRequester(Session::ColorRequester::Text);
+    m_workbench.engine().session().requestColor(
+        this, [this](int color) { m_colorBox->setText(QString::number(color)); });
     m_workbench.toolWindows().show(QStringLiteral("frmColor"));
 }
 

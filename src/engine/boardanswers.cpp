@@ -11,6 +11,9 @@
 namespace BoardAnswers {
 namespace {
 
+const QByteArrayView IdentifyAnswer("100");
+constexpr char AcknowledgeByte = '!';
+
 // A chunk of more than this many bytes is no touch report.
 constexpr qsizetype TouchReportsLimit = 60;
 
@@ -45,13 +48,23 @@ std::optional<QString> touchReports(QByteArrayView chunk) {
 } // namespace
 
 Kind classify(QByteArrayView chunk, bool keypadMode) {
-    if (chunk.contains(QByteArrayView("100")))
+    if (chunk.contains(IdentifyAnswer))
         return Kind::Identify;
-    if (!chunk.isEmpty() && chunk.count('!') == chunk.size())
+    if (!chunk.isEmpty() && chunk.count(AcknowledgeByte) == chunk.size())
         return Kind::Acknowledge;
     if (touchReports(chunk))
         return Kind::Touch;
     return keypadMode ? Kind::Keypad : Kind::Other;
+}
+
+Answer read(QByteArrayView chunk, bool keypadMode) {
+    Answer answer{classify(chunk, keypadMode), chunk.toByteArray(), std::nullopt};
+    // Only a single "!" is an acknowledgement to the touch display; "!!" is shown.
+    if (answer.kind == Kind::Acknowledge && chunk.size() != 1)
+        answer.kind = keypadMode ? Kind::Keypad : Kind::Other;
+    if (!keypadMode && !answer.isEmpty())
+        answer.point = TouchReport::decode(QString::fromLatin1(chunk));
+    return answer;
 }
 
 QString describe(Kind kind, QByteArrayView start, qint64 length) {
@@ -72,6 +85,24 @@ QString describe(Kind kind, QByteArrayView start, qint64 length) {
         break;
     }
     return QStringLiteral("Answer ") + quoted(start, length);
+}
+
+void IdentificationReader::restart() {
+    *this = IdentificationReader();
+}
+
+bool IdentificationReader::take(QByteArrayView chunk) {
+    if (m_recognised || chunk.isEmpty())
+        return m_recognised;
+    m_length += chunk.size();
+    if (m_text.size() < KeptBytes)
+        m_text += chunk.first(std::min(chunk.size(), KeptBytes - m_text.size()));
+    const qsizetype overlap = IdentifyAnswer.size() - 1;
+    const QByteArray seam = m_tail + chunk.first(std::min(chunk.size(), overlap)).toByteArray();
+    m_recognised = seam.contains(IdentifyAnswer) || chunk.contains(IdentifyAnswer);
+    m_tail += chunk.last(std::min(chunk.size(), overlap));
+    m_tail = m_tail.right(overlap);
+    return m_recognised;
 }
 
 } // namespace BoardAnswers

@@ -1,6 +1,7 @@
 #include "engine/boardengine.h"
 
 #include "engine/clock.h"
+#include "engine/commands.h"
 #include "engine/connectioncontroller.h"
 #include "engine/conversation.h"
 #include "engine/linesettings.h"
@@ -8,13 +9,16 @@
 #include "engine/portcatalog.h"
 #include "engine/session.h"
 
+#include <algorithm>
+#include <cmath>
+
 BoardEngine::BoardEngine(std::shared_ptr<Clock> clock, std::shared_ptr<PortCatalog> ports,
                          QObject* parent)
     : QObject(parent)
     , m_clock(std::move(clock))
     , m_ports(std::move(ports))
     , m_session(new Session(this))
-    , m_port(new MSserial(*m_ports, this)) {
+    , m_port(new MSserial(*m_ports, *m_clock, this)) {
     setObjectName(QStringLiteral("BoardEngine"));
     m_session->setObjectName(QStringLiteral("Session"));
     m_port->setObjectName(QStringLiteral("MSserial"));
@@ -26,7 +30,9 @@ BoardEngine::BoardEngine(std::shared_ptr<Clock> clock, std::shared_ptr<PortCatal
         if (std::exchange(m_disconnectAfterUpload, false) && m_port->portOpen())
             m_connection->disconnect();
     });
+    connect(m_connection, &ConnectionController::answered, this, &BoardEngine::answered);
     recordConversation();
+    connect(m_port, &MSserial::traffic, this, &BoardEngine::followLine);
 }
 
 void BoardEngine::recordConversation() {
@@ -73,4 +79,117 @@ void BoardEngine::disconnect() {
     }
     m_disconnectAfterUpload = true;
     m_uploader->stop(UploadOutcome::Cause::Disconnected);
+}
+
+void BoardEngine::followLine(const LineTraffic& traffic) {
+    const auto now = double(m_clock->elapsedMs());
+    if (traffic.direction == LineTraffic::Direction::FromBoard) {
+        // The board answers a block (or the identification) once all of it has arrived;
+        // a touch or keypad report tells nothing of what is still on its way.
+        const Session::TouchMode mode = m_session->touchMode();
+        if (mode != Session::TouchMode::Coordinates && mode != Session::TouchMode::Keypad) {
+            m_lineFreeAtMs = std::min(m_lineFreeAtMs, now);
+            m_boardHasAll = true;
+        }
+        return;
+    }
+    m_boardHasAll = false;
+    m_lineFreeAtMs = std::max(m_lineFreeAtMs, now) +
+                     LineSettings::lineMs(traffic.bytes.size(),
+                                          LineSettings::baudRateOf(m_port->settings()).value_or(0));
+}
+
+int BoardEngine::drainMs() const {
+    if (!m_port->portOpen() || m_boardHasAll)
+        return 0;
+    const double lineBusyMs = m_lineFreeAtMs - double(m_clock->elapsedMs());
+    return MSserial::LineDrainMs + int(std::ceil(std::max(0.0, lineBusyMs)));
+}
+
+void BoardEngine::leave(std::function<void()> left) {
+    const int waitMs = drainMs();
+    if (waitMs == 0) {
+        disconnect();
+        left();
+        return;
+    }
+    m_clock->callAfter(waitMs, this, [this, left = std::move(left)] {
+        disconnect();
+        left();
+    });
+}
+
+BoardAnswers::Answer BoardEngine::latestAnswer() const {
+    return BoardAnswers::read(m_session->controllerResponse().toLatin1(),
+                              m_session->touchMode() == Session::TouchMode::Keypad);
+}
+
+bool BoardEngine::switchTouchMode(Session::TouchMode mode) {
+    WriteList command;
+    switch (mode) {
+    case Session::TouchMode::Coordinates:
+        command = Commands::touchCoordinatesOn();
+        break;
+    case Session::TouchMode::Keypad:
+        command = Commands::touchKeypadOn();
+        break;
+    case Session::TouchMode::Off:
+        command = Commands::touchOff();
+        break;
+    case Session::TouchMode::Unset:
+        return false;
+    }
+    if (!send(command))
+        return false;
+    m_session->setTouchMode(mode);
+    Q_EMIT touchModeSwitched(mode);
+    return true;
+}
+
+namespace {
+
+// The pause each command needs with touch reporting off; 0 for a command that needs none.
+int touchPauseMsFor(const WriteList& command) {
+    const auto opcodeOf = [](const WriteList& writes) { return writes.bytes().first(2); };
+    if (command.bytes().size() < 2)
+        return 0;
+    const QByteArray opcode = opcodeOf(command);
+    if (opcode == opcodeOf(Commands::setBacklight(false)))
+        return BoardEngine::BacklightPauseMs;
+    if (opcode == opcodeOf(Commands::setBeepOnTouch(false)))
+        return BoardEngine::BeepOnTouchPauseMs;
+    return 0;
+}
+
+} // namespace
+
+bool BoardEngine::sendInTouchPause(const WriteList& command, std::function<void(bool)> done) {
+    const int pauseMs = touchPauseMsFor(command);
+    // One pause at a time: a second one would take "off" as the mode to restore.
+    if (pauseMs == 0 || m_touchPauseRunning || !readyForCommand())
+        return false;
+    const Session::TouchMode savedMode = m_session->touchMode();
+    if (!switchTouchMode(Session::TouchMode::Off))
+        return false;
+    m_touchPauseRunning = true;
+    Q_EMIT touchPauseChanged(true);
+    m_clock->callAfter(pauseMs, this, [this, savedMode, command, done = std::move(done)] {
+        m_touchPauseRunning = false;
+        Q_EMIT touchPauseChanged(false);
+        // A port closed (or an upload started) during the pause takes nothing more.
+        const bool sent = send(command);
+        if (sent && (savedMode == Session::TouchMode::Coordinates ||
+                     savedMode == Session::TouchMode::Keypad))
+            switchTouchMode(savedMode);
+        if (done)
+            done(sent);
+    });
+    return true;
+}
+
+bool BoardEngine::switchBacklight(bool on) {
+    return sendInTouchPause(Commands::setBacklight(on), [this, on](bool sent) {
+        if (sent)
+            m_session->setBacklightOn(on);
+    });
 }

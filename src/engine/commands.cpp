@@ -152,3 +152,11 @@ WriteList restoreCalibration() {
 }
 
 } // namespace Commands
+
+WriteList Commands::fontTestLine() {
+    constexpr quint8 White = 255;
+    QByteArray characters;
+    for (char c = '!'; c <= ','; ++c)
+        characters.append(c);
+    return writeText(White, std::nullopt, characters);
+}

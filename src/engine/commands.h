@@ -81,6 +81,9 @@ WriteList fontGlyph(GlyphSize size, QByteArrayView bitmap);
 // The header carries the colour and, when given, the font number (1 or 2); then one
 // write per character in typing order; then the closing carriage return.
 WriteList writeText(quint8 color, std::optional<quint8> font, QByteArrayView characters);
+// The font test line: "!" to "," in white, without a font number, in whatever font the
+// board uses for text.
+WriteList fontTestLine();
 WriteList setTextCursor(Point position);
 
 // The picture's 76800 pixel bytes, each as a write of its own, after the header.

@@ -7,14 +7,10 @@
 #include "engine/portsystem.h"
 #include "engine/session.h"
 
-#include <QTimer>
-
 namespace {
 // The board needs this long after the baud-rate command before it listens again;
 // the pause must last more than 2.8 s.
 constexpr int BoardRateSwitchMs = 2801;
-constexpr int LineDrainMs = 50;
-const QString IdentifyAnswer = QStringLiteral("100");
 } // namespace
 
 ConnectionController::ConnectionController(MSserial& port, Session& session, Clock& clock,
@@ -23,27 +19,26 @@ ConnectionController::ConnectionController(MSserial& port, Session& session, Clo
     , m_port(port)
     , m_session(session)
     , m_clock(clock)
-    , m_timer1(makeTimer("Timer1", ConnectTimeoutMs, true))
-    , m_timer2(makeTimer("Timer2", ReceivePollMs, false))
-    , m_timer4(makeTimer("Timer4", HandshakeStepMs, true))
+    , m_timer1(new ClockTimer(clock, QStringLiteral("Timer1"), ConnectTimeoutMs, true, this))
+    , m_timer2(new ClockTimer(clock, QStringLiteral("Timer2"), ReceivePollMs, false, this))
+    , m_timer4(new ClockTimer(clock, QStringLiteral("Timer4"), HandshakeStepMs, true, this))
     , m_settings(port.settings())
     , m_statusText(tr("Controller Disconnected")) {
-    connect(m_timer1, &QTimer::timeout, this, &ConnectionController::Timer1_Timer);
-    connect(m_timer2, &QTimer::timeout, this, &ConnectionController::Timer2_Timer);
-    connect(m_timer4, &QTimer::timeout, this, &ConnectionController::Timer4_Timer);
+    connect(m_timer1, &ClockTimer::timeout, this, &ConnectionController::Timer1_Timer);
+    connect(m_timer2, &ClockTimer::timeout, this, &ConnectionController::Timer2_Timer);
+    connect(m_timer4, &ClockTimer::timeout, this, &ConnectionController::Timer4_Timer);
     connect(&port, &MSserial::portLost, this, &ConnectionController::onPortLost);
     // The handshake step runs once at start and stops itself.
     m_timer4->start();
 }
 
-QTimer* ConnectionController::makeTimer(const char* name, int intervalMs, bool singleShot) {
-    auto* timer = new QTimer(this);
-    timer->setObjectName(QLatin1String(name));
-    timer->setInterval(intervalMs);
-    timer->setSingleShot(singleShot);
-    // Transfers are paced by these ticks: a coarse timer would stray by 5%.
-    timer->setTimerType(Qt::PreciseTimer);
-    return timer;
+int ConnectionController::pollInterval() const {
+    return m_timer2->interval();
+}
+
+void ConnectionController::setPollInterval(int intervalMs) {
+    if (m_timer2->interval() != intervalMs)
+        m_timer2->setInterval(intervalMs);
 }
 
 void ConnectionController::setStatusText(const QString& text) {
@@ -67,6 +62,7 @@ bool ConnectionController::connectTo(const QString& portName, const QString& set
         }
     }
     setStatusText(tr("Connecting"));
+    m_identification.restart();
     m_timer1->start();
     setState(State::Probing);
     if (!m_port.output(Commands::identifyController())) {
@@ -104,7 +100,7 @@ void ConnectionController::changeBoardRate(int rateIndex) {
     setStatusText(tr("Connecting "));
     // Closing puts the port's earlier line settings back at once: the command gets a
     // moment to leave at the speed the board listens at.
-    m_clock.callAfter(LineDrainMs, this, [this] {
+    m_clock.callAfter(MSserial::LineDrainMs, this, [this] {
         if (m_state != State::ChangingRate)
             return;
         m_port.close();
@@ -133,8 +129,10 @@ void ConnectionController::Timer4_Timer() {
     m_timer4->stop();
     if (m_state != State::Probing || !m_port.portOpen())
         return;
-    m_session.setControllerResponse(QString::fromLatin1(m_port.input()));
-    if (!m_session.controllerResponse().contains(IdentifyAnswer) || !m_timer1->isActive()) {
+    const QByteArray chunk = m_port.input();
+    m_session.setControllerResponse(QString::fromLatin1(chunk));
+    // The board's answer may come in pieces, each in a read of its own.
+    if (!m_identification.take(chunk) || !m_timer1->isActive()) {
         m_timer4->start();
         return;
     }
@@ -147,8 +145,12 @@ void ConnectionController::Timer4_Timer() {
 void ConnectionController::Timer2_Timer() {
     if (!m_port.portOpen())
         return;
-    m_session.setControllerResponse(QString::fromLatin1(m_port.input()));
+    const QByteArray chunk = m_port.input();
+    m_session.setControllerResponse(QString::fromLatin1(chunk));
     Q_EMIT polled();
+    if (!chunk.isEmpty())
+        Q_EMIT answered(
+            BoardAnswers::read(chunk, m_session.touchMode() == Session::TouchMode::Keypad));
 }
 
 void ConnectionController::setState(State state) {

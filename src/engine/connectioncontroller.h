@@ -1,23 +1,26 @@
 #pragma once
 
+#include "engine/boardanswers.h"
 #include "engine/seriallink.h"
 
 #include <QObject>
 #include <QString>
 
 class Clock;
+class ClockTimer;
 class MSserial;
-class QTimer;
 class Session;
 
 // Connecting to the board, watching the connection and leaving it: opens the port,
-// sends the identification and waits in 50 ms steps for an answer holding "100"
-// until the 1.5 s time-out; polls the board's answers while connected; closes on
-// request, on time-out, on a lost port, and around a change of the board's speed.
+// sends the identification and waits in 50 ms steps for the board's identification
+// (in everything it sent since, however the reads cut it) until the 1.5 s time-out; polls the
+// board's answers while connected; closes on request, on time-out, on a lost port, and around a
+// change of the board's speed.
 //
 // It owns the three timers of the connection, named as the main window knows them:
 // Timer1 (the connect time-out), Timer2 (the receive poll) and Timer4 (the 50 ms
-// handshake step). The status text it keeps is the connection state the user reads.
+// handshake step), all running on the program's clock. The status text it keeps is the connection
+// state the user reads.
 class ConnectionController : public QObject {
     Q_OBJECT
 public:
@@ -50,14 +53,12 @@ public:
     // the board had 2.8 s to switch, connects again at that speed.
     void changeBoardRate(int rateIndex);
 
-    QTimer& connectTimeout() { return *m_timer1; }
-    QTimer& receivePoll() { return *m_timer2; }
-    QTimer& handshakeStep() { return *m_timer4; }
+    // What the board sent in answer to the identification, up to the connection.
+    const BoardAnswers::IdentificationReader& identification() const { return m_identification; }
 
-    // The timers' ticks (tests run them by hand).
-    void Timer1_Timer();
-    void Timer2_Timer();
-    void Timer4_Timer();
+    // The receive poll's interval: shorter while an upload awaits the board's answers.
+    int pollInterval() const;
+    void setPollInterval(int intervalMs);
 
 Q_SIGNALS:
     void stateChanged(ConnectionController::State state);
@@ -72,9 +73,14 @@ Q_SIGNALS:
     void rateChangeFinished();
     // The receive poll has replaced the board's latest answer.
     void polled();
+    // A receive poll brought something: the board's answer, already read.
+    void answered(const BoardAnswers::Answer& answer);
 
 private:
-    QTimer* makeTimer(const char* name, int intervalMs, bool singleShot);
+    // The connect time-out, the receive poll and the handshake step.
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void Timer4_Timer();
     void setState(State state);
     void onPortLost(const PortError& error);
     void finishRateChange();
@@ -83,9 +89,10 @@ private:
     MSserial& m_port;
     Session& m_session;
     Clock& m_clock;
-    QTimer* m_timer1;
-    QTimer* m_timer2;
-    QTimer* m_timer4;
+    ClockTimer* m_timer1;
+    ClockTimer* m_timer2;
+    ClockTimer* m_timer4;
+    BoardAnswers::IdentificationReader m_identification;
     State m_state = State::Idle;
     QString m_portName;
     QString m_settings;

@@ -16,6 +16,8 @@ QString stoppedBy(UploadOutcome::Cause cause) {
         return QStringLiteral("port lost");
     case UploadOutcome::Cause::WriteFailed:
         return QStringLiteral("write failed");
+    case UploadOutcome::Cause::TimedOut:
+        return QStringLiteral("timed out");
     case UploadOutcome::Cause::Completed:
         break;
     }

@@ -27,4 +27,9 @@ std::optional<int> baudRateOf(const QString& settings) {
     return rate;
 }
 
+double lineMs(qint64 bytes, int baudRate) {
+    constexpr double BitsPerByte = 10;
+    return baudRate > 0 ? double(bytes) * BitsPerByte * 1000.0 / baudRate : 0.0;
+}
+
 } // namespace LineSettings

@@ -15,5 +15,8 @@ const QList<int>& baudRates();
 QString forIndex(int index);
 // The speed of a settings text, when it is one the board can use.
 std::optional<int> baudRateOf(const QString& settings);
+// How long bytes take on the line at a speed (a start bit, 8 data bits, a stop bit
+// each); 0 for an unknown speed.
+double lineMs(qint64 bytes, int baudRate);
 
 } // namespace LineSettings

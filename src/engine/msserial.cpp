@@ -1,13 +1,15 @@
 #include "engine/msserial.h"
 
+#include "engine/clock.h"
 #include "engine/linesettings.h"
 
 #include <QMetaMethod>
 #include <QSerialPort>
 
-MSserial::MSserial(const PortCatalog& catalog, QObject* parent)
+MSserial::MSserial(const PortCatalog& catalog, const Clock& clock, QObject* parent)
     : QObject(parent)
     , m_catalog(catalog)
+    , m_clock(clock)
     , m_settings(LineSettings::forIndex(6)) {
     qRegisterMetaType<PortError>();
     qRegisterMetaType<LineTraffic>();
@@ -50,7 +52,7 @@ bool MSserial::open() {
     connect(m_link.get(), &SerialLink::readyRead, this, &MSserial::onLinkReadyRead);
     m_lastError = {};
     m_arrivedAt.reset();
-    m_openedAt.start();
+    m_openedAtUs = m_clock.elapsedUs();
     Q_EMIT portOpenChanged(true);
     return true;
 }
@@ -111,7 +113,7 @@ bool MSserial::observed() const {
 }
 
 qint64 MSserial::microsecondsOpen() const {
-    return m_openedAt.isValid() ? m_openedAt.nsecsElapsed() / 1000 : 0;
+    return m_openedAtUs ? m_clock.elapsedUs() - *m_openedAtUs : 0;
 }
 
 void MSserial::recordWrites(const QByteArray& bytes, int writes) {

@@ -5,12 +5,13 @@
 #include "engine/seriallink.h"
 #include "engine/writelist.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
 #include <memory>
 #include <optional>
+
+class Clock;
 
 // The one port object of the program, shaped like the serial control the board's
 // tools were designed around: a port name and a settings text ("115200,N,8,1"),
@@ -19,7 +20,11 @@
 class MSserial : public QObject {
     Q_OBJECT
 public:
-    explicit MSserial(const PortCatalog& catalog, QObject* parent = nullptr);
+    // Closing a port puts its earlier line settings back at once: the last bytes written
+    // need their time on the line first, and this moment more.
+    static constexpr int LineDrainMs = 50;
+
+    MSserial(const PortCatalog& catalog, const Clock& clock, QObject* parent = nullptr);
     ~MSserial() override;
 
     void setCommPort(const QString& name);
@@ -62,11 +67,13 @@ private:
     void recordWrites(const QByteArray& bytes, int writes);
 
     const PortCatalog& m_catalog;
+    const Clock& m_clock;
     QString m_commPort;
     QString m_settings;
     std::unique_ptr<SerialLink> m_link;
     PortError m_lastError;
-    QElapsedTimer m_openedAt;
+    // When the port was last opened, on the clock's scale (microseconds).
+    std::optional<qint64> m_openedAtUs;
     // When the bytes that input() has not taken yet began to arrive.
     std::optional<qint64> m_arrivedAt;
 };

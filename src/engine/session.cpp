@@ -14,7 +14,20 @@ void Session::setTouchMode(TouchMode mode) {
     Q_EMIT touchModeChanged(mode);
 }
 
+void Session::setBacklightOn(bool on) {
+    if (m_backlightOn == on)
+        return;
+    m_backlightOn = on;
+    Q_EMIT backlightChanged(on);
+}
+
+void Session::requestColor(QObject* requester, std::function<void(int)> deliver) {
+    m_colorRequester = requester;
+    m_deliverColor = requester ? std::move(deliver) : std::function<void(int)>();
+}
+
 void Session::pickColor(int color) {
-    Q_EMIT colorPicked(m_colorRequester, color);
+    if (m_colorRequester && m_deliverColor)
+        m_deliverColor(color);
     setSelectedColor(color);
 }

@@ -1,16 +1,16 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
+#include <functional>
+
 // The state that outlives the tool windows: the board's latest answer, the drawing
-// colour, the window that asked the colour picker, and the touch reporting mode.
+// colour, who asked the colour picker, the touch reporting mode and the backlight.
 class Session : public QObject {
     Q_OBJECT
 public:
-    // Who opened the colour picker, and so gets its colour in its colour box.
-    enum class ColorRequester { None, Text, Coordinates };
-    Q_ENUM(ColorRequester)
     // The touch reporting mode switched on last; Unset until the port list was first read.
     enum class TouchMode { Unset, Off, Coordinates, Keypad };
     Q_ENUM(TouchMode)
@@ -27,23 +27,30 @@ public:
     int selectedColor() const { return m_selectedColor; }
     void setSelectedColor(int color);
 
-    ColorRequester colorRequester() const { return m_colorRequester; }
-    void setColorRequester(ColorRequester requester) { m_colorRequester = requester; }
-    // The colour picker's choice: the window that asked for it shows it (colorPicked),
-    // and it becomes the selected colour.
+    // Whoever opens the colour picker asks for its colour: deliver gets the colour picked
+    // while requester lives. A request replaces the one before; none delivers nowhere.
+    void requestColor(QObject* requester, std::function<void(int)> deliver);
+    void withdrawColorRequest() { requestColor(nullptr, {}); }
+    // The colour picker's choice: the requester gets it, and it becomes the selected colour.
     void pickColor(int color);
 
     TouchMode touchMode() const { return m_touchMode; }
     void setTouchMode(TouchMode mode);
 
+    // The board's backlight as last switched; taken to be on until then.
+    bool backlightOn() const { return m_backlightOn; }
+    void setBacklightOn(bool on);
+
 Q_SIGNALS:
-    void colorPicked(Session::ColorRequester requester, int color);
     void selectedColorChanged(int color);
     void touchModeChanged(Session::TouchMode mode);
+    void backlightChanged(bool on);
 
 private:
     QString m_controllerResponse;
     int m_selectedColor = 0;
-    ColorRequester m_colorRequester = ColorRequester::None;
+    QPointer<QObject> m_colorRequester;
+    std::function<void(int)> m_deliverColor;
     TouchMode m_touchMode = TouchMode::Unset;
+    bool m_backlightOn = true;
 };

@@ -52,4 +52,24 @@ QString format(Point point) {
     return QString::number(point.x) + QLatin1Char(',') + QString::number(point.y);
 }
 
+QList<Stream::Report> Stream::take(QStringView chunk) {
+    QList<Report> reports;
+    m_pending += chunk;
+    qsizetype begin = 0;
+    qsizetype end = 0;
+    while ((end = m_pending.indexOf(u'$', begin)) >= 0) {
+        if (end > begin) {
+            const QString report = m_pending.mid(begin, end - begin);
+            reports.append({decode(report), report});
+        }
+        begin = end + 1;
+    }
+    m_pending.remove(0, begin);
+    if (m_pending.size() > ReportLimit) {
+        reports.append({std::nullopt, m_pending});
+        m_pending.clear();
+    }
+    return reports;
+}
+
 } // namespace TouchReport

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -19,5 +20,27 @@ struct Point {
 std::optional<Point> decode(const QString& chunk);
 // "260,200".
 QString format(Point point);
+
+// Reports as they arrive over several reads: each ends with "$", and one may be split
+// between two reads or several come in one.
+class Stream {
+public:
+    // A report that grows longer than this without its "$" is noise, not a report.
+    static constexpr qsizetype ReportLimit = 64;
+
+    struct Report {
+        // Nothing when the report is unreadable.
+        std::optional<Point> point;
+        // The report as it came, without its "$".
+        QString text;
+    };
+
+    // The reports the read completes, in order, and noise that outgrew a report.
+    QList<Report> take(QStringView chunk);
+    void clear() { m_pending.clear(); }
+
+private:
+    QString m_pending;
+};
 
 } // namespace TouchReport

@@ -2,10 +2,11 @@
 
 #include "engine/clock.h"
 #include "engine/connectioncontroller.h"
+#include "engine/linesettings.h"
 #include "engine/msserial.h"
 #include "engine/session.h"
 
-#include <QTimer>
+#include <cmath>
 
 Uploader::Uploader(MSserial& port, Session& session, ConnectionController& connection, Clock& clock,
                    QObject* parent)
@@ -44,6 +45,7 @@ Uploader::Start Uploader::start(UploadPlan plan, QObject* owner) {
     m_bytesSent = 0;
     m_bytesTotal = m_plan.byteCount();
     m_startedMs = m_clock.elapsedMs();
+    m_lastAnswerMs = m_startedMs;
     const quint64 upload = ++m_uploadCount;
     if (owner) {
         // Nothing may run inside the owner's destruction: the stop comes right after it,
@@ -60,10 +62,13 @@ Uploader::Start Uploader::start(UploadPlan plan, QObject* owner) {
     }
     Q_EMIT busyChanged(true);
     Q_EMIT started(m_plan.name, m_plan.progressMaximum);
-    if (m_plan.blocks.empty())
+    if (m_plan.blocks.empty()) {
         end(UploadOutcome::Cause::Completed, true);
-    else
-        sendBlock();
+        return Start::Started;
+    }
+    sendBlock();
+    if (m_answerLimitMs > 0 && isBusy())
+        armAnswerWatch();
     return Start::Started;
 }
 
@@ -79,7 +84,16 @@ void Uploader::stop(UploadOutcome::Cause cause) {
     Q_EMIT finishing(m_plan.finishingNote);
     // The block in flight is answered first; the filler follows from there.
     m_lastAnswerMs = m_clock.elapsedMs();
-    armFinishingLimit();
+    m_finishByMs = m_lastAnswerMs + fillerLineMs() + FinishingAnswerLimitMs;
+    armAnswerWatch();
+}
+
+qint64 Uploader::fillerLineMs() const {
+    qint64 bytes = 0;
+    for (size_t block = size_t(m_block) + 1; block < m_plan.blocks.size(); ++block)
+        bytes += m_plan.blocks[block].filler.bytes().size();
+    const int baudRate = LineSettings::baudRateOf(m_port.settings()).value_or(0);
+    return qint64(std::ceil(LineSettings::lineMs(bytes, baudRate)));
 }
 
 void Uploader::sendBlock() {
@@ -100,8 +114,7 @@ void Uploader::sendBlock() {
     m_session.clearControllerResponse();
     m_awaiting = true;
     if (m_state == State::Running) {
-        if (m_connection.receivePoll().interval() != block.pollIntervalMs)
-            m_connection.receivePoll().setInterval(block.pollIntervalMs);
+        m_connection.setPollInterval(block.pollIntervalMs);
         if (block.progressWhenSent >= 0)
             Q_EMIT progressValueChanged(block.progressWhenSent);
         Q_EMIT blockSent(m_block);
@@ -153,23 +166,40 @@ void Uploader::takeAnswer() {
     sendBlock();
 }
 
-void Uploader::armFinishingLimit() {
-    if (std::exchange(m_limitArmed, true))
-        return;
-    const qint64 waited = m_clock.elapsedMs() - m_lastAnswerMs;
-    m_clock.callAfter(int(std::max<qint64>(1, FinishingAnswerLimitMs - waited)), this,
-                      [this] { checkFinishingLimit(); });
+// One check is pending at a time (arming again replaces it); it looks again for the time
+// that is left.
+void Uploader::armAnswerWatch() {
+    const quint64 watch = ++m_watchCount;
+    const qint64 now = m_clock.elapsedMs();
+    qint64 due = m_lastAnswerMs + (m_state == State::Finishing ? qint64(FinishingAnswerLimitMs)
+                                                               : qint64(m_answerLimitMs));
+    if (m_state == State::Finishing)
+        due = std::min(due, m_finishByMs);
+    m_clock.callAfter(int(std::max<qint64>(1, due - now)), this, [this, watch] {
+        if (watch == m_watchCount)
+            checkAnswerWatch();
+    });
 }
 
-void Uploader::checkFinishingLimit() {
-    m_limitArmed = false;
-    if (m_state != State::Finishing)
-        return;
-    if (m_awaiting && m_clock.elapsedMs() - m_lastAnswerMs >= FinishingAnswerLimitMs) {
-        end(m_stopCause, false);
+void Uploader::checkAnswerWatch() {
+    const qint64 now = m_clock.elapsedMs();
+    const qint64 waited = now - m_lastAnswerMs;
+    if (m_state == State::Running) {
+        if (m_answerLimitMs <= 0)
+            return;
+        if (m_awaiting && waited >= m_answerLimitMs) {
+            stop(UploadOutcome::Cause::TimedOut);
+            return;
+        }
+    } else if (m_state == State::Finishing) {
+        if (now >= m_finishByMs || (m_awaiting && waited >= FinishingAnswerLimitMs)) {
+            end(m_stopCause, false);
+            return;
+        }
+    } else {
         return;
     }
-    armFinishingLimit();
+    armAnswerWatch();
 }
 
 void Uploader::end(UploadOutcome::Cause cause, bool boardReady, const PortError& error) {
@@ -180,7 +210,7 @@ void Uploader::end(UploadOutcome::Cause cause, bool boardReady, const PortError&
     m_awaiting = false;
     m_answerWhileSending = false;
     disconnect(m_ownerConnection);
-    m_connection.receivePoll().setInterval(ConnectionController::ReceivePollMs);
+    m_connection.setPollInterval(ConnectionController::ReceivePollMs);
     Q_EMIT busyChanged(false);
     Q_EMIT finished(outcome);
     Q_EMIT ended();

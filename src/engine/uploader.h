@@ -38,6 +38,8 @@ struct UploadOutcome {
         Disconnected,
         PortLost,
         WriteFailed,
+        // The board's answer did not come within the answer limit.
+        TimedOut,
     };
     QString name;
     QString description;
@@ -59,8 +61,10 @@ struct UploadOutcome {
 // next block goes out from the answer's arrival or from the receive poll that sees it.
 //
 // A stopped upload never leaves the board in the middle of its command: unless the
-// port is gone, the rest of the command goes out as filler (answer-driven, with a 2 s
-// limit on each answer) before the line is free again.
+// port is gone, the rest of the command goes out as filler (answer-driven) before the
+// line is free again. Finishing is bounded: each answer has 2 s, and the whole rest
+// the time its bytes take at the line's speed plus 2 s. A board slower than that is
+// left as a silent one is, told as not ready.
 class Uploader : public QObject {
     Q_OBJECT
 public:
@@ -72,6 +76,9 @@ public:
 
     Pacing pacing() const { return m_pacing; }
     void setPacing(Pacing pacing) { m_pacing = pacing; }
+    // How long each of the board's answers may take before the upload stops as timed
+    // out; 0 (the default) waits as long as the board takes.
+    void setAnswerLimit(int limitMs) { m_answerLimitMs = limitMs; }
 
     // Starts the upload unless the port is closed or another upload owns the line
     // (refused() tells). The upload stops when owner is destroyed.
@@ -107,8 +114,10 @@ private:
     void onPolled();
     void onReadyRead();
     void takeAnswer();
-    void armFinishingLimit();
-    void checkFinishingLimit();
+    void armAnswerWatch();
+    void checkAnswerWatch();
+    // The milliseconds that the filler of the blocks after the current one takes on the line.
+    qint64 fillerLineMs() const;
     void end(UploadOutcome::Cause cause, bool boardReady, const PortError& error = {});
     UploadProgress currentProgress() const;
 
@@ -117,6 +126,7 @@ private:
     ConnectionController& m_connection;
     Clock& m_clock;
     Pacing m_pacing = Pacing::Poll;
+    int m_answerLimitMs = 0;
 
     State m_state = State::Idle;
     UploadPlan m_plan;
@@ -128,8 +138,10 @@ private:
     bool m_awaiting = false;
     bool m_sending = false;
     bool m_answerWhileSending = false;
-    bool m_limitArmed = false;
+    quint64 m_watchCount = 0;
     qint64 m_lastAnswerMs = 0;
+    // While finishing: when the rest must be done.
+    qint64 m_finishByMs = 0;
     qint64 m_startedMs = 0;
     qint64 m_bytesSent = 0;
     qint64 m_bytesTotal = 0;

@@ -22,6 +22,8 @@ QString reason(const UploadOutcome& outcome) {
         return tr("the connection to the board was lost");
     case UploadOutcome::Cause::WriteFailed:
         return tr("the board could not be written to (%1)").arg(outcome.error.description);
+    case UploadOutcome::Cause::TimedOut:
+        return tr("the board did not answer in time");
     case UploadOutcome::Cause::Completed:
         break;
     }

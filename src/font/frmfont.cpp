@@ -27,11 +27,6 @@ constexpr QSize WindowSize(470, 285);
 constexpr QSize EmptyCanvas(40, 40);
 constexpr int CaptureViewHeight = 80;
 
-// The test line: "!" to "," in white, in whatever font the board uses for text.
-constexpr quint8 TestColor = 255;
-constexpr int TestFirstCode = 33;
-constexpr int TestLastCode = 44;
-
 QString specimen() {
     return QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ\n"
                           "abcdefghijklmnopqrstuvwxyz\n"
@@ -223,10 +218,7 @@ void frmFont::uploadFinished(const UploadOutcome& outcome) {
 }
 
 void frmFont::sendTestText() {
-    QByteArray characters;
-    for (int code = TestFirstCode; code <= TestLastCode; ++code)
-        characters.append(char(code));
-    m_workbench.engine().send(Commands::writeText(TestColor, std::nullopt, characters));
+    m_workbench.engine().send(Commands::fontTestLine());
 }
 
 void frmFont::updateButtons() {

@@ -1,6 +1,7 @@
 #include "graphic/frmgraphic.h"
 
 #include "engine/boardengine.h"
+#include "engine/boardgeometry.h"
 #include "engine/colorvalue.h"
 #include "engine/commands.h"
 #include "engine/msserial.h"
@@ -37,7 +38,7 @@ quint8 backgroundValue() {
 }
 
 constexpr int FirstScreen = 1;
-constexpr int LastScreen = 12;
+constexpr int LastScreen = BoardGeometry::PictureSlots;
 
 } // namespace
 

@@ -72,9 +72,9 @@ frmMonitor::frmMonitor(Workbench& workbench, QWidget* parent)
     m_pauseButton = named(new QPushButton(tr("Pause"), this), "cmdPause");
     m_pauseButton->setCheckable(true);
     m_clearButton = named(new QPushButton(tr("Clear"), this), "cmdClear");
-    m_saveButton = named(new QPushButton(tr("Save..."), this), "cmdSave");
     m_openButton = named(new QPushButton(tr("Open..."), this), "cmdOpen");
     m_openButton->setToolTip(tr("Open a saved trace, read only, with the screen after each row"));
+    m_saveButton = named(new QPushButton(tr("Save..."), this), "cmdSave");
     m_commandsCheck = named(new QCheckBox(tr("Commands"), this), "chkCommands");
     m_answersCheck = named(new QCheckBox(tr("Answers"), this), "chkAnswers");
     m_uploadBlocksCheck = named(new QCheckBox(tr("Upload blocks"), this), "chkUploadBlocks");

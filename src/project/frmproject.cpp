@@ -183,7 +183,8 @@ frmProject::frmProject(Workbench& workbench, QWidget* parent)
                                                   tr("Provisioning stopped: %1").arg(message),
                                                   UserDialogs::Icon::Warning);
             });
-    setMinimumSize(660, 620);
+    // Lists and the plan scroll: the window fits beside the board on a small screen.
+    setMinimumSize(600, 460);
     showProject();
 }
 

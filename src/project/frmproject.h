@@ -18,6 +18,8 @@ class frmProject : public QWidget {
     Q_OBJECT
 public:
     explicit frmProject(Workbench& workbench, QWidget* parent = nullptr);
+    // Room for a project of a few fonts and pictures; the lists scroll beyond that.
+    QSize sizeHint() const override { return {660, 520}; }
 
     void cmdNew_Click();
     void cmdOpen_Click();

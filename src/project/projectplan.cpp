@@ -25,19 +25,23 @@ double lineMs(qint64 bytes, int baudRate) {
     return double(bytes) * BitsPerByte * 1000.0 / baudRate;
 }
 
-// The upload's plan made from its file or font; the issue names the entry's line.
+// The upload's plan made from its file or font, held for the plan's figures and the
+// render (a project has at most twelve pictures); the issue names the entry's line.
 void prepare(CliStep& step, const QString& file, int line, const QString& field,
              ProjectIssues& issues) {
     QList<CliStep> one{step};
+    QString message;
     if (const std::optional<QString> refused = UploadSources::prepare(one)) {
-        QString message = *refused;
+        message = *refused;
         const QString prefix = step.command + QStringLiteral(": ");
         if (message.startsWith(prefix))
             message.remove(0, prefix.size());
-        issues.append({file, line, field, message});
+    } else if (std::optional<UploadPlan> plan = UploadSources::planFor(one.first(), &message)) {
+        step = one.first();
+        step.plan = std::move(*plan);
         return;
     }
-    step = one.first();
+    issues.append({file, line, field, message});
 }
 
 ProjectStep fontStep(const BoardProject& project, const ProjectFont& font, ProjectIssues& issues) {

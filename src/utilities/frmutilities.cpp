@@ -3,7 +3,6 @@
 #include "engine/boardengine.h"
 #include "engine/clock.h"
 #include "engine/commands.h"
-#include "engine/msserial.h"
 #include "engine/session.h"
 #include "engine/touchreport.h"
 #include "workbench/colorswatch.h"
@@ -18,19 +17,12 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
 
-// The touch controller is off for more than these pauses around a backlight or a
-// beep-on-touch change.
-constexpr int BacklightPauseMs = 251;
-constexpr int BeepOnTouchPauseMs = 501;
 constexpr int DisplayTickMs = 80;
 constexpr int ReportBoxWidth = 160;
-
-const QString CommandAcknowledge = QStringLiteral("!");
 
 QLineEdit* reportBox(const char* name, QWidget* parent) {
     auto* box = named(new QLineEdit(parent), name);
@@ -57,194 +49,174 @@ frmUtilities::frmUtilities(Workbench& workbench, QWidget* parent)
     : QWidget(parent)
     , m_workbench(workbench)
     , m_updaterSetup(UpdaterSetup::system())
-    , CommonDialog1{tr("ZEP File (*.zep)|*.zep|"), QString()} {
+    , m_firmwareDialog{tr("ZEP File (*.zep)|*.zep|"), QString()} {
     setWindowTitle(tr(" Utilities "));
 
-    cmdClear = named(new QPushButton(tr("Clear")), "cmdClear");
-    cmdRotate = named(new QPushButton(tr("Rotate 180")), "cmdRotate");
-    Frame5 = frameWith(tr("Screen"), "Frame5", this, {cmdClear, cmdRotate}, Qt::Vertical);
+    auto* clearButton = named(new QPushButton(tr("Clear")), "cmdClear");
+    auto* rotateButton = named(new QPushButton(tr("Rotate 180")), "cmdRotate");
+    QGroupBox* screenFrame =
+        frameWith(tr("Screen"), "Frame5", this, {clearButton, rotateButton}, Qt::Vertical);
     // The colour "Clear" fills the screen with.
-    auto* shpClearColor = named(new ColorSwatch(Frame5), "shpClearColor");
-    shpClearColor->setValue(workbench.engine().session().selectedColor());
-    connect(&workbench.engine().session(), &Session::selectedColorChanged, shpClearColor,
+    auto* clearColorSwatch = named(new ColorSwatch(screenFrame), "shpClearColor");
+    clearColorSwatch->setValue(workbench.engine().session().selectedColor());
+    connect(&workbench.engine().session(), &Session::selectedColorChanged, clearColorSwatch,
             &ColorSwatch::setValue);
-    Frame5->layout()->addWidget(shpClearColor);
+    screenFrame->layout()->addWidget(clearColorSwatch);
 
-    cmdBL = named(new QPushButton(tr("Backlight Off")), "cmdBL");
-    cmdBeep = named(new QPushButton(tr("Beep")), "cmdBeep");
-    Frame4 = frameWith(tr("Controller"), "Frame4", this, {cmdBL, cmdBeep}, Qt::Vertical);
+    m_backlightButton = named(new QPushButton, "cmdBL");
+    auto* beepButton = named(new QPushButton(tr("Beep")), "cmdBeep");
+    QGroupBox* controllerFrame =
+        frameWith(tr("Controller"), "Frame4", this, {m_backlightButton, beepButton}, Qt::Vertical);
 
-    cmdUpdate = named(new QPushButton(tr("Update")), "cmdUpdate");
-    Frame7 = frameWith(tr("Firmware"), "Frame7", this, {cmdUpdate}, Qt::Vertical);
+    m_updateButton = named(new QPushButton(tr("Update")), "cmdUpdate");
+    QGroupBox* firmwareFrame =
+        frameWith(tr("Firmware"), "Frame7", this, {m_updateButton}, Qt::Vertical);
 
-    Frame1 = named(new QGroupBox(tr("Touch Screen"), this), "Frame1");
-    cmdCoordinates = named(new QPushButton(tr("Coordinates")), "cmdCoordinates");
-    cmdKeypad = named(new QPushButton(tr("Keypad")), "cmdKeypad");
-    cmdOFF = named(new QPushButton(tr("OFF")), "cmdOFF");
-    chkBeep = named(new QCheckBox(tr("Beep on touch")), "chkBeep");
-    Frame3 = frameWith(tr("Operation"), "Frame3", Frame1,
-                       {cmdCoordinates, cmdKeypad, cmdOFF, chkBeep}, Qt::Vertical);
-    txtCoordinates = reportBox("txtCoordinates", Frame1);
-    Frame6 = frameWith(tr("Coordinates"), "Frame6", Frame1, {txtCoordinates}, Qt::Vertical);
-    txtControllerResponse = reportBox("txtControllerResponse", Frame1);
-    Frame9 = frameWith(tr("Controller response"), "Frame9", Frame1, {txtControllerResponse},
-                       Qt::Vertical);
-    cmdCal = named(new QPushButton(tr("Calibrate")), "cmdCal");
-    cmdRestore = named(new QPushButton(tr("Restore Default")), "cmdRestore");
-    Frame2 = frameWith(tr("Calibration"), "Frame2", Frame1, {cmdCal, cmdRestore}, Qt::Horizontal);
+    auto* touchFrame = named(new QGroupBox(tr("Touch Screen"), this), "Frame1");
+    auto* coordinatesButton = named(new QPushButton(tr("Coordinates")), "cmdCoordinates");
+    auto* keypadButton = named(new QPushButton(tr("Keypad")), "cmdKeypad");
+    auto* offButton = named(new QPushButton(tr("OFF")), "cmdOFF");
+    m_beepOnTouchBox = named(new QCheckBox(tr("Beep on touch")), "chkBeep");
+    QGroupBox* operationFrame =
+        frameWith(tr("Operation"), "Frame3", touchFrame,
+                  {coordinatesButton, keypadButton, offButton, m_beepOnTouchBox}, Qt::Vertical);
+    m_coordinatesBox = reportBox("txtCoordinates", touchFrame);
+    QGroupBox* coordinatesFrame =
+        frameWith(tr("Coordinates"), "Frame6", touchFrame, {m_coordinatesBox}, Qt::Vertical);
+    m_responseBox = reportBox("txtControllerResponse", touchFrame);
+    QGroupBox* responseFrame =
+        frameWith(tr("Controller response"), "Frame9", touchFrame, {m_responseBox}, Qt::Vertical);
+    auto* calibrateButton = named(new QPushButton(tr("Calibrate")), "cmdCal");
+    auto* restoreButton = named(new QPushButton(tr("Restore Default")), "cmdRestore");
+    QGroupBox* calibrationFrame = frameWith(tr("Calibration"), "Frame2", touchFrame,
+                                            {calibrateButton, restoreButton}, Qt::Horizontal);
 
-    auto* touchLayout = new QGridLayout(Frame1);
-    touchLayout->addWidget(Frame3, 0, 0, 3, 1);
-    touchLayout->addWidget(Frame6, 0, 1);
-    touchLayout->addWidget(Frame9, 1, 1);
-    touchLayout->addWidget(Frame2, 2, 1);
+    auto* touchLayout = new QGridLayout(touchFrame);
+    touchLayout->addWidget(operationFrame, 0, 0, 3, 1);
+    touchLayout->addWidget(coordinatesFrame, 0, 1);
+    touchLayout->addWidget(responseFrame, 1, 1);
+    touchLayout->addWidget(calibrationFrame, 2, 1);
 
     auto* leftColumn = new QVBoxLayout;
-    leftColumn->addWidget(Frame5);
-    leftColumn->addWidget(Frame4);
-    leftColumn->addWidget(Frame7);
+    leftColumn->addWidget(screenFrame);
+    leftColumn->addWidget(controllerFrame);
+    leftColumn->addWidget(firmwareFrame);
     leftColumn->addStretch();
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(leftColumn);
-    layout->addWidget(Frame1);
+    layout->addWidget(touchFrame);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    Timer1 = named(new QTimer(this), "Timer1");
-    Timer1->setInterval(DisplayTickMs);
+    BoardEngine& engine = workbench.engine();
+    m_reportDisplay =
+        new ClockTimer(engine.clock(), QStringLiteral("Timer1"), DisplayTickMs, false, this);
 
-    connect(cmdClear, &QPushButton::clicked, this, &frmUtilities::cmdClear_Click);
-    connect(cmdRotate, &QPushButton::clicked, this, &frmUtilities::cmdRotate_Click);
-    connect(cmdBL, &QPushButton::clicked, this, &frmUtilities::cmdBL_Click);
-    connect(cmdBeep, &QPushButton::clicked, this, &frmUtilities::cmdBeep_Click);
-    connect(cmdCoordinates, &QPushButton::clicked, this, &frmUtilities::cmdCoordinates_Click);
-    connect(cmdKeypad, &QPushButton::clicked, this, &frmUtilities::cmdKeypad_Click);
-    connect(cmdOFF, &QPushButton::clicked, this, &frmUtilities::cmdOFF_Click);
-    connect(chkBeep, &QCheckBox::clicked, this, &frmUtilities::chkBeep_Click);
-    connect(cmdCal, &QPushButton::clicked, this, &frmUtilities::cmdCal_Click);
-    connect(cmdRestore, &QPushButton::clicked, this, &frmUtilities::cmdRestore_Click);
-    connect(cmdUpdate, &QPushButton::clicked, this, &frmUtilities::cmdUpdate_Click);
-    connect(Timer1, &QTimer::timeout, this, &frmUtilities::Timer1_Timer);
+    connect(clearButton, &QPushButton::clicked, this, &frmUtilities::clearScreen);
+    connect(rotateButton, &QPushButton::clicked, this, &frmUtilities::rotateScreen);
+    connect(m_backlightButton, &QPushButton::clicked, this, &frmUtilities::switchBacklight);
+    connect(beepButton, &QPushButton::clicked, this, &frmUtilities::beep);
+    connect(coordinatesButton, &QPushButton::clicked, this, &frmUtilities::reportCoordinates);
+    connect(keypadButton, &QPushButton::clicked, this, &frmUtilities::reportKeys);
+    connect(offButton, &QPushButton::clicked, this, &frmUtilities::stopReporting);
+    connect(m_beepOnTouchBox, &QCheckBox::clicked, this, &frmUtilities::switchBeepOnTouch);
+    connect(calibrateButton, &QPushButton::clicked, this, &frmUtilities::calibrateTouch);
+    connect(restoreButton, &QPushButton::clicked, this, &frmUtilities::restoreCalibration);
+    connect(m_updateButton, &QPushButton::clicked, this, &frmUtilities::updateFirmware);
+    connect(m_reportDisplay, &ClockTimer::timeout, this, &frmUtilities::showLatestReport);
+    connect(&engine, &BoardEngine::touchModeSwitched, this, &frmUtilities::followTouchMode);
+    // One pause at a time: the buttons that start one wait for its end.
+    connect(&engine, &BoardEngine::touchPauseChanged, this, [this](bool running) {
+        m_backlightButton->setEnabled(!running);
+        m_beepOnTouchBox->setEnabled(!running);
+    });
+    connect(&engine.session(), &Session::backlightChanged, this,
+            &frmUtilities::showBacklightAction);
+    // As designed, a window that opens takes the backlight to be on, whatever it was.
+    engine.session().setBacklightOn(true);
+    showBacklightAction(true);
 
     // An update started from an earlier utilities window may still be running.
     if (FirmwareUpdate* update = FirmwareUpdate::running(workbench))
         followUpdate(update);
 }
 
-void frmUtilities::cmdClear_Click() {
+void frmUtilities::clearScreen() {
     BoardEngine& engine = m_workbench.engine();
     engine.send(Commands::clearScreen(quint8(engine.session().selectedColor())));
 }
 
-void frmUtilities::cmdRotate_Click() {
+void frmUtilities::rotateScreen() {
     m_workbench.engine().send(Commands::rotateScreen());
 }
 
-void frmUtilities::cmdBL_Click() {
-    if (!m_workbench.engine().readyForCommand())
-        return;
-    inTouchPause(BacklightPauseMs, [this] {
-        // The caption names what the click does; it is the only record of the state.
-        const bool switchOn = cmdBL->text() == tr("Backlight On");
-        if (m_workbench.engine().send(Commands::setBacklight(switchOn)))
-            cmdBL->setText(switchOn ? tr("Backlight Off") : tr("Backlight On"));
-    });
+void frmUtilities::switchBacklight() {
+    BoardEngine& engine = m_workbench.engine();
+    engine.switchBacklight(!engine.session().backlightOn());
 }
 
-void frmUtilities::cmdBeep_Click() {
+void frmUtilities::showBacklightAction(bool backlightOn) {
+    // The caption names what the next click does.
+    m_backlightButton->setText(backlightOn ? tr("Backlight Off") : tr("Backlight On"));
+}
+
+void frmUtilities::beep() {
     m_workbench.engine().send(Commands::beep());
 }
 
-void frmUtilities::cmdCoordinates_Click() {
-    switchTouchMode(Commands::touchCoordinatesOn(), Session::TouchMode::Coordinates);
+void frmUtilities::reportCoordinates() {
+    m_workbench.engine().switchTouchMode(Session::TouchMode::Coordinates);
 }
 
-void frmUtilities::cmdKeypad_Click() {
-    switchTouchMode(Commands::touchKeypadOn(), Session::TouchMode::Keypad);
+void frmUtilities::reportKeys() {
+    m_workbench.engine().switchTouchMode(Session::TouchMode::Keypad);
 }
 
-void frmUtilities::cmdOFF_Click() {
-    switchTouchMode(Commands::touchOff(), Session::TouchMode::Off);
+void frmUtilities::stopReporting() {
+    m_workbench.engine().switchTouchMode(Session::TouchMode::Off);
 }
 
-void frmUtilities::switchTouchMode(const WriteList& command, Session::TouchMode mode) {
-    BoardEngine& engine = m_workbench.engine();
-    if (!engine.send(command))
-        return;
-    // The reports are shown while reporting is on.
-    if (mode == Session::TouchMode::Off)
-        Timer1->stop();
+void frmUtilities::followTouchMode(Session::TouchMode mode) {
+    if (mode == Session::TouchMode::Coordinates || mode == Session::TouchMode::Keypad)
+        m_reportDisplay->start();
     else
-        Timer1->start();
-    engine.session().setTouchMode(mode);
+        m_reportDisplay->stop();
 }
 
-void frmUtilities::chkBeep_Click() {
-    if (!m_workbench.engine().readyForCommand())
-        return;
-    inTouchPause(BeepOnTouchPauseMs, [this] {
-        m_workbench.engine().send(Commands::setBeepOnTouch(chkBeep->isChecked()));
-    });
+void frmUtilities::switchBeepOnTouch() {
+    m_workbench.engine().sendInTouchPause(Commands::setBeepOnTouch(m_beepOnTouchBox->isChecked()));
 }
 
-void frmUtilities::cmdCal_Click() {
+void frmUtilities::calibrateTouch() {
     m_workbench.engine().send(Commands::touchCalibrate());
 }
 
-void frmUtilities::cmdRestore_Click() {
+void frmUtilities::restoreCalibration() {
     m_workbench.engine().send(Commands::restoreCalibration());
 }
 
-void frmUtilities::inTouchPause(int pauseMs, std::function<void()> send) {
-    BoardEngine& engine = m_workbench.engine();
-    const Session::TouchMode savedMode = engine.session().touchMode();
-    cmdOFF_Click();
-    // One pause at a time: a second one would take "off" as the mode to restore.
-    setTouchPauseRunning(true);
-    engine.clock().callAfter(pauseMs, this, [this, savedMode, send = std::move(send)] {
-        setTouchPauseRunning(false);
-        // A port closed (or an upload started) during the pause takes nothing more.
-        if (!m_workbench.engine().readyForCommand())
-            return;
-        send();
-        restoreTouchMode(savedMode);
-    });
-}
-
-void frmUtilities::restoreTouchMode(Session::TouchMode mode) {
-    if (mode == Session::TouchMode::Coordinates)
-        cmdCoordinates_Click();
-    else if (mode == Session::TouchMode::Keypad)
-        cmdKeypad_Click();
-}
-
-void frmUtilities::setTouchPauseRunning(bool running) {
-    cmdBL->setEnabled(!running);
-    chkBeep->setEnabled(!running);
-}
-
-void frmUtilities::Timer1_Timer() {
-    const Session& session = m_workbench.engine().session();
-    const QString response = session.controllerResponse();
-    if (response.isEmpty() || response == CommandAcknowledge)
+void frmUtilities::showLatestReport() {
+    const BoardAnswers::Answer answer = m_workbench.engine().latestAnswer();
+    if (answer.isEmpty() || answer.isAcknowledge())
         return;
+    const QString response = QString::fromLatin1(answer.bytes);
     // Set only when it changed, so that the user can select and copy the text.
-    if (txtControllerResponse->text() != response)
-        txtControllerResponse->setText(response);
-    if (session.touchMode() == Session::TouchMode::Keypad) {
+    if (m_responseBox->text() != response)
+        m_responseBox->setText(response);
+    if (m_workbench.engine().session().touchMode() == Session::TouchMode::Keypad) {
         // A key press is shown as it came; there is no position to show.
-        txtCoordinates->clear();
+        m_coordinatesBox->clear();
         return;
     }
-    if (const auto point = TouchReport::decode(txtControllerResponse->text()))
-        txtCoordinates->setText(TouchReport::format(*point));
+    if (answer.point)
+        m_coordinatesBox->setText(TouchReport::format(*answer.point));
 }
 
-void frmUtilities::cmdUpdate_Click() {
+void frmUtilities::updateFirmware() {
     if (FirmwareUpdate::running(m_workbench))
         return;
-    const QString chosenPath =
-        m_workbench.dialogs().openFileName(this, CommonDialog1.filter, CommonDialog1.initialFolder);
-    CommonDialog1.initialFolder = m_updaterSetup.folder;
+    const QString chosenPath = m_workbench.dialogs().openFileName(this, m_firmwareDialog.filter,
+                                                                  m_firmwareDialog.initialFolder);
+    m_firmwareDialog.initialFolder = m_updaterSetup.folder;
     if (chosenPath.isEmpty())
         return;
     auto* update = new FirmwareUpdate(m_workbench, m_updaterSetup, chosenPath);
@@ -253,6 +225,6 @@ void frmUtilities::cmdUpdate_Click() {
 }
 
 void frmUtilities::followUpdate(FirmwareUpdate* update) {
-    cmdUpdate->setEnabled(false);
-    connect(update, &FirmwareUpdate::finished, this, [this] { cmdUpdate->setEnabled(true); });
+    m_updateButton->setEnabled(false);
+    connect(update, &FirmwareUpdate::finished, this, [this] { m_updateButton->setEnabled(true); });
 }

@@ -6,15 +6,11 @@
 #include <QString>
 #include <QWidget>
 
-#include <functional>
-
+class ClockTimer;
 class QCheckBox;
-class QGroupBox;
 class QLineEdit;
 class QPushButton;
-class QTimer;
 class Workbench;
-class WriteList;
 
 // The utilities window: clear and rotate the board's screen, its backlight and
 // beeper, the touch screen's reporting modes with the display of its reports, beep on
@@ -27,31 +23,27 @@ public:
     // Where the firmware updater lies and how it is started (the program's own by default).
     void setUpdaterSetup(const UpdaterSetup& setup) { m_updaterSetup = setup; }
 
+private Q_SLOTS:
     // Screen and controller
-    void cmdClear_Click();
-    void cmdRotate_Click();
-    void cmdBL_Click();
-    void cmdBeep_Click();
+    void clearScreen();
+    void rotateScreen();
+    void switchBacklight();
+    void beep();
     // Touch screen
-    void cmdCoordinates_Click();
-    void cmdKeypad_Click();
-    void cmdOFF_Click();
-    void chkBeep_Click();
-    void cmdCal_Click();
-    void cmdRestore_Click();
-    void Timer1_Timer();
+    void reportCoordinates();
+    void reportKeys();
+    void stopReporting();
+    void switchBeepOnTouch();
+    void calibrateTouch();
+    void restoreCalibration();
+    void showLatestReport();
     // Firmware
-    void cmdUpdate_Click();
+    void updateFirmware();
 
 private:
-    // The board's touch controller must be quiet while the backlight or the beep on
-    // touch changes: touch reporting goes off, and after the pause send() runs and
-    // the mode that was on comes back.
-    void inTouchPause(int pauseMs, std::function<void()> send);
-    void restoreTouchMode(Session::TouchMode mode);
-    // Sends the touch mode's command and, once sent, shows the reports while it is on.
-    void switchTouchMode(const WriteList& command, Session::TouchMode mode);
-    void setTouchPauseRunning(bool running);
+    // The reports are shown while the board reports touches or keys.
+    void followTouchMode(Session::TouchMode mode);
+    void showBacklightAction(bool backlightOn);
     void followUpdate(FirmwareUpdate* update);
 
     Workbench& m_workbench;
@@ -60,28 +52,12 @@ private:
     struct FileDialogSettings {
         QString filter;
         QString initialFolder;
-    } CommonDialog1;
+    } m_firmwareDialog;
 
-    QGroupBox* Frame5;
-    QPushButton* cmdClear;
-    QPushButton* cmdRotate;
-    QGroupBox* Frame4;
-    QPushButton* cmdBL;
-    QPushButton* cmdBeep;
-    QGroupBox* Frame1;
-    QGroupBox* Frame3;
-    QPushButton* cmdCoordinates;
-    QPushButton* cmdKeypad;
-    QPushButton* cmdOFF;
-    QCheckBox* chkBeep;
-    QGroupBox* Frame6;
-    QLineEdit* txtCoordinates;
-    QGroupBox* Frame9;
-    QLineEdit* txtControllerResponse;
-    QGroupBox* Frame2;
-    QPushButton* cmdCal;
-    QPushButton* cmdRestore;
-    QGroupBox* Frame7;
-    QPushButton* cmdUpdate;
-    QTimer* Timer1;
+    QPushButton* m_backlightButton;
+    QCheckBox* m_beepOnTouchBox;
+    QLineEdit* m_coordinatesBox;
+    QLineEdit* m_responseBox;
+    QPushButton* m_updateButton;
+    ClockTimer* m_reportDisplay;
 };

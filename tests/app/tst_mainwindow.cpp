@@ -1,3 +1,4 @@
+#include "engine/clock.h"
 #include "engine/msserial.h"
 #include "engine/session.h"
 #include "testbench.h"
@@ -124,7 +125,9 @@ void tst_MainWindow::menusAsDesigned() {
 void tst_MainWindow::timersStartAsDesigned() {
     TestBench bench;
     frmMainMDI& main = bench.main();
-    auto timer = [&](const char* name) { return main.findChild<QTimer*>(QLatin1String(name)); };
+    auto timer = [&](const char* name) {
+        return main.findChild<ClockTimer*>(QLatin1String(name));
+    };
     for (const auto& [name, interval, active] :
          {std::tuple{"Timer1", 1500, false}, {"Timer2", 250, false}, {"Timer4", 50, true}}) {
         QCOMPARE(timer(name)->interval(), interval);
@@ -132,7 +135,7 @@ void tst_MainWindow::timersStartAsDesigned() {
     }
 
     // Timer4's tick at start only stops it.
-    bench.engine().connection().Timer4_Timer();
+    bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer4"));
     QVERIFY(!timer("Timer4")->isActive());
     QCOMPARE(main.statusText(), QStringLiteral("Controller Disconnected"));
     QVERIFY(bench.line().writes.isEmpty());

@@ -1,3 +1,4 @@
+#include "engine/clock.h"
 #include "board/stalledcommandguard.h"
 #include "pseudoterminalbench.h"
 #include "engine/commands.h"
@@ -13,12 +14,13 @@ namespace {
 // The app's port object on the board's device at the board's speed.
 struct AppPort {
     std::shared_ptr<PortCatalog> catalog;
+    SystemClock clock;
     MSserial port;
     QByteArray received;
 
     explicit AppPort(const QString& path)
         : catalog(deviceCatalog(path))
-        , port(*catalog) {
+        , port(*catalog, clock) {
         port.setCommPort(path);
         port.setSettings(QStringLiteral("115200,N,8,1"));
     }

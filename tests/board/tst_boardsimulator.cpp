@@ -46,7 +46,7 @@ void connectSimulator(TestBench& bench) {
     bench.open(Settings);
     portList(bench)->setCurrentIndex(portList(bench)->findText(QStringLiteral("Simulator")));
     click(bench.find<QPushButton>(Settings, QStringLiteral("cmd_conecta")));
-    bench.engine().connection().Timer4_Timer();
+    bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer4"));
 }
 
 // The middle of a panel pixel, as a point of the view.
@@ -62,7 +62,7 @@ QAction* boardMenuItem(TestBench& bench) {
 }
 
 QString polledAnswer(TestBench& bench) {
-    bench.engine().connection().Timer2_Timer();
+    bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer2"));
     return bench.engine().session().controllerResponse();
 }
 
@@ -130,7 +130,7 @@ void tst_BoardSimulator::connectsDrawsAndKeepsTheBoard() {
 
     // The board outlives the connection; connecting opens its window again.
     click(bench.find<QPushButton>(Settings, QStringLiteral("cmd_conecta")));
-    bench.engine().connection().Timer4_Timer();
+    bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer4"));
     QCOMPARE(bench.main().statusText(), Connected);
     QVERIFY(window->isVisible());
     QCOMPARE(board->screen(), pixels);
@@ -167,7 +167,7 @@ void tst_BoardSimulator::answersOnlyAtItsOwnSpeed() {
     connectSimulator(bench);
     QCOMPARE(bench.main().statusText(), QStringLiteral("Connecting"));
     QVERIFY(emulatorOf(bench)->ignoredByteCount() > 0);
-    bench.engine().connection().Timer1_Timer(); // the connect time-out
+    bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer1")); // the connect time-out
     QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected"));
     QCOMPARE(bench.dialogs().messages.last().text, QStringLiteral("Controller not found"));
 }

@@ -91,6 +91,8 @@ private Q_SLOTS:
     void sendsTheGraphicWindowsBytes();
     void tellsWhyNoBoardAnswered();
     void silentBoardDuringAnUploadIsAnError();
+    void slowBoardStopsInTime();
+    void touchPausesKeepTheUtilitiesTimings();
     void boardGoneDuringAnUploadExitsThree();
     void interruptFinishesTheBoardsCommand();
     void printsTouchReportsThenSwitchesThemOff();
@@ -141,7 +143,7 @@ void tst_CliRun::sendsTheGraphicWindowsBytes() {
         bench.find<QComboBox>(QStringLiteral("frmSettings"), QStringLiteral("cbo_mostraporta"));
     ports->setCurrentIndex(ports->findText(QStringLiteral("Simulator")));
     click(bench.find<QPushButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
-    bench.engine().connection().Timer4_Timer();
+    bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer4"));
     QByteArray windowSent;
     QObject::connect(&bench.engine().port(), &MSserial::traffic, [&](const LineTraffic& traffic) {
         if (traffic.direction == LineTraffic::Direction::ToBoard)
@@ -157,7 +159,7 @@ void tst_CliRun::sendsTheGraphicWindowsBytes() {
     click(bench.find<QPushButton>(graphic, QStringLiteral("cmdOpen")));
     click(bench.find<QPushButton>(graphic, QStringLiteral("cmdPreview")));
     for (int poll = 0; poll < 1000 && bench.engine().uploader().isBusy(); ++poll)
-        bench.engine().connection().Timer2_Timer();
+        bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer2"));
     QCOMPARE(windowSent.size(), 2 + 76800);
 
     Cli cli;
@@ -231,6 +233,8 @@ void tst_CliRun::silentBoardDuringAnUploadIsAnError() {
                                 .arg(savedPicture(folder, noisePicture(320, 240)))));
     QTRY_COMPARE(line.writes.size(), 1);
     line.answer("100");
+    // The handshake's 50 ms step reads it.
+    clock->advance(50);
     // The header and the first row, then nothing comes back.
     QTRY_COMPARE(line.writes.size(), 1 + 1 + 320);
     clock->advance(1999);
@@ -248,6 +252,66 @@ void tst_CliRun::silentBoardDuringAnUploadIsAnError() {
                               "interrupted command"),
              cli.err.constData());
     QCOMPARE(line.writes.size(), 1 + 1 + 320);
+}
+
+// One answer a second: the time-out stops the preview, and finishing it ends within the
+// rest at the line's speed plus 2 s, the board told to be reset.
+void tst_CliRun::slowBoardStopsInTime() {
+    auto clock = std::make_shared<ManualClock>();
+    TestLine line;
+    QTemporaryDir folder;
+    Cli cli(clock, portTo(line));
+    cli.program.start(words(QStringLiteral("--port COM1 --timeout 0.5 preview %1")
+                                .arg(savedPicture(folder, noisePicture(320, 240)))));
+    QTRY_COMPARE(line.writes.size(), 1);
+    line.answer("100");
+    clock->advance(50);
+    QTRY_COMPARE(line.writes.size(), 1 + 1 + 320);
+    // Stopped after 0.5 s; 239 rows at 115200 bit/s take 6639 ms, then 2 s, then the drain.
+    const qint64 boundMs = 500 + 6639 + 2000;
+    qint64 waited = 0;
+    for (; waited + 1000 < boundMs && !cli.program.isFinished(); waited += 1000) {
+        clock->advance(1000);
+        line.answer("!");
+    }
+    clock->advance(boundMs - waited + MSserial::LineDrainMs);
+    QVERIFY(cli.program.isFinished());
+    QCOMPARE(cli.program.exitCode(), 2);
+    QVERIFY2(cli.err.contains("no answer from the board within 0.5 s during preview") &&
+                 cli.err.contains("reset it"),
+             cli.err.constData());
+}
+
+// Touch reporting off, then the backlight after 251 ms and the beep on touch after 501 ms,
+// as from the utilities window.
+void tst_CliRun::touchPausesKeepTheUtilitiesTimings() {
+    auto clock = std::make_shared<ManualClock>();
+    TestLine line;
+    Cli cli(clock, portTo(line));
+    cli.program.start(words(QStringLiteral("--port COM1 backlight off -- beep-on-touch on")));
+    QTRY_COMPARE(line.writes, QList<QByteArray>{"ID"});
+    line.takeWrites();
+    line.answer("100");
+    clock->advance(50);
+    QTRY_COMPARE(line.writes, QList<QByteArray>{"TD"});
+    line.takeWrites();
+    clock->advance(250);
+    QCoreApplication::processEvents();
+    QVERIFY(line.writes.isEmpty());
+    clock->advance(1);
+    QCOMPARE(line.takeWrites(), QList<QByteArray>{QByteArray("BL\0", 3)});
+    QTRY_COMPARE(line.writes, QList<QByteArray>{"TD"});
+    line.takeWrites();
+    clock->advance(500);
+    QCoreApplication::processEvents();
+    QVERIFY(line.writes.isEmpty());
+    clock->advance(1);
+    QCOMPARE(line.takeWrites(), QList<QByteArray>{QByteArray("BT\1", 3)});
+    QVERIFY(QTest::qWaitFor([&] {
+        clock->advance(10);
+        return cli.program.isFinished();
+    }));
+    QCOMPARE(cli.program.exitCode(), 0);
 }
 
 void tst_CliRun::boardGoneDuringAnUploadExitsThree() {
@@ -345,13 +409,17 @@ void tst_CliRun::changesTheBoardsSpeedAndGoesOn() {
     auto clock = std::make_shared<ManualClock>();
     Cli cli(clock);
     cli.program.start(words(QStringLiteral("--port sim baud 9600 -- clear 3 -- identify")));
-    QTRY_COMPARE(cli.board->baudRate(), 9600);
+    // The handshake's steps, a millisecond at a time, until the speed command went out.
+    QVERIFY(QTest::qWaitFor([&] {
+        clock->advance(1);
+        return cli.board->baudRate() == 9600;
+    }));
     // The board gets its 2.8 s before the program asks for it again, at the new speed.
     clock->advance(50);
-    clock->advance(2800);
-    QTest::qWait(100);
+    clock->advance(2799);
+    QCoreApplication::processEvents();
     QVERIFY(!cli.program.isFinished());
-    clock->advance(1);
+    clock->advance(2);
     QVERIFY(QTest::qWaitFor([&] {
         clock->advance(10);
         return cli.program.isFinished();

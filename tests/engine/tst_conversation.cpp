@@ -39,14 +39,17 @@ struct EngineBench {
     EngineBench() {
         engine.connection().connectTo(QStringLiteral("COM1"), QStringLiteral("115200,N,8,1"));
         line.answer("100");
-        engine.connection().Timer4_Timer();
+        clock->advanceToTick(engine, QStringLiteral("Timer4"));
     }
+    // A poll: the receive poll's next tick.
+    void poll() { clock->advanceToTick(engine, QStringLiteral("Timer2")); }
+    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
     TestLine line;
     BoardEngine engine{
-        std::make_shared<ManualClock>(),
-        std::make_shared<PortCatalog>(
-            [] { return QList<PortEntry>(); },
-            [this](const QString& name) { return std::make_unique<RecordingLink>(line, name); })};
+        clock, std::make_shared<PortCatalog>([] { return QList<PortEntry>(); },
+                                             [this](const QString& name) {
+                                                 return std::make_unique<RecordingLink>(line, name);
+                                             })};
 };
 
 } // namespace
@@ -117,12 +120,12 @@ void tst_Conversation::recordsTheEnginesConversation() {
     QVERIFY(engine.send(Commands::drawPixel({300, 10}, 224)));
     // A touch answers no write; the acknowledgement that follows it does.
     bench.line.answer("1,4,200$");
-    engine.connection().Timer2_Timer();
+    bench.poll();
     bench.line.answer("!");
-    engine.connection().Timer2_Timer();
+    bench.poll();
     engine.session().setTouchMode(Session::TouchMode::Keypad);
     bench.line.answer("7");
-    engine.connection().Timer2_Timer();
+    bench.poll();
     engine.disconnect();
 
     QCOMPARE(
@@ -158,10 +161,10 @@ void tst_Conversation::stampsAnswersWhenTheyArrive() {
     const quint64 beep = conversation.end() - 1;
     bench.line.answer("!");
     const qint64 arrived = engine.port().microsecondsOpen();
-    QTest::qWait(30);
+    bench.clock->advance(30);
     // Meanwhile another command went out: the answer is not its answer.
     engine.send(Commands::rotateScreen());
-    engine.connection().Timer2_Timer();
+    bench.poll();
     const ConversationEvent& answer = conversation.at(conversation.end() - 1);
     QCOMPARE(answer.meaning(), QStringLiteral("Acknowledge"));
     QVERIFY(answer.microseconds <= arrived + 1000);
@@ -170,7 +173,7 @@ void tst_Conversation::stampsAnswersWhenTheyArrive() {
     QVERIFY(answer.latencyMicroseconds <= arrived - conversation.at(beep).microseconds + 1000);
     // The rotation's answer is still awaited.
     bench.line.answer("!");
-    engine.connection().Timer2_Timer();
+    bench.poll();
     QVERIFY(conversation.at(conversation.end() - 1).latencyMicroseconds >= 0);
 }
 

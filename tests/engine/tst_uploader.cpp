@@ -58,11 +58,11 @@ struct EngineBench {
         engine.connection().connectTo(QStringLiteral("COM1"), QStringLiteral("115200,N,8,1"));
         line.takeWrites();
         line.answer("100");
-        engine.connection().Timer4_Timer();
+        clock->advanceToTick(engine, QStringLiteral("Timer4"));
     }
 
     Uploader& uploader() { return engine.uploader(); }
-    int pollInterval() { return engine.connection().receivePoll().interval(); }
+    int pollInterval() { return engine.connection().pollInterval(); }
     QByteArray sent() {
         QByteArray bytes;
         for (const QByteArray& write : line.takeWrites())
@@ -79,7 +79,7 @@ struct EngineBench {
             bytes += sent();
             line.answer(answer);
             if (uploader().pacing() == Pacing::Poll && !uploader().isFinishing()) {
-                engine.connection().Timer2_Timer();
+                clock->advanceToTick(engine, QStringLiteral("Timer2"));
                 ++polls;
             }
         }
@@ -114,6 +114,7 @@ private Q_SLOTS:
     void stopFinishesTheBoardsCommand_data();
     void stopFinishesTheBoardsCommand();
     void aBoardSilentWhileFinishingIsGivenUp();
+    void aSlowBoardWhileFinishingIsGivenUpInTime();
     void failedWriteOrLostPortEndsAtOnce_data();
     void failedWriteOrLostPortEndsAtOnce();
     void disconnectFinishesTheUploadFirst();
@@ -246,7 +247,7 @@ void tst_Uploader::stopFinishesTheBoardsCommand() {
     for (int block = 0; block < 3; ++block) {
         before += bench.sent();
         bench.line.answer("!");
-        bench.engine.connection().Timer2_Timer();
+        bench.clock->advanceToTick(bench.engine, QStringLiteral("Timer2"));
     }
     before += bench.sent();
 
@@ -304,6 +305,32 @@ void tst_Uploader::aBoardSilentWhileFinishingIsGivenUp() {
     QVERIFY(bench.sent().isEmpty());
 }
 
+// A board that answers, but slower than the line: finishing takes no longer than the
+// rest at the line's speed plus 2 s.
+void tst_Uploader::aSlowBoardWhileFinishingIsGivenUpInTime() {
+    EngineBench bench;
+    QSignalSpy finished(&bench.uploader(), &Uploader::finished);
+    bench.uploader().start(planNamed(QStringLiteral("preview")), nullptr);
+    bench.sent();
+    bench.uploader().stop(UploadOutcome::Cause::Disconnected);
+    // 239 rows of 320 bytes at 115200 bit/s take 6639 ms; 2 s more for the board.
+    const qint64 boundMs = 6639 + 2000;
+    qint64 waited = 0;
+    for (; waited + 1000 < boundMs; waited += 1000) {
+        bench.clock->advance(1000);
+        bench.line.answer("!");
+        QCOMPARE(bench.sent().size(), 320);
+    }
+    bench.clock->advance(boundMs - waited - 1);
+    QVERIFY(bench.uploader().isBusy());
+    bench.clock->advance(1);
+    QVERIFY(!bench.uploader().isBusy());
+    const auto outcome = finished[0][0].value<UploadOutcome>();
+    QCOMPARE(outcome.cause, UploadOutcome::Cause::Disconnected);
+    QVERIFY(!outcome.boardReady);
+    QVERIFY(UploadNotes::stopped(outcome).contains(QStringLiteral("reset the board")));
+}
+
 void tst_Uploader::failedWriteOrLostPortEndsAtOnce_data() {
     QTest::addColumn<QString>("upload");
     QTest::addColumn<bool>("lost");
@@ -320,7 +347,7 @@ void tst_Uploader::failedWriteOrLostPortEndsAtOnce() {
     QSignalSpy finished(&bench.uploader(), &Uploader::finished);
     bench.uploader().start(planNamed(upload), nullptr);
     bench.line.answer("!");
-    bench.engine.connection().Timer2_Timer();
+    bench.clock->advanceToTick(bench.engine, QStringLiteral("Timer2"));
     bench.sent();
     // Nothing more reaches the board: there is nothing to finish it with either.
     if (lost) {
@@ -328,7 +355,7 @@ void tst_Uploader::failedWriteOrLostPortEndsAtOnce() {
     } else {
         bench.line.writesFail = true;
         bench.line.answer("!");
-        bench.engine.connection().Timer2_Timer();
+        bench.clock->advanceToTick(bench.engine, QStringLiteral("Timer2"));
     }
     QVERIFY(!bench.uploader().isBusy());
     QCOMPARE(finished.count(), 1);

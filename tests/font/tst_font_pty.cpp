@@ -1,3 +1,4 @@
+#include "engine/clock.h"
 #include "engine/commands.h"
 #include "engine/msserial.h"
 #include "font/fontcapture.h"
@@ -41,7 +42,7 @@ void tst_FontPty::capturedFontShowsOnTheBoard() {
     TestBench& bench = line.bench();
     if (fast) {
         bench.main().findChild<QAction*>(QStringLiteral("mnuFastTransfers"))->trigger();
-        bench.engine().connection().receivePoll().stop();
+        bench.engine().findChild<ClockTimer*>(QStringLiteral("Timer2"))->stop();
     }
     const QFont font = dejaVuSans(20);
     bench.dialogs().fontAnswers.append(fontChoice(font));

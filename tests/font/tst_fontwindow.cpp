@@ -49,7 +49,7 @@ struct FontBench {
     Session& session() { return bench.engine().session(); }
     Uploader& uploader() { return bench.engine().uploader(); }
     QProgressBar& progress() { return bench.progressBar(); }
-    int pollInterval() { return bench.engine().connection().receivePoll().interval(); }
+    int pollInterval() { return bench.engine().connection().pollInterval(); }
     QList<QByteArray> writes() { return bench.line().takeWrites(); }
 
     TestBench bench;

@@ -1,3 +1,4 @@
+#include "engine/clock.h"
 #include "engine/colorvalue.h"
 #include "engine/commands.h"
 #include "engine/msserial.h"
@@ -111,7 +112,7 @@ void tst_GraphicPty::fastPreviewsAndAStoppedOne() {
     // The board's answers alone set the pace: the receive poll is not running.
     bench.main().findChild<QAction*>(QStringLiteral("mnuFastTransfers"))->trigger();
     QCOMPARE(uploader.pacing(), Pacing::AnswerDriven);
-    bench.engine().connection().receivePoll().stop();
+    bench.engine().findChild<ClockTimer*>(QStringLiteral("Timer2"))->stop();
 
     const QString graphic = QStringLiteral("frmGraphic");
     QTemporaryDir folder;

@@ -1,6 +1,7 @@
+#include "engine/clock.h"
 #include "engine/connectioncontroller.h"
-#include "engine/session.h"
 #include "engine/msserial.h"
+#include "engine/session.h"
 #include "serial/connectionmessages.h"
 #include "testbench.h"
 
@@ -31,8 +32,8 @@ class tst_Connection : public QObject {
 
 private Q_SLOTS:
     void eachLoadResetsSharedStateAndListsPorts();
-    void connectsOnlyWhenOneReadHoldsTheAnswer_data();
-    void connectsOnlyWhenOneReadHoldsTheAnswer();
+    void connectsWhenTheAnswerArrivesInTime_data();
+    void connectsWhenTheAnswerArrivesInTime();
     void silentBoardTimesOutOnce_data();
     void silentBoardTimesOutOnce();
     void disconnectEndsAProbeOrAConnection();
@@ -53,8 +54,8 @@ private:
     QPushButton* button(TestBench& bench, const char* name) {
         return bench.find<QPushButton>(Settings, QLatin1String(name));
     }
-    QTimer* timer(TestBench& bench, const char* name) {
-        return bench.main().findChild<QTimer*>(QLatin1String(name));
+    ClockTimer* timer(TestBench& bench, const char* name) {
+        return bench.main().findChild<ClockTimer*>(QLatin1String(name));
     }
     // The settings window offers a new attempt: "Connect" enabled, port and speed choosable.
     bool readyToConnect(TestBench& bench) {
@@ -97,18 +98,25 @@ void tst_Connection::eachLoadResetsSharedStateAndListsPorts() {
     QVERIFY(bench.line().isOpen());
 }
 
-void tst_Connection::connectsOnlyWhenOneReadHoldsTheAnswer_data() {
+void tst_Connection::connectsWhenTheAnswerArrivesInTime_data() {
     QTest::addColumn<QList<QByteArray>>("reads");
+    QTest::addColumn<int>("gapMs");
     QTest::addColumn<bool>("connects");
-    QTest::newRow("plain") << QList<QByteArray>{"100"} << true;
-    QTest::newRow("among other text") << QList<QByteArray>{"LCD v100 ready"} << true;
-    QTest::newRow("after silence") << QList<QByteArray>{"", "", "100"} << true;
-    QTest::newRow("split over two reads") << QList<QByteArray>{"10", "0"} << false;
-    QTest::newRow("other answer") << QList<QByteArray>{"!", "101"} << false;
+    QTest::newRow("plain") << QList<QByteArray>{"100"} << 0 << true;
+    QTest::newRow("among other text") << QList<QByteArray>{"LCD v100 ready"} << 0 << true;
+    QTest::newRow("after silence") << QList<QByteArray>{"", "", "100"} << 50 << true;
+    // Serial adapters hand bytes over in packets of their own timing.
+    QTest::newRow("two reads 40 ms apart") << QList<QByteArray>{"10", "0"} << 40 << true;
+    QTest::newRow("two reads 500 ms apart") << QList<QByteArray>{"LCD 1", "00\r\n"} << 500 << true;
+    QTest::newRow("three reads 40 ms apart") << QList<QByteArray>{"1", "0", "0"} << 40 << true;
+    QTest::newRow("three reads 500 ms apart") << QList<QByteArray>{"1", "0", "0"} << 500 << true;
+    QTest::newRow("not within 1.5 s") << QList<QByteArray>{"10", "0"} << 1500 << false;
+    QTest::newRow("other answers") << QList<QByteArray>{"!", "101", "10", "1"} << 50 << false;
 }
 
-void tst_Connection::connectsOnlyWhenOneReadHoldsTheAnswer() {
+void tst_Connection::connectsWhenTheAnswerArrivesInTime() {
     QFETCH(QList<QByteArray>, reads);
+    QFETCH(int, gapMs);
     QFETCH(bool, connects);
     TestBench bench;
     bench.open(Settings);
@@ -121,24 +129,33 @@ void tst_Connection::connectsOnlyWhenOneReadHoldsTheAnswer() {
     QVERIFY(!combo(bench, "cboBR")->isEnabled());
     QVERIFY(timer(bench, "Timer1")->isActive());
 
-    for (const QByteArray& read : reads) {
+    bench.line().answer(reads.first());
+    // Nothing is read before the 50 ms step has passed.
+    bench.clock().advance(49);
+    QCOMPARE(bench.line().pending, reads.first());
+    bench.clock().advance(1);
+    QCOMPARE(bench.engine().session().controllerResponse(), QString::fromLatin1(reads.first()));
+    for (const QByteArray& read : reads.mid(1)) {
+        bench.clock().advance(gapMs);
         bench.line().answer(read);
-        // Nothing is read before the 50 ms step has passed.
-        QCOMPARE(bench.line().pending, read);
-        bench.engine().connection().Timer4_Timer();
-        QCOMPARE(bench.engine().session().controllerResponse(), QString::fromLatin1(read));
     }
+    // The next step reads what came last.
+    bench.clock().advance(50);
 
-    QCOMPARE(timer(bench, "Timer1")->isActive(), !connects);
-    QCOMPARE(timer(bench, "Timer4")->isActive(), !connects);
-    QCOMPARE(timer(bench, "Timer2")->isActive(), connects);
     if (connects) {
         QCOMPARE(bench.main().statusText(), QStringLiteral("Connected: COM1 115200,N,8,1"));
         QCOMPARE(button(bench, "cmd_conecta")->text(), QStringLiteral("Disconnect"));
-    } else {
-        QCOMPARE(bench.main().statusText(), QStringLiteral("Connecting"));
+        QVERIFY(!timer(bench, "Timer1")->isActive());
+        QVERIFY(!timer(bench, "Timer4")->isActive());
+        QVERIFY(timer(bench, "Timer2")->isActive());
+        QVERIFY(bench.dialogs().messages.isEmpty());
+        return;
     }
-    QVERIFY(bench.dialogs().messages.isEmpty());
+    bench.clock().advance(1500);
+    QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected"));
+    QVERIFY(!timer(bench, "Timer2")->isActive());
+    QCOMPARE(bench.dialogs().messages.size(), 1);
+    QCOMPARE(bench.dialogs().messages[0].text, QStringLiteral("Controller not found"));
 }
 
 void tst_Connection::silentBoardTimesOutOnce_data() {
@@ -152,10 +169,10 @@ void tst_Connection::silentBoardTimesOutOnce() {
     TestBench bench;
     bench.open(Settings);
     click(button(bench, "cmd_conecta"));
-    bench.engine().connection().Timer4_Timer();
+    bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer4"));
     if (windowClosed)
         bench.window(Settings)->parentWidget()->close();
-    bench.engine().connection().Timer1_Timer();
+    bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer1"));
 
     QVERIFY(!bench.line().isOpen());
     QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected"));
@@ -166,7 +183,7 @@ void tst_Connection::silentBoardTimesOutOnce() {
 
     // The handshake's pending step sees the closed port and ends quietly.
     bench.line().answer("100");
-    bench.engine().connection().Timer4_Timer();
+    bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer4"));
     QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected"));
     QCOMPARE(bench.dialogs().messages.size(), 1);
     if (windowClosed)
@@ -174,7 +191,7 @@ void tst_Connection::silentBoardTimesOutOnce() {
 
     QVERIFY(readyToConnect(bench));
     click(button(bench, "cmd_conecta"));
-    bench.engine().connection().Timer4_Timer();
+    bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer4"));
     QCOMPARE(bench.main().statusText(), QStringLiteral("Connected: COM1 115200,N,8,1"));
 }
 
@@ -203,7 +220,7 @@ void tst_Connection::disconnectEndsAProbeOrAConnection() {
     combo(bench, "cboBR")->setCurrentIndex(0);
     click(button(bench, "cmd_conecta"));
     bench.line().answer("100");
-    bench.engine().connection().Timer4_Timer();
+    bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer4"));
     QCOMPARE(bench.line().openedBaudRates.last(), 9600);
     QCOMPARE(bench.main().statusText(), QStringLiteral("Connected: COM3 9600,N,8,1"));
 }
@@ -290,7 +307,7 @@ void tst_Connection::failedIdentificationWriteLeavesTheTimeOutRunning() {
     QCOMPARE(bench.main().statusText(), QStringLiteral("Connecting"));
     QVERIFY(timer(bench, "Timer1")->isActive());
 
-    bench.engine().connection().Timer1_Timer();
+    bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer1"));
     QCOMPARE(bench.dialogs().messages.size(), 2);
     QCOMPARE(bench.dialogs().messages[1].text, QStringLiteral("Controller not found"));
     QVERIFY(!bench.line().isOpen());
@@ -335,7 +352,7 @@ void tst_Connection::portListFollowsTheSystemWhileOpen() {
     // connection is lost; then it catches up at once and the first port is chosen.
     click(button(bench, "cmd_conecta"));
     bench.line().answer("100");
-    bench.engine().connection().Timer4_Timer();
+    bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer4"));
     QCOMPARE(bench.main().statusText(), QStringLiteral("Connected: COM3 115200,N,8,1"));
     bench.setPortLabels({QStringLiteral("2")});
     tick(check);
@@ -402,7 +419,7 @@ void tst_Connection::baudRateChangeReconnectsAtNewSpeed() {
     QCOMPARE(bench.line().takeWrites(), QList<QByteArray>{"ID"});
 
     bench.line().answer("100");
-    bench.engine().connection().Timer4_Timer();
+    bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer4"));
     QCOMPARE(bench.main().statusText(), QStringLiteral("Connected: COM1 28800,N,8,1"));
     QCOMPARE(button(bench, "cmd_conecta")->text(), QStringLiteral("Disconnect"));
     QVERIFY(button(bench, "cmd_conecta")->isEnabled());

@@ -1,5 +1,6 @@
 #include "board/pty/pseudoterminal.h"
 #include "engine/commands.h"
+#include "engine/connectioncontroller.h"
 #include "engine/msserial.h"
 #include "engine/portcatalog.h"
 #include "engine/session.h"
@@ -10,6 +11,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSerialPort>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -20,6 +22,7 @@ class tst_ConnectionPty : public QObject {
 
 private Q_SLOTS:
     void connectTalkAndDisconnect();
+    void identificationInPieces();
     void changeTheBoardsSpeed();
     void listsADeviceWhileItIsThere();
 };
@@ -31,6 +34,7 @@ void tst_ConnectionPty::connectTalkAndDisconnect() {
     const QString path = board.devicePath();
     qputenv("LUMARET_PORTS", path.toLocal8Bit());
     TestBench bench(PortCatalog::system());
+    bench.clock().followRealTime();
     bench.open(QStringLiteral("frmSettings"));
     auto* ports =
         bench.find<QComboBox>(QStringLiteral("frmSettings"), QStringLiteral("cbo_mostraporta"));
@@ -63,6 +67,29 @@ void tst_ConnectionPty::connectTalkAndDisconnect() {
     QVERIFY(!bench.engine().port().portOpen());
 }
 
+// A USB adapter hands the answer over in packets, each read on its own.
+void tst_ConnectionPty::identificationInPieces() {
+    PseudoTerminal board;
+    QVERIFY2(board.isOpen(), qPrintable(board.errorString()));
+    const QString path = board.devicePath();
+    TestBench bench(deviceCatalog(path));
+    bench.clock().followRealTime();
+    bench.open(QStringLiteral("frmSettings"));
+    click(bench.find<QPushButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
+
+    QByteArray received;
+    QTRY_VERIFY((received += board.readAvailable()).contains("ID"));
+    QSignalSpy reads(&bench.engine().port(), &MSserial::traffic);
+    for (const char* piece : {"LCD 1", "0", "0\r\n"}) {
+        QVERIFY(board.write(piece));
+        // Longer than the handshake's 50 ms step: each piece is a read of its own.
+        QTest::qWait(120);
+    }
+    QTRY_VERIFY(bench.main().statusText().startsWith(QStringLiteral("Connected: ")));
+    QCOMPARE(bench.engine().connection().identification().text(), QByteArray("LCD 100\r\n"));
+    QVERIFY(reads.count() >= 3);
+}
+
 void tst_ConnectionPty::changeTheBoardsSpeed() {
     PseudoTerminalBench simulator;
     QVERIFY2(simulator.isOpen(), qPrintable(simulator.errorString()));
@@ -86,6 +113,7 @@ void tst_ConnectionPty::listsADeviceWhileItIsThere() {
     const QString link = folder.filePath(QStringLiteral("board"));
     qputenv("LUMARET_PORTS", link.toLocal8Bit());
     TestBench bench(PortCatalog::system());
+    bench.clock().followRealTime();
     const QString settings = QStringLiteral("frmSettings");
     bench.open(settings);
     auto* ports = bench.find<QComboBox>(settings, QStringLiteral("cbo_mostraporta"));

@@ -18,7 +18,9 @@ std::shared_ptr<PortCatalog> deviceCatalog(const QString& path) {
 
 PseudoTerminalBench::PseudoTerminalBench()
     : m_board(m_boardClock)
-    , m_bench(deviceCatalog(m_board.devicePath())) {}
+    , m_bench(deviceCatalog(m_board.devicePath())) {
+    m_bench.clock().followRealTime();
+}
 
 bool PseudoTerminalBench::connectBoard() {
     m_bench.open(QStringLiteral("frmSettings"));
@@ -32,7 +34,7 @@ bool PseudoTerminalBench::finishTransfer(int pollLimit) {
     // The serial data needs only a moment each time, far less than the real poll's interval.
     for (int poll = 0; poll < pollLimit && engine.uploader().isBusy(); ++poll) {
         QTest::qWait(1);
-        engine.connection().Timer2_Timer();
+        m_bench.clock().advanceToTick(engine, QStringLiteral("Timer2"));
     }
     return !engine.uploader().isBusy();
 }

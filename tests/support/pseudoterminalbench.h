@@ -12,8 +12,9 @@ class PortCatalog;
 std::shared_ptr<PortCatalog> deviceCatalog(const QString& path);
 
 // The whole program on a real serial port whose far end is the board simulator
-// behind a pseudo-terminal. The program's timers are real here, so tests wait with
-// QTRY_VERIFY; uploads are driven by hand with finishTransfer() to stay fast.
+// behind a pseudo-terminal. The program's clock follows real time here (and whatever a
+// test adds to it), so tests wait with QTRY_VERIFY; uploads are driven by hand with
+// finishTransfer() to stay fast.
 class PseudoTerminalBench {
 public:
     PseudoTerminalBench();

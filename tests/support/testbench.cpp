@@ -83,12 +83,12 @@ void TestBench::connectBoard() {
     click(find<QAbstractButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
     m_line.takeWrites();
     m_line.answer("100");
-    engine().connection().Timer4_Timer();
+    clock().advanceToTick(engine(), QStringLiteral("Timer4"));
 }
 
 void TestBench::poll(const QByteArray& arrived) {
     m_line.answer(arrived);
-    engine().connection().Timer2_Timer();
+    clock().advanceToTick(engine(), QStringLiteral("Timer2"));
 }
 
 void TestBench::settle() {

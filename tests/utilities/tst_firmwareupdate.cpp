@@ -130,7 +130,7 @@ struct UpdateBench {
             bench.line().takeWrites() != QList<QByteArray>{QByteArray("ID")})
             return false;
         bench.line().answer("100");
-        bench.engine().connection().Timer4_Timer();
+        bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer4"));
         return status().startsWith(QStringLiteral("Connected: COM3")) &&
                updateButton()->isEnabled() && !QFile::exists(workingCopy);
     }
@@ -265,7 +265,8 @@ void tst_FirmwareUpdate::waitsForTheUpdaterThenNineSecondsBeforeReconnecting() {
     QVERIFY(update.reconnected());
     QCOMPARE(readFile(update.firmware), QByteArray("firmware 2.1"));
     QVERIFY(update.bench.dialogs().messages.isEmpty());
-    QCOMPARE(update.bench.clock().pendingCount(), 0);
+    // Only the receive poll of the new connection waits on the clock.
+    QCOMPARE(update.bench.clock().pendingCount(), 1);
 }
 
 void tst_FirmwareUpdate::keepsTheUsersAndTheProgramsOwnFilesAndOnlyCopiesWhileClosed() {

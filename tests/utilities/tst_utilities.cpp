@@ -1,15 +1,15 @@
-#include "engine/session.h"
+#include "engine/clock.h"
 #include "engine/connectioncontroller.h"
+#include "engine/session.h"
+#include "engine/touchreport.h"
 #include "testbench.h"
 #include "utilities/frmutilities.h"
-#include "engine/touchreport.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -31,7 +31,7 @@ struct UtilitiesBench {
     }
     QCheckBox* beepOnTouch() { return child<QCheckBox>("chkBeep"); }
     QString text(const char* box) { return child<QLineEdit>(box)->text(); }
-    bool displaying() { return child<QTimer>("Timer1")->isActive(); }
+    bool displaying() { return child<ClockTimer>("Timer1")->isActive(); }
     // The touch mode by the names the buttons give it.
     QString touchMode() {
         switch (bench.engine().session().touchMode()) {
@@ -60,7 +60,7 @@ struct UtilitiesBench {
     // A chunk from the board, read by the receive poll, then one display tick.
     void report(const QByteArray& chunk) {
         bench.poll(chunk);
-        window()->Timer1_Timer();
+        bench.clock().advanceToTick(*window(), QStringLiteral("Timer1"));
     }
 };
 
@@ -100,7 +100,7 @@ void tst_Utilities::showsItsCaptions() {
                   "cmdRestore:Restore Default", "cmdUpdate:Update"}),
              QStringList());
     // The touch display refreshes every 80 ms once a mode is on.
-    QCOMPARE(utilities.child<QTimer>("Timer1")->interval(), 80);
+    QCOMPARE(utilities.child<ClockTimer>("Timer1")->interval(), 80);
     QVERIFY(!utilities.displaying());
 }
 
