@@ -105,7 +105,7 @@ void tst_frmProject::provisionsTheSimulator() {
         bench.find<QComboBox>(QStringLiteral("frmSettings"), QStringLiteral("cbo_mostraporta"));
     ports->setCurrentIndex(ports->findText(QStringLiteral("Simulator")));
     click(bench.find<QPushButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
-    bench.engine().connection().Timer4_Timer();
+    bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer4"));
     QVERIFY(bench.engine().port().portOpen());
     qint64 sent = 0;
     QObject::connect(&bench.engine().port(), &MSserial::traffic, [&](const LineTraffic& traffic) {
@@ -120,7 +120,7 @@ void tst_frmProject::provisionsTheSimulator() {
     click(provision);
     QVERIFY(!provision->isEnabled());
     for (int poll = 0; poll < 20000 && !provision->isEnabled(); ++poll) {
-        bench.engine().connection().Timer2_Timer();
+        bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer2"));
         TestBench::settle();
     }
     QVERIFY(provision->isEnabled());
