@@ -38,13 +38,8 @@ constexpr int LargestByte = 255;
 constexpr int LargestFontSize = 255;
 constexpr int LargestCount = 1000000;
 constexpr double LargestSeconds = 24 * 60 * 60;
-constexpr int BacklightPauseMs = 250;
-constexpr int BeepOnTouchPauseMs = 500;
 constexpr quint8 DefaultColor = 255;
 // The font test line: "!" to "," in white, without a font number.
-constexpr quint8 FontTestColor = 255;
-constexpr char FontTestFirst = '!';
-constexpr char FontTestLast = ',';
 constexpr int HelpWidth = 80;
 constexpr int HelpIndent = 24;
 
@@ -196,11 +191,9 @@ Builder sends(WriteList (*command)()) {
 }
 
 // Backlight and beep on touch go out with touch reporting off, after a pause.
-Builder inTouchPause(int pauseMs, WriteList (*command)(bool)) {
-    return [pauseMs, command](const Values& values) {
-        CliStep made = step(CliStep::Kind::TouchPause, command(values.argument(0) == "on"_L1));
-        made.pauseMs = pauseMs;
-        return made;
+Builder inTouchPause(WriteList (*command)(bool)) {
+    return [command](const Values& values) {
+        return step(CliStep::Kind::TouchPause, command(values.argument(0) == "on"_L1));
     };
 }
 
@@ -273,10 +266,7 @@ CliStep touch(const Values& values) {
 }
 
 CliStep fontTest(const Values&) {
-    QByteArray characters;
-    for (char c = FontTestFirst; c <= FontTestLast; ++c)
-        characters.append(c);
-    return step(CliStep::Kind::Send, Commands::writeText(FontTestColor, std::nullopt, characters));
+    return step(CliStep::Kind::Send, Commands::fontTestLine());
 }
 
 const OptionSpec ColorOption{
@@ -353,12 +343,12 @@ QList<CommandSpec> makeCommands() {
         u"Each call turns the picture further by 180 degrees."_s, sends(Commands::rotateScreen));
     add(u"backlight"_s, u"on|off"_s, 1, 1, u"Switch the backlight on or off."_s,
         TouchPauseNote + u"a quarter of a second before the backlight command."_s,
-        inTouchPause(BacklightPauseMs, Commands::setBacklight), {onOff});
+        inTouchPause(Commands::setBacklight), {onOff});
     add(u"beep"_s, QString(), 0, 0, u"Sound the beeper."_s, u"The board beeps once."_s,
         sends(Commands::beep));
     add(u"beep-on-touch"_s, u"on|off"_s, 1, 1, u"Let the board beep at each touch, or not."_s,
         TouchPauseNote + u"half a second before the command."_s,
-        inTouchPause(BeepOnTouchPauseMs, Commands::setBeepOnTouch), {onOff});
+        inTouchPause(Commands::setBeepOnTouch), {onOff});
     add(u"calibrate"_s, QString(), 0, 0, u"Start the touch screen's calibration."_s,
         u"The board shows the points to touch; its end is not awaited."_s,
         sends(Commands::touchCalibrate));

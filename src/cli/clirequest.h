@@ -62,7 +62,6 @@ struct CliStep {
     // As the user named it, for messages: "pixel".
     QString command;
     WriteList writes;
-    int pauseMs = 0;
     int rateIndex = -1;
     quint8 slot = 0;
     PictureSource picture;

@@ -146,25 +146,20 @@ bool BoardEngine::switchTouchMode(Session::TouchMode mode) {
     return true;
 }
 
-namespace {
-
-// The pause each command needs with touch reporting off; 0 for a command that needs none.
-int touchPauseMsFor(const WriteList& command) {
+int BoardEngine::touchPauseMs(const WriteList& command) {
     const auto opcodeOf = [](const WriteList& writes) { return writes.bytes().first(2); };
     if (command.bytes().size() < 2)
         return 0;
     const QByteArray opcode = opcodeOf(command);
     if (opcode == opcodeOf(Commands::setBacklight(false)))
-        return BoardEngine::BacklightPauseMs;
+        return BacklightPauseMs;
     if (opcode == opcodeOf(Commands::setBeepOnTouch(false)))
-        return BoardEngine::BeepOnTouchPauseMs;
+        return BeepOnTouchPauseMs;
     return 0;
 }
 
-} // namespace
-
 bool BoardEngine::sendInTouchPause(const WriteList& command, std::function<void(bool)> done) {
-    const int pauseMs = touchPauseMsFor(command);
+    const int pauseMs = touchPauseMs(command);
     // One pause at a time: a second one would take "off" as the mode to restore.
     if (pauseMs == 0 || m_touchPauseRunning || !readyForCommand())
         return false;

@@ -66,6 +66,8 @@ public:
 
     static constexpr int BacklightPauseMs = 251;
     static constexpr int BeepOnTouchPauseMs = 501;
+    // The pause the command needs with touch reporting off; 0 for a command that needs none.
+    static int touchPauseMs(const WriteList& command);
 
 Q_SIGNALS:
     void commandHeldBack(const QString& runningUpload);

