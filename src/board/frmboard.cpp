@@ -4,6 +4,7 @@
 #include "board/boardemulator.h"
 #include "board/boardview.h"
 #include "engine/boardengine.h"
+#include "engine/boardgeometry.h"
 #include "engine/clock.h"
 #include "workbench/deskplacement.h"
 #include "workbench/named.h"
@@ -15,6 +16,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -65,6 +67,8 @@ frmBoard::frmBoard(Workbench& workbench, BoardEmulator& board, QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     createContextMenu();
+    if (parent)
+        parent->installEventFilter(this);
     connect(&board, &BoardEmulator::settingsChanged, this, &frmBoard::showState);
     connect(&board, &BoardEmulator::beeped, this, &frmBoard::announceBeep);
     showState();
@@ -110,6 +114,32 @@ void frmBoard::setZoom(int zoom) {
     const QWidget* mainWindow = parentWidget();
     move(mainWindow ? DeskPlacement::resized(mainWindow->frameGeometry(), frame, newFrame, screen)
                     : DeskPlacement::within(screen, frame.topLeft(), newFrame));
+    offerZoomsThatFit();
+}
+
+void frmBoard::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    offerZoomsThatFit();
+}
+
+bool frmBoard::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == parentWidget() &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        offerZoomsThatFit();
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmBoard::offerZoomsThatFit() {
+    const QWidget* mainWindow = parentWidget();
+    const QRect screen = m_workbench.toolWindows().desktopArea();
+    const QSize panelStep(BoardGeometry::Width, BoardGeometry::Height);
+    for (int zoom = 1; zoom <= MaximumZoom; ++zoom) {
+        const QSize frame = frameGeometry().size() + panelStep * (zoom - m_panel->zoom());
+        // The zoom shown stays on offer, and so does the smallest: the board's own place.
+        m_zoomActions.at(zoom - 1)->setEnabled(
+            !mainWindow || !isVisible() || zoom == 1 || zoom == m_panel->zoom() ||
+            DeskPlacement::fitsBeside(mainWindow->frameGeometry(), frame, screen));
+    }
 }
 
 void frmBoard::saveScreen() {

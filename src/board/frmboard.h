@@ -28,8 +28,15 @@ public:
     // Asks for a file and writes the screen to it as the panel shows it, 320 x 240.
     void saveScreen();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void createContextMenu();
+    // A zoom that would put the window over the main window is offered greyed: the main
+    // window made smaller (or moved) makes room for it.
+    void offerZoomsThatFit();
     void showState();
     void announceBeep();
 

@@ -29,6 +29,10 @@ std::optional<QPoint> besideMainWindow(const QRect& main, QSize frame, const QRe
 
 } // namespace
 
+bool fitsBeside(const QRect& mainFrame, QSize frame, const QRect& screen) {
+    return besideMainWindow(mainFrame, frame, screen).has_value();
+}
+
 QRect resizableBeside(const QRect& mainFrame, QSize frame, QSize smallest, const QRect& screen) {
     if (const std::optional<QPoint> topLeft = besideMainWindow(mainFrame, frame, screen))
         return {*topLeft, frame};

@@ -28,6 +28,9 @@ inline constexpr int Gap = 8;
 // the main window's right side as the screen allows.
 Placement place(const QRect& mainFrame, const QList<Choice>& choices, const QRect& screen);
 
+// Whether a frame of this size has room beside the main window on some side.
+bool fitsBeside(const QRect& mainFrame, QSize frame, const QRect& screen);
+
 // A resizable window beside the main window: at its natural frame where that fits on
 // some side, else made smaller (down to the smallest frame it can take) to fit the
 // largest room beside it; where none is large enough, at its natural frame as near the

@@ -307,6 +307,19 @@ void tst_WindowLayouts::ownWindowsStayBesideTheMainWindow() {
     QVERIFY(board && board->isWindow() && board->isVisible());
     QCOMPARE(board->zoom(), 1);
     QVERIFY(!board->frameGeometry().intersects(main.frameGeometry()));
+    // A zoom with no room beside it is offered greyed, and asking for it anyway keeps the
+    // main window in view; a smaller main window makes room for it.
+    auto* zoom2 = board->findChild<QAction*>(QStringLiteral("mnuZoom2"));
+    QVERIFY(!zoom2->isEnabled());
+    zoom2->trigger();
+    QCOMPARE(board->zoom(), 1);
+    QVERIFY(!board->frameGeometry().intersects(main.frameGeometry()));
+    bench.main().resize(bench.main().minimumSize());
+    TestBench::settle();
+    QVERIFY(zoom2->isEnabled());
+    zoom2->trigger();
+    QCOMPARE(board->zoom(), 2);
+    QVERIFY(!board->frameGeometry().intersects(main.frameGeometry()));
 
     // On a larger screen it opens at 3x, and every zoom grows or shrinks it beside.
     TestBench::desktop = screens().constLast();
