@@ -857,19 +857,20 @@ QString programHelp() {
                             (spec.synopsis.isEmpty() ? QString() : u' ' + spec.synopsis),
                         spec.summary);
     text += u"\nOptions:\n"_s + optionLines(commonOptions());
-    return text + u"\n"
-                  "Exit status: 0 done, 1 a wrong command line (nothing was sent), 2 no board "
-                  "or no\nanswer, 3 the board went away on the way, 130 interrupted "
-                  "(Ctrl-C).\n"
-                  "\n"
-                  "Examples:\n"
-                  "  %1 --port /dev/ttyUSB0 clear 0 -- fill-circle 160 120 50 --color 224\n"
-                  "  %1 --port sim --screenshot shown.png preview photo.jpg --fit fill\n"
-                  "  %1 --all font 'DejaVu Sans' 14 --slot 2 -- save 1 splash.png\n"
-                  "\n"
-                  "\"%1 COMMAND --help\" tells a command's arguments and options; \"%1 replay\n"
-                  "TRACE --screenshot FILE.png [--at SECONDS]\" draws a saved trace's screen."_s
-                      .arg(Program);
+    return text +
+           u"\n"
+           "Exit status: 0 done, 1 a wrong command line (nothing was sent), 2 no board "
+           "or no\nanswer, 3 the board went away on the way, 130 interrupted "
+           "(Ctrl-C).\n"
+           "\n"
+           "Examples:\n"
+           "  %1 --port /dev/ttyUSB0 clear 0 -- fill-circle 160 120 50 --color 224\n"
+           "  %1 --port sim --screenshot shown.png preview photo.jpg --fit fill\n"
+           "  %1 --all font 'DejaVu Sans' 14 --slot 2 -- save 1 splash.png\n"
+           "\n"
+           "\"%1 COMMAND --help\" tells a command's arguments and options; \"%1 replay\n"
+           "TRACE --screenshot FILE.png [--at SECONDS]\" draws a saved trace's screen."_s.arg(
+               Program);
 }
 
 QString commandHelp(const QString& command) {

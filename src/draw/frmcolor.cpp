@@ -47,61 +47,67 @@ frmColor::frmColor(Workbench& workbench, QWidget* parent)
     setWindowTitle(tr(" Color Picker "));
     setFixedSize(Twips::size(9060, 6840));
 
-    Label1 = label(tr("Available Colors"), "Label1", Twips::rect(3480, 120, 2295, 375), this);
-    picBox = Twips::placed(new PaletteView(this), "picBox", Twips::rect(1680, 480, 5805, 2190));
-    Label2 = label(tr(" RGB(8:8:8)"), "Label2", Twips::rect(1320, 2760, 1575, 375), this);
-    Text1 = readout("Text1", Twips::rect(1320, 3120, 1575, 375), this);
-    Label3 = label(tr(" RGB(3:3:2)"), "Label3", Twips::rect(3720, 2760, 1575, 375), this);
-    Text2 = readout("Text2", Twips::rect(3720, 3120, 1575, 375), this);
-    Label4 = label(tr("Palette Color"), "Label4", Twips::rect(6000, 2760, 1935, 375), this);
-    Text3 = readout("Text3", Twips::rect(6120, 3120, 1575, 375), this);
-    Label5 = label(tr("Selected Color"), "Label5", Twips::rect(1080, 3600, 1935, 375), this);
-    Text4 = readout("Text4", Twips::rect(1320, 3960, 1575, 375), this);
-    Text4->setText(tr("Default: %1").arg(InitialSelection));
-    cmdSetColor = Twips::placed(new QPushButton(tr("Set Color"), this), "cmdSetColor",
-                                Twips::rect(3720, 3960, 1575, 375));
-    UpDown1 = valueHolder("UpDown1", Twips::rect(3720, 6120, 240, 285), 0, this);
-    UpDown2 = valueHolder("UpDown2", Twips::rect(3480, 6120, 240, 285), InitialSelection, this);
+    m_paletteLabel =
+        label(tr("Available Colors"), "Label1", Twips::rect(3480, 120, 2295, 375), this);
+    m_palette = Twips::placed(new PaletteView(this), "picBox", Twips::rect(1680, 480, 5805, 2190));
+    m_rgb888Label = label(tr(" RGB(8:8:8)"), "Label2", Twips::rect(1320, 2760, 1575, 375), this);
+    m_rgb888Box = readout("Text1", Twips::rect(1320, 3120, 1575, 375), this);
+    m_rgb332Label = label(tr(" RGB(3:3:2)"), "Label3", Twips::rect(3720, 2760, 1575, 375), this);
+    m_rgb332Box = readout("Text2", Twips::rect(3720, 3120, 1575, 375), this);
+    m_paletteColorLabel =
+        label(tr("Palette Color"), "Label4", Twips::rect(6000, 2760, 1935, 375), this);
+    m_paletteColorBox = readout("Text3", Twips::rect(6120, 3120, 1575, 375), this);
+    m_selectedColorLabel =
+        label(tr("Selected Color"), "Label5", Twips::rect(1080, 3600, 1935, 375), this);
+    m_selectedColorBox = readout("Text4", Twips::rect(1320, 3960, 1575, 375), this);
+    m_selectedColorBox->setText(tr("Default: %1").arg(InitialSelection));
+    m_setColorButton = Twips::placed(new QPushButton(tr("Set Color"), this), "cmdSetColor",
+                                     Twips::rect(3720, 3960, 1575, 375));
+    m_hoveredValue = valueHolder("UpDown1", Twips::rect(3720, 6120, 240, 285), 0, this);
+    m_chosenValue =
+        valueHolder("UpDown2", Twips::rect(3480, 6120, 240, 285), InitialSelection, this);
 
     // The hovered colour beside its number, and the selected one beside its box.
-    ColorSwatch::following(Text3, "shpPaletteColor", this)
+    ColorSwatch::following(m_paletteColorBox, "shpPaletteColor", this)
         ->move(Twips::rect(7755, 3165, 0, 0).topLeft());
     auto* shpSelectedColor = named(new ColorSwatch(this), "shpSelectedColor");
     shpSelectedColor->move(Twips::rect(2955, 4005, 0, 0).topLeft());
-    shpSelectedColor->setValue(UpDown2->value());
-    connect(UpDown2, &UpDown::valueChanged, shpSelectedColor, &ColorSwatch::setValue);
+    shpSelectedColor->setValue(m_chosenValue->value());
+    connect(m_chosenValue, &UpDown::valueChanged, shpSelectedColor, &ColorSwatch::setValue);
 
     const QFont arial(QStringLiteral("Arial"));
-    for (QWidget* text : std::initializer_list<QWidget*>{Label1, Label2, Label3, Label4, Label5,
-                                                         Text1, Text2, Text3, Text4})
+    for (QWidget* text : std::initializer_list<QWidget*>{
+             m_paletteLabel, m_rgb888Label, m_rgb332Label, m_paletteColorLabel,
+             m_selectedColorLabel, m_rgb888Box, m_rgb332Box, m_paletteColorBox, m_selectedColorBox})
         text->setFont(arial);
 
-    connect(picBox, &PaletteView::mouseMoved, this, &frmColor::picBox_MouseMove);
-    connect(picBox, &PaletteView::clicked, this, &frmColor::picBox_Click);
-    connect(cmdSetColor, &QPushButton::clicked, this, &frmColor::cmdSetColor_Click);
+    connect(m_palette, &PaletteView::mouseMoved, this, &frmColor::showPaletteColorAt);
+    connect(m_palette, &PaletteView::clicked, this, &frmColor::takePaletteColor);
+    connect(m_setColorButton, &QPushButton::clicked, this, &frmColor::setSelectedColor);
 }
 
-void frmColor::picBox_MouseMove(QPoint point) {
-    const auto color = picBox->colorAt(point);
+void frmColor::showPaletteColorAt(QPoint point) {
+    const auto color = m_palette->colorAt(point);
     if (!color)
         return;
-    Text1->setText(
+    m_rgb888Box->setText(
         QStringLiteral("%1:%2:%3").arg(qRed(*color)).arg(qGreen(*color)).arg(qBlue(*color)));
     const ColorValue::Levels levels = ColorValue::levelsOf(*color);
-    Text2->setText(QStringLiteral("%1:%2:%3").arg(levels.red).arg(levels.green).arg(levels.blue));
+    m_rgb332Box->setText(
+        QStringLiteral("%1:%2:%3").arg(levels.red).arg(levels.green).arg(levels.blue));
     const int value = ColorValue::valueOf(levels);
-    Text3->setText(QString::number(value));
-    UpDown1->setValue(value);
+    m_paletteColorBox->setText(QString::number(value));
+    m_hoveredValue->setValue(value);
 }
 
-void frmColor::picBox_Click() {
-    Text4->setText(Text3->text());
-    UpDown2->setValue(UpDown1->value());
+void frmColor::takePaletteColor() {
+    m_selectedColorBox->setText(m_paletteColorBox->text());
+    m_chosenValue->setValue(m_hoveredValue->value());
 }
 
-void frmColor::cmdSetColor_Click() {
+void frmColor::setSelectedColor() {
     // The window that asked for the colour shows it in its colour box.
-    m_workbench.engine().session().pickColor(UpDown2->value());
+    m_workbench.engine().session().pickColor(m_chosenValue->value());
     closeWindow();
 }
 

@@ -18,10 +18,11 @@ class frmColor : public QWidget {
 public:
     explicit frmColor(Workbench& workbench, QWidget* parent = nullptr);
 
+private Q_SLOTS:
     // point: the palette pixel under the mouse.
-    void picBox_MouseMove(QPoint point);
-    void picBox_Click();
-    void cmdSetColor_Click();
+    void showPaletteColorAt(QPoint point);
+    void takePaletteColor();
+    void setSelectedColor();
 
 private:
     // The colour box of the window that asked for a colour, if that window is open.
@@ -29,17 +30,17 @@ private:
 
     Workbench& m_workbench;
 
-    QLabel* Label1;
-    PaletteView* picBox;
-    QLabel* Label2;
-    QLineEdit* Text1;
-    QLabel* Label3;
-    QLineEdit* Text2;
-    QLabel* Label4;
-    QLineEdit* Text3;
-    QLabel* Label5;
-    QLineEdit* Text4;
-    QPushButton* cmdSetColor;
-    UpDown* UpDown1;
-    UpDown* UpDown2;
+    QLabel* m_paletteLabel;
+    PaletteView* m_palette;
+    QLabel* m_rgb888Label;
+    QLineEdit* m_rgb888Box;
+    QLabel* m_rgb332Label;
+    QLineEdit* m_rgb332Box;
+    QLabel* m_paletteColorLabel;
+    QLineEdit* m_paletteColorBox;
+    QLabel* m_selectedColorLabel;
+    QLineEdit* m_selectedColorBox;
+    QPushButton* m_setColorButton;
+    UpDown* m_hoveredValue;
+    UpDown* m_chosenValue;
 };

@@ -74,98 +74,99 @@ frmProject::frmProject(Workbench& workbench, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
 
     auto* fileRow = new QHBoxLayout;
-    cmdNew = button(tr("New"), "cmdNew", this);
-    cmdOpen = button(tr("Open..."), "cmdOpen", this);
-    cmdSave = button(tr("Save"), "cmdSave", this);
-    cmdSaveAs = button(tr("Save As..."), "cmdSaveAs", this);
-    cboSpeed = named(new QComboBox(this), "cboSpeed");
+    m_newButton = button(tr("New"), "cmdNew", this);
+    m_openButton = button(tr("Open..."), "cmdOpen", this);
+    m_saveButton = button(tr("Save"), "cmdSave", this);
+    m_saveAsButton = button(tr("Save As..."), "cmdSaveAs", this);
+    m_speedList = named(new QComboBox(this), "cboSpeed");
     const QList<int> rates = LineSettings::baudRates();
     for (int rate : rates)
-        cboSpeed->addItem(QString::number(rate), rate);
-    cboSpeed->setToolTip(tr("The board's line speed, in bit/s"));
-    for (QWidget* widget : {static_cast<QWidget*>(cmdNew), static_cast<QWidget*>(cmdOpen),
-                            static_cast<QWidget*>(cmdSave), static_cast<QWidget*>(cmdSaveAs)})
+        m_speedList->addItem(QString::number(rate), rate);
+    m_speedList->setToolTip(tr("The board's line speed, in bit/s"));
+    for (QWidget* widget :
+         {static_cast<QWidget*>(m_newButton), static_cast<QWidget*>(m_openButton),
+          static_cast<QWidget*>(m_saveButton), static_cast<QWidget*>(m_saveAsButton)})
         fileRow->addWidget(widget);
     fileRow->addStretch();
     fileRow->addWidget(new QLabel(tr("Speed"), this));
-    fileRow->addWidget(cboSpeed);
+    fileRow->addWidget(m_speedList);
     layout->addLayout(fileRow);
 
     auto* fontsFrame = named(new QGroupBox(tr("Fonts"), this), "fraFonts");
     auto* fontsLayout = new QGridLayout(fontsFrame);
-    lstFonts = named(new QTableWidget(0, 2, fontsFrame), "lstFonts");
-    lstFonts->setHorizontalHeaderLabels({tr("Slot"), tr("Font")});
-    lstFonts->horizontalHeader()->setStretchLastSection(true);
-    lstFonts->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lstFonts->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lstFonts->setMaximumHeight(100);
-    lstFonts->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    cmdAddFont = button(tr("Add Font..."), "cmdAddFont", fontsFrame);
-    cmdRemoveFont = button(tr("Remove"), "cmdRemoveFont", fontsFrame);
-    fontsLayout->addWidget(lstFonts, 0, 0, 3, 1);
-    fontsLayout->addWidget(cmdAddFont, 0, 1);
-    fontsLayout->addWidget(cmdRemoveFont, 1, 1);
+    m_fontsTable = named(new QTableWidget(0, 2, fontsFrame), "lstFonts");
+    m_fontsTable->setHorizontalHeaderLabels({tr("Slot"), tr("Font")});
+    m_fontsTable->horizontalHeader()->setStretchLastSection(true);
+    m_fontsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_fontsTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_fontsTable->setMaximumHeight(100);
+    m_fontsTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_addFontButton = button(tr("Add Font..."), "cmdAddFont", fontsFrame);
+    m_removeFontButton = button(tr("Remove"), "cmdRemoveFont", fontsFrame);
+    fontsLayout->addWidget(m_fontsTable, 0, 0, 3, 1);
+    fontsLayout->addWidget(m_addFontButton, 0, 1);
+    fontsLayout->addWidget(m_removeFontButton, 1, 1);
     layout->addWidget(fontsFrame);
 
     auto* picturesFrame = named(new QGroupBox(tr("Pictures"), this), "fraPictures");
     auto* picturesLayout = new QGridLayout(picturesFrame);
-    lstPictures = named(new QTableWidget(0, 5, picturesFrame), "lstPictures");
-    lstPictures->setHorizontalHeaderLabels(
+    m_picturesTable = named(new QTableWidget(0, 5, picturesFrame), "lstPictures");
+    m_picturesTable->setHorizontalHeaderLabels(
         {tr("Picture"), tr("Slot"), tr("File"), tr("Size"), tr("Dither")});
-    lstPictures->horizontalHeader()->setSectionResizeMode(File, QHeaderView::Stretch);
-    lstPictures->setColumnWidth(Thumb, Thumbnail.width() + 10);
-    lstPictures->setColumnWidth(Slot, 60);
-    lstFonts->setColumnWidth(0, 60);
-    lstPictures->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lstPictures->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lstPictures->setIconSize(Thumbnail);
-    lstPictures->verticalHeader()->setDefaultSectionSize(Thumbnail.height() + 4);
-    cmdAddPicture = button(tr("Add Picture..."), "cmdAddPicture", picturesFrame);
-    cmdRemovePicture = button(tr("Remove"), "cmdRemovePicture", picturesFrame);
-    picturesLayout->addWidget(lstPictures, 0, 0, 3, 1);
-    picturesLayout->addWidget(cmdAddPicture, 0, 1);
-    picturesLayout->addWidget(cmdRemovePicture, 1, 1);
+    m_picturesTable->horizontalHeader()->setSectionResizeMode(File, QHeaderView::Stretch);
+    m_picturesTable->setColumnWidth(Thumb, Thumbnail.width() + 10);
+    m_picturesTable->setColumnWidth(Slot, 60);
+    m_fontsTable->setColumnWidth(0, 60);
+    m_picturesTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_picturesTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_picturesTable->setIconSize(Thumbnail);
+    m_picturesTable->verticalHeader()->setDefaultSectionSize(Thumbnail.height() + 4);
+    m_addPictureButton = button(tr("Add Picture..."), "cmdAddPicture", picturesFrame);
+    m_removePictureButton = button(tr("Remove"), "cmdRemovePicture", picturesFrame);
+    picturesLayout->addWidget(m_picturesTable, 0, 0, 3, 1);
+    picturesLayout->addWidget(m_addPictureButton, 0, 1);
+    picturesLayout->addWidget(m_removePictureButton, 1, 1);
     layout->addWidget(picturesFrame, 3);
 
     auto* startFrame = named(new QGroupBox(tr("Start screen"), this), "fraStart");
     auto* startLayout = new QVBoxLayout(startFrame);
-    txtStart = named(new QPlainTextEdit(startFrame), "txtStart");
-    txtStart->setPlaceholderText(tr("One lumaret-cli command a line: clear '#000040'"));
-    txtStart->setMaximumHeight(110);
-    startLayout->addWidget(txtStart);
+    m_startBox = named(new QPlainTextEdit(startFrame), "txtStart");
+    m_startBox->setPlaceholderText(tr("One lumaret-cli command a line: clear '#000040'"));
+    m_startBox->setMaximumHeight(110);
+    startLayout->addWidget(m_startBox);
     layout->addWidget(startFrame, 1);
 
     auto* actionRow = new QHBoxLayout;
-    cmdCheck = button(tr("Check"), "cmdCheck", this);
-    cmdProvision = button(tr("Provision"), "cmdProvision", this);
-    cmdRender = button(tr("Render..."), "cmdRender", this);
-    actionRow->addWidget(cmdCheck);
-    actionRow->addWidget(cmdProvision);
-    actionRow->addWidget(cmdRender);
+    m_checkButton = button(tr("Check"), "cmdCheck", this);
+    m_provisionButton = button(tr("Provision"), "cmdProvision", this);
+    m_renderButton = button(tr("Render..."), "cmdRender", this);
+    actionRow->addWidget(m_checkButton);
+    actionRow->addWidget(m_provisionButton);
+    actionRow->addWidget(m_renderButton);
     actionRow->addStretch();
     layout->addLayout(actionRow);
-    txtPlan = named(new QPlainTextEdit(this), "txtPlan");
-    txtPlan->setReadOnly(true);
-    txtPlan->setLineWrapMode(QPlainTextEdit::NoWrap);
-    txtPlan->setFont(QFont(QStringLiteral("monospace")));
-    layout->addWidget(txtPlan, 1);
+    m_planBox = named(new QPlainTextEdit(this), "txtPlan");
+    m_planBox->setReadOnly(true);
+    m_planBox->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_planBox->setFont(QFont(QStringLiteral("monospace")));
+    layout->addWidget(m_planBox, 1);
 
-    connect(cmdNew, &QPushButton::clicked, this, &frmProject::cmdNew_Click);
-    connect(cmdOpen, &QPushButton::clicked, this, &frmProject::cmdOpen_Click);
-    connect(cmdSave, &QPushButton::clicked, this, &frmProject::cmdSave_Click);
-    connect(cmdSaveAs, &QPushButton::clicked, this, &frmProject::cmdSaveAs_Click);
-    connect(cmdAddFont, &QPushButton::clicked, this, &frmProject::cmdAddFont_Click);
-    connect(cmdRemoveFont, &QPushButton::clicked, this, &frmProject::cmdRemoveFont_Click);
-    connect(cmdAddPicture, &QPushButton::clicked, this, &frmProject::cmdAddPicture_Click);
-    connect(cmdRemovePicture, &QPushButton::clicked, this, &frmProject::cmdRemovePicture_Click);
-    connect(cmdCheck, &QPushButton::clicked, this, &frmProject::cmdCheck_Click);
-    connect(cmdProvision, &QPushButton::clicked, this, &frmProject::cmdProvision_Click);
-    connect(cmdRender, &QPushButton::clicked, this, &frmProject::cmdRender_Click);
-    connect(cboSpeed, &QComboBox::currentIndexChanged, this, [this] {
-        m_project.baudRate = cboSpeed->currentData().toInt();
+    connect(m_newButton, &QPushButton::clicked, this, &frmProject::newProject);
+    connect(m_openButton, &QPushButton::clicked, this, &frmProject::openProject);
+    connect(m_saveButton, &QPushButton::clicked, this, &frmProject::saveProject);
+    connect(m_saveAsButton, &QPushButton::clicked, this, &frmProject::saveProjectAs);
+    connect(m_addFontButton, &QPushButton::clicked, this, &frmProject::addFont);
+    connect(m_removeFontButton, &QPushButton::clicked, this, &frmProject::removeFont);
+    connect(m_addPictureButton, &QPushButton::clicked, this, &frmProject::addPicture);
+    connect(m_removePictureButton, &QPushButton::clicked, this, &frmProject::removePicture);
+    connect(m_checkButton, &QPushButton::clicked, this, &frmProject::checkProject);
+    connect(m_provisionButton, &QPushButton::clicked, this, &frmProject::provisionBoard);
+    connect(m_renderButton, &QPushButton::clicked, this, &frmProject::renderProject);
+    connect(m_speedList, &QComboBox::currentIndexChanged, this, [this] {
+        m_project.baudRate = m_speedList->currentData().toInt();
         markChanged();
     });
-    connect(txtStart, &QPlainTextEdit::textChanged, this, [this] {
+    connect(m_startBox, &QPlainTextEdit::textChanged, this, [this] {
         takeStartLines();
         markChanged();
     });
@@ -176,7 +177,7 @@ frmProject::frmProject(Workbench& workbench, QWidget* parent)
             });
     connect(m_provisioner, &ProjectProvisioner::finished, this,
             [this](bool completed, const QString& message) {
-                cmdProvision->setEnabled(true);
+                m_provisionButton->setEnabled(true);
                 m_workbench.showStatusMessage(message);
                 if (!completed)
                     m_workbench.dialogs().message(this, tr("Warning"),
@@ -189,16 +190,16 @@ frmProject::frmProject(Workbench& workbench, QWidget* parent)
 }
 
 void frmProject::showProject() {
-    const QSignalBlocker speedBlocker(cboSpeed);
-    const QSignalBlocker startBlocker(txtStart);
-    cboSpeed->setCurrentIndex(cboSpeed->findData(m_project.baudRate));
+    const QSignalBlocker speedBlocker(m_speedList);
+    const QSignalBlocker startBlocker(m_startBox);
+    m_speedList->setCurrentIndex(m_speedList->findData(m_project.baudRate));
     QStringList lines;
     for (const ProjectStartLine& line : std::as_const(m_project.start))
         lines.append(line.text);
-    txtStart->setPlainText(lines.join(QLatin1Char('\n')));
+    m_startBox->setPlainText(lines.join(QLatin1Char('\n')));
     showFonts();
     showPictures();
-    txtPlan->clear();
+    m_planBox->clear();
     m_changed = false;
     showTitle();
 }
@@ -215,38 +216,38 @@ void frmProject::markChanged() {
 }
 
 void frmProject::showFonts() {
-    lstFonts->setRowCount(0);
+    m_fontsTable->setRowCount(0);
     for (qsizetype row = 0; row < m_project.fonts.size(); ++row) {
         const ProjectFont& font = m_project.fonts.at(row);
-        lstFonts->insertRow(int(row));
-        auto* slot = new QSpinBox(lstFonts);
+        m_fontsTable->insertRow(int(row));
+        auto* slot = new QSpinBox(m_fontsTable);
         slot->setRange(1, FontSlots);
         slot->setValue(font.slot);
         connect(slot, &QSpinBox::valueChanged, this, [this, row](int value) {
             m_project.fonts[row].slot = value;
             markChanged();
         });
-        lstFonts->setCellWidget(int(row), 0, slot);
-        lstFonts->setItem(int(row), 1, new QTableWidgetItem(fontText(font)));
+        m_fontsTable->setCellWidget(int(row), 0, slot);
+        m_fontsTable->setItem(int(row), 1, new QTableWidgetItem(fontText(font)));
     }
 }
 
 void frmProject::showPictures() {
-    lstPictures->setRowCount(0);
+    m_picturesTable->setRowCount(0);
     for (qsizetype index = 0; index < m_project.pictures.size(); ++index) {
         const auto row = int(index);
         const ProjectPicture& picture = m_project.pictures.at(index);
-        lstPictures->insertRow(row);
-        auto* slot = new QSpinBox(lstPictures);
+        m_picturesTable->insertRow(row);
+        auto* slot = new QSpinBox(m_picturesTable);
         slot->setRange(1, PictureSlots);
         slot->setValue(picture.slot);
         connect(slot, &QSpinBox::valueChanged, this, [this, row](int value) {
             m_project.pictures[row].slot = value;
             markChanged();
         });
-        lstPictures->setCellWidget(row, Slot, slot);
-        lstPictures->setItem(row, File, new QTableWidgetItem(picture.file));
-        auto* size = new QComboBox(lstPictures);
+        m_picturesTable->setCellWidget(row, Slot, slot);
+        m_picturesTable->setItem(row, File, new QTableWidgetItem(picture.file));
+        auto* size = new QComboBox(m_picturesTable);
         size->addItems(pictureFitNames());
         size->setCurrentIndex(int(picture.fit));
         connect(size, &QComboBox::currentIndexChanged, this, [this, row](int value) {
@@ -254,8 +255,8 @@ void frmProject::showPictures() {
             showPictureThumbnail(row);
             markChanged();
         });
-        lstPictures->setCellWidget(row, Size, size);
-        auto* dither = new QComboBox(lstPictures);
+        m_picturesTable->setCellWidget(row, Size, size);
+        auto* dither = new QComboBox(m_picturesTable);
         dither->addItems(pictureDitherNames());
         dither->setCurrentIndex(int(picture.dither));
         connect(dither, &QComboBox::currentIndexChanged, this, [this, row](int value) {
@@ -263,7 +264,7 @@ void frmProject::showPictures() {
             showPictureThumbnail(row);
             markChanged();
         });
-        lstPictures->setCellWidget(row, Dither, dither);
+        m_picturesTable->setCellWidget(row, Dither, dither);
         showPictureThumbnail(row);
     }
 }
@@ -282,12 +283,12 @@ void frmProject::showPictureThumbnail(int row) {
         item->setText(tr("unreadable"));
         item->setToolTip(loaded.error);
     }
-    lstPictures->setItem(row, Thumb, item);
+    m_picturesTable->setItem(row, Thumb, item);
 }
 
 void frmProject::takeStartLines() {
     m_project.start.clear();
-    const QStringList lines = txtStart->toPlainText().split(QLatin1Char('\n'));
+    const QStringList lines = m_startBox->toPlainText().split(QLatin1Char('\n'));
     for (const QString& line : lines) {
         if (!line.trimmed().isEmpty())
             m_project.start.append({line.trimmed(), 0});
@@ -303,14 +304,14 @@ bool frmProject::changesMayGo() {
                                          UserDialogs::Buttons::OkCancel) == UserDialogs::Answer::Ok;
 }
 
-void frmProject::cmdNew_Click() {
+void frmProject::newProject() {
     if (!changesMayGo())
         return;
     m_project = BoardProject{};
     showProject();
 }
 
-void frmProject::cmdOpen_Click() {
+void frmProject::openProject() {
     if (!changesMayGo())
         return;
     const QString folder =
@@ -330,17 +331,17 @@ void frmProject::cmdOpen_Click() {
     QStringList problems;
     for (const ProjectIssue& issue : reading.issues)
         problems.append(printableText(issue.text()));
-    txtPlan->setPlainText(problems.join(QLatin1Char('\n')));
+    m_planBox->setPlainText(problems.join(QLatin1Char('\n')));
 }
 
-void frmProject::cmdSave_Click() {
+void frmProject::saveProject() {
     if (m_project.path.isEmpty())
-        cmdSaveAs_Click();
+        saveProjectAs();
     else
         saveTo(m_project.path);
 }
 
-void frmProject::cmdSaveAs_Click() {
+void frmProject::saveProjectAs() {
     const QString suggested =
         m_project.path.isEmpty() ? QStringLiteral("board.toml") : m_project.path;
     QString path = m_workbench.dialogs().saveFileName(this, ProjectFilter, suggested);
@@ -372,7 +373,7 @@ bool frmProject::saveTo(const QString& path) {
     return true;
 }
 
-void frmProject::cmdAddFont_Click() {
+void frmProject::addFont() {
     const int slot = freeSlot(m_project.fonts, FontSlots);
     if (slot == 0) {
         m_workbench.dialogs().message(this, tr("Information"),
@@ -392,8 +393,8 @@ void frmProject::cmdAddFont_Click() {
     markChanged();
 }
 
-void frmProject::cmdRemoveFont_Click() {
-    const int row = lstFonts->currentRow();
+void frmProject::removeFont() {
+    const int row = m_fontsTable->currentRow();
     if (row < 0 || row >= m_project.fonts.size())
         return;
     m_project.fonts.removeAt(row);
@@ -401,7 +402,7 @@ void frmProject::cmdRemoveFont_Click() {
     markChanged();
 }
 
-void frmProject::cmdAddPicture_Click() {
+void frmProject::addPicture() {
     const int slot = freeSlot(m_project.pictures, PictureSlots);
     if (slot == 0) {
         m_workbench.dialogs().message(this, tr("Information"),
@@ -421,8 +422,8 @@ void frmProject::cmdAddPicture_Click() {
     markChanged();
 }
 
-void frmProject::cmdRemovePicture_Click() {
-    const int row = lstPictures->currentRow();
+void frmProject::removePicture() {
+    const int row = m_picturesTable->currentRow();
     if (row < 0 || row >= m_project.pictures.size())
         return;
     m_project.pictures.removeAt(row);
@@ -437,11 +438,11 @@ bool frmProject::planned(ProjectPlan& plan) {
     QStringList problems;
     for (const ProjectIssue& issue : std::as_const(plan.issues))
         problems.append(printableText(issue.text()));
-    txtPlan->setPlainText(problems.join(QLatin1Char('\n')));
+    m_planBox->setPlainText(problems.join(QLatin1Char('\n')));
     return false;
 }
 
-void frmProject::cmdCheck_Click() {
+void frmProject::checkProject() {
     ProjectPlan plan;
     if (!planned(plan))
         return;
@@ -460,10 +461,10 @@ void frmProject::cmdCheck_Click() {
                      .arg(locale.toString(plan.totalBytes(AllProjectParts)),
                           durationText(total.answerPacedMs), durationText(total.pollPacedMs))
                      .arg(plan.baudRate));
-    txtPlan->setPlainText(lines.join(QLatin1Char('\n')));
+    m_planBox->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
-void frmProject::cmdProvision_Click() {
+void frmProject::provisionBoard() {
     BoardEngine& engine = m_workbench.engine();
     if (!engine.port().portOpen()) {
         m_workbench.dialogs().message(this, tr("Information"),
@@ -475,12 +476,12 @@ void frmProject::cmdProvision_Click() {
     if (!planned(plan))
         return;
     if (m_provisioner->start(plan.steps))
-        cmdProvision->setEnabled(false);
+        m_provisionButton->setEnabled(false);
     else
         m_workbench.showStatusMessage(tr("The board is busy with another upload"));
 }
 
-void frmProject::cmdRender_Click() {
+void frmProject::renderProject() {
     ProjectPlan plan;
     if (!planned(plan))
         return;

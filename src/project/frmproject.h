@@ -21,17 +21,18 @@ public:
     // Room for a project of a few fonts and pictures; the lists scroll beyond that.
     QSize sizeHint() const override { return {660, 520}; }
 
-    void cmdNew_Click();
-    void cmdOpen_Click();
-    void cmdSave_Click();
-    void cmdSaveAs_Click();
-    void cmdAddFont_Click();
-    void cmdRemoveFont_Click();
-    void cmdAddPicture_Click();
-    void cmdRemovePicture_Click();
-    void cmdCheck_Click();
-    void cmdProvision_Click();
-    void cmdRender_Click();
+private Q_SLOTS:
+    void newProject();
+    void openProject();
+    void saveProject();
+    void saveProjectAs();
+    void addFont();
+    void removeFont();
+    void addPicture();
+    void removePicture();
+    void checkProject();
+    void provisionBoard();
+    void renderProject();
 
 private:
     void showProject();
@@ -51,20 +52,20 @@ private:
     bool m_changed = false;
     ProjectProvisioner* m_provisioner;
 
-    QPushButton* cmdNew;
-    QPushButton* cmdOpen;
-    QPushButton* cmdSave;
-    QPushButton* cmdSaveAs;
-    QComboBox* cboSpeed;
-    QTableWidget* lstFonts;
-    QPushButton* cmdAddFont;
-    QPushButton* cmdRemoveFont;
-    QTableWidget* lstPictures;
-    QPushButton* cmdAddPicture;
-    QPushButton* cmdRemovePicture;
-    QPlainTextEdit* txtStart;
-    QPushButton* cmdCheck;
-    QPushButton* cmdProvision;
-    QPushButton* cmdRender;
-    QPlainTextEdit* txtPlan;
+    QPushButton* m_newButton;
+    QPushButton* m_openButton;
+    QPushButton* m_saveButton;
+    QPushButton* m_saveAsButton;
+    QComboBox* m_speedList;
+    QTableWidget* m_fontsTable;
+    QPushButton* m_addFontButton;
+    QPushButton* m_removeFontButton;
+    QTableWidget* m_picturesTable;
+    QPushButton* m_addPictureButton;
+    QPushButton* m_removePictureButton;
+    QPlainTextEdit* m_startBox;
+    QPushButton* m_checkButton;
+    QPushButton* m_provisionButton;
+    QPushButton* m_renderButton;
+    QPlainTextEdit* m_planBox;
 };

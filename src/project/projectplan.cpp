@@ -141,7 +141,8 @@ StepTime ProjectStep::time(int baudRate) const {
     StepTime time;
     time.lineMs = lineMs(byteCount(), baudRate);
     if (step.kind != CliStep::Kind::Save && step.kind != CliStep::Kind::Font) {
-        time.answerPacedMs = time.pollPacedMs = time.lineMs + BoardEngine::touchPauseMs(step.writes);
+        time.answerPacedMs = time.pollPacedMs =
+            time.lineMs + BoardEngine::touchPauseMs(step.writes);
         return time;
     }
     for (const UploadBlock& block : step.plan.blocks) {

@@ -47,15 +47,14 @@ void ProjectProvisioner::runNext() {
         }
         return;
     case CliStep::Kind::TouchPause:
-        if (!m_engine.sendInTouchPause(
-                step.step.writes, [this, goOn, name = step.name](bool sent) {
-                    if (!m_running)
-                        return;
-                    if (!sent)
-                        finish(false, tr("The board did not take %1").arg(name));
-                    else
-                        goOn();
-                }))
+        if (!m_engine.sendInTouchPause(step.step.writes, [this, goOn, name = step.name](bool sent) {
+                if (!m_running)
+                    return;
+                if (!sent)
+                    finish(false, tr("The board did not take %1").arg(name));
+                else
+                    goOn();
+            }))
             finish(false, tr("The board did not take %1").arg(step.name));
         return;
     default:
