@@ -15,31 +15,22 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
-#include <QDir>
 #include <QEvent>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QStandardPaths>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr int BeepShownMs = 400;
-const QString PngFilter = QStringLiteral("PNG Image (*.png)|*.png|");
-const QString SuggestedName = QStringLiteral("board.png");
-
-QString picturesFolder() {
-    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    return !pictures.isEmpty() && QDir(pictures).exists() ? pictures : QDir::homePath();
-}
 
 } // namespace
 
 frmBoard::frmBoard(Workbench& workbench, BoardEmulator& board, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_workbench(workbench)
-    , m_board(board) {
+    , m_board(board)
+    , m_screenSaver(workbench.dialogs(), QStringLiteral("board.png")) {
     setObjectName(QStringLiteral("frmBoard"));
     setWindowTitle(tr(" Board "));
     // Connecting shows the board beside the main window; the focus stays where it was.
@@ -143,22 +134,9 @@ void frmBoard::offerZoomsThatFit() {
 }
 
 void frmBoard::saveScreen() {
-    const QString suggested = m_lastSavedPath.isEmpty()
-                                  ? QDir(picturesFolder()).filePath(SuggestedName)
-                                  : m_lastSavedPath;
-    QString path = m_workbench.dialogs().saveFileName(this, PngFilter, suggested);
-    if (path.isEmpty())
-        return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".png");
-    QString why;
-    if (!BoardConsole::saveScreenshot(m_board, path, &why)) {
-        m_workbench.dialogs().message(this, tr("Warning"),
-                                      tr("The screen was not saved: %1.").arg(why),
-                                      UserDialogs::Icon::Warning);
-        return;
-    }
-    m_lastSavedPath = path;
+    m_screenSaver.save(this, [this](const QString& path, QString* why) {
+        return BoardConsole::saveScreenshot(m_board, path, why);
+    });
 }
 
 void frmBoard::showState() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workbench/screensaver.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -43,7 +45,7 @@ private:
     Workbench& m_workbench;
     BoardEmulator& m_board;
     int m_beepFlashes = 0;
-    QString m_lastSavedPath;
+    ScreenSaver m_screenSaver;
 
     BoardView* m_panel;
     QLabel* m_stateLabel;

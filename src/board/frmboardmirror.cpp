@@ -11,7 +11,6 @@
 
 #include <QAction>
 #include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -20,14 +19,14 @@ namespace {
 // A running upload changes the screen with every block: the view follows at most
 // this often.
 constexpr int RefreshMs = 100;
-const QString PngFilter = QStringLiteral("PNG Image (*.png)|*.png|");
 
 } // namespace
 
 frmBoardMirror::frmBoardMirror(Workbench& workbench, BoardMirror& mirror, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_workbench(workbench)
-    , m_mirror(mirror) {
+    , m_mirror(mirror)
+    , m_screenSaver(workbench.dialogs(), QStringLiteral("board-mirror.png")) {
     setObjectName(QStringLiteral("frmBoardMirror"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     picScreen = named(new MirrorView(this), "picScreen");
@@ -70,20 +69,7 @@ void frmBoardMirror::showScreen() {
 }
 
 void frmBoardMirror::saveScreen() {
-    const QString suggested = m_lastSavedPath.isEmpty()
-                                  ? QDir::home().filePath(QStringLiteral("board-mirror.png"))
-                                  : m_lastSavedPath;
-    QString path = m_workbench.dialogs().saveFileName(this, PngFilter, suggested);
-    if (path.isEmpty())
-        return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".png");
-    QString why;
-    if (!MirrorImage::savePng(m_mirror.screen(), path, &why)) {
-        m_workbench.dialogs().message(this, tr("Warning"),
-                                      tr("The screen was not saved: %1.").arg(why),
-                                      UserDialogs::Icon::Warning);
-        return;
-    }
-    m_lastSavedPath = path;
+    m_screenSaver.save(this, [this](const QString& path, QString* why) {
+        return MirrorImage::savePng(m_mirror.screen(), path, why);
+    });
 }

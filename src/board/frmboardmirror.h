@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workbench/screensaver.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -27,7 +29,7 @@ private:
     Workbench& m_workbench;
     BoardMirror& m_mirror;
     bool m_screenDue = false;
-    QString m_lastSavedPath;
+    ScreenSaver m_screenSaver;
 
     MirrorView* picScreen;
     QLabel* lblMirror;

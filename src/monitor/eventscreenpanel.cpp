@@ -4,24 +4,15 @@
 #include "board/mirrorimage.h"
 #include "board/mirrorview.h"
 #include "workbench/named.h"
-#include "workbench/userdialogs.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-
-const QString PngFilter = QStringLiteral("PNG Image (*.png)|*.png|");
-
-} // namespace
-
 EventScreenPanel::EventScreenPanel(BoardMirror& mirror, UserDialogs& dialogs, QWidget* parent)
     : QWidget(parent)
     , m_mirror(mirror)
-    , m_dialogs(dialogs) {
+    , m_screenSaver(dialogs, QStringLiteral("board-screen.png")) {
     picEventScreen = named(new MirrorView(this), "picEventScreen");
     lblEventScreen = named(new QLabel(this), "lblEventScreen");
     lblEventScreen->setWordWrap(true);
@@ -61,19 +52,7 @@ void EventScreenPanel::saveScreen() {
         m_event ? m_mirror.screenAfter(*m_event) : std::nullopt;
     if (!screen)
         return;
-    const QString suggested = m_lastSavedPath.isEmpty()
-                                  ? QDir::home().filePath(QStringLiteral("board-screen.png"))
-                                  : m_lastSavedPath;
-    QString path = m_dialogs.saveFileName(this, PngFilter, suggested);
-    if (path.isEmpty())
-        return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".png");
-    QString why;
-    if (!MirrorImage::savePng(*screen, path, &why)) {
-        m_dialogs.message(this, tr("Warning"), tr("The screen was not saved: %1.").arg(why),
-                          UserDialogs::Icon::Warning);
-        return;
-    }
-    m_lastSavedPath = path;
+    m_screenSaver.save(this, [&screen](const QString& path, QString* why) {
+        return MirrorImage::savePng(*screen, path, why);
+    });
 }

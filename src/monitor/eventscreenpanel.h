@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workbench/screensaver.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -25,9 +27,8 @@ public:
 
 private:
     BoardMirror& m_mirror;
-    UserDialogs& m_dialogs;
     std::optional<quint64> m_event;
-    QString m_lastSavedPath;
+    ScreenSaver m_screenSaver;
 
     MirrorView* picEventScreen;
     QLabel* lblEventScreen;
