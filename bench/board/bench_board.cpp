@@ -10,13 +10,12 @@
 // 76802 bytes.
 
 #include "benchfigures.h"
+#include "boardprocess.h"
 #include "board/boardemulator.h"
 #include "engine/commands.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFileInfo>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QSerialPort>
 
@@ -172,19 +171,10 @@ double fullScreenMs(Chunking chunking) {
 // Seconds for a full-screen write through lumaret-board --line-rate at 115200, row
 // by row, each row sent when the previous one was acknowledged; -1 on failure.
 double lineRateSeconds() {
-    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/lumaret-board");
-    if (!QFileInfo::exists(path)) {
-        std::fprintf(stderr, "no %s (it is built on POSIX systems only)\n", qPrintable(path));
+    BoardProcess board;
+    if (!board.start())
         return -1;
-    }
-    QProcess program;
-    program.start(path, {QStringLiteral("--line-rate")});
-    if (!program.waitForStarted() || !program.waitForReadyRead(5000)) {
-        std::fprintf(stderr, "lumaret-board did not start: %s\n",
-                     qPrintable(program.errorString()));
-        return -1;
-    }
-    const QString device = QString::fromLocal8Bit(program.readLine().trimmed());
+    const QString device = board.device();
     QSerialPort port(device);
     port.setBaudRate(115200);
     if (!port.open(QIODevice::ReadWrite)) {
@@ -218,8 +208,6 @@ double lineRateSeconds() {
     }
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
     port.close();
-    program.terminate();
-    program.waitForFinished(5000);
     return seconds;
 }
 

@@ -11,6 +11,7 @@
 // Each board's screen is checked against the picture afterwards.
 
 #include "benchfigures.h"
+#include "boardprocess.h"
 #include "board/pty/pseudoterminal.h"
 #include "engine/colorvalue.h"
 #include "graphic/pictureconversion.h"
@@ -19,10 +20,8 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QImage>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -39,10 +38,6 @@ constexpr double FourBoardsTarget = 1.10;
 constexpr int BaudRate = 115200;
 constexpr double LineSeconds = (2 + 76800) * 10.0 / BaudRate;
 
-QString binary(const char* name) {
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(name);
-}
-
 // Milliseconds from starting lumaret-cli to the first byte it puts on the line.
 double firstByteMs() {
     PseudoTerminal line;
@@ -51,7 +46,7 @@ double firstByteMs() {
     QProcess cli;
     QElapsedTimer clock;
     clock.start();
-    cli.start(binary("lumaret-cli"),
+    cli.start(benchProgram("lumaret-cli"),
               {QStringLiteral("--port"), line.devicePath(), QStringLiteral("identify")});
     double ms = -1;
     const QDeadlineTimer deadline(5000);
@@ -68,50 +63,16 @@ double firstByteMs() {
     return ms;
 }
 
-class Board {
-public:
-    ~Board() {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    bool start() {
-        m_process.start(binary("lumaret-board"), {QStringLiteral("--line-rate")});
-        if (!m_process.waitForStarted() || !m_process.waitForReadyRead(5000))
-            return false;
-        device = QString::fromLocal8Bit(m_process.readLine().trimmed());
-        return !device.isEmpty();
-    }
-    QByteArray screen() {
-        const QString file = m_folder.filePath(QStringLiteral("screen.png"));
-        m_process.readAllStandardOutput();
-        m_process.write(QByteArray("screenshot ") + file.toLocal8Bit() + '\n');
-        QByteArray said;
-        for (int i = 0; i < 50 && !said.contains("written"); ++i) {
-            m_process.waitForReadyRead(100);
-            said += m_process.readAllStandardOutput();
-        }
-        const QImage image(file);
-        // Its colour values, reduced as every picture is.
-        return screenPixels(ScreenCanvas(image, Qt::white));
-    }
-
-    QString device;
-
-private:
-    QProcess m_process;
-    QTemporaryDir m_folder;
-};
-
 // Seconds the whole program takes to preview the picture on the boards; -1 on failure.
-double previewSeconds(const std::vector<std::unique_ptr<Board>>& boards, const QString& picture) {
+double previewSeconds(const std::vector<std::unique_ptr<BoardProcess>>& boards, const QString& picture) {
     QStringList arguments{QStringLiteral("--quiet")};
     for (const auto& board : boards)
-        arguments << QStringLiteral("--port") << board->device;
+        arguments << QStringLiteral("--port") << board->device();
     arguments << QStringLiteral("preview") << picture;
     QProcess cli;
     QElapsedTimer clock;
     clock.start();
-    cli.start(binary("lumaret-cli"), arguments);
+    cli.start(benchProgram("lumaret-cli"), arguments);
     if (!cli.waitForFinished(60000) || cli.exitCode() != 0) {
         std::fprintf(stderr, "lumaret-cli failed: %s\n", cli.readAllStandardError().constData());
         return -1;
@@ -119,9 +80,13 @@ double previewSeconds(const std::vector<std::unique_ptr<Board>>& boards, const Q
     return double(clock.nsecsElapsed()) / 1e9;
 }
 
-bool screensShow(const std::vector<std::unique_ptr<Board>>& boards, const QByteArray& expected) {
+bool screensShow(const std::vector<std::unique_ptr<BoardProcess>>& boards, const QByteArray& expected) {
     return std::all_of(boards.begin(), boards.end(),
-                       [&](const auto& board) { return board->screen() == expected; });
+                       [&](const auto& board) {
+                           // Its colour values, reduced as every picture is.
+                           return screenPixels(ScreenCanvas(board->screen(), Qt::white)) ==
+                                  expected;
+                       });
 }
 
 } // namespace
@@ -142,19 +107,14 @@ int main(int argc, char** argv) {
 
     QTemporaryDir folder;
     const QString picture = folder.filePath(QStringLiteral("noise.png"));
-    QImage image(320, 240, QImage::Format_RGB32);
-    QRandomGenerator random(7);
-    for (int y = 0; y < 240; ++y) {
-        for (int x = 0; x < 320; ++x)
-            image.setPixel(x, y, random.generate() | 0xFF000000u);
-    }
+    const QImage image = noisePicture(320, 240);
     image.save(picture);
     const QByteArray expected = boardPixels(image, {});
 
-    std::vector<std::unique_ptr<Board>> one;
-    std::vector<std::unique_ptr<Board>> four;
+    std::vector<std::unique_ptr<BoardProcess>> one;
+    std::vector<std::unique_ptr<BoardProcess>> four;
     for (int i = 0; i < 5; ++i) {
-        auto board = std::make_unique<Board>();
+        auto board = std::make_unique<BoardProcess>();
         if (!board->start()) {
             std::fprintf(stderr, "lumaret-board did not start\n");
             return 1;

@@ -7,6 +7,7 @@
 //     processor time lumaret-cli takes for it.
 
 #include "benchfigures.h"
+#include "boardprocess.h"
 #include "project/projectplan.h"
 
 #include <QElapsedTimer>
@@ -25,29 +26,6 @@ constexpr double OneBoardTarget = 1.05;
 constexpr double EightBoardsTarget = 1.10;
 const QString Example = QStringLiteral(LUMARET_SOURCE_DIR "/data/example-project/example.toml");
 
-QString binary(const char* name) {
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(name);
-}
-
-class Board {
-public:
-    ~Board() {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    bool start() {
-        m_process.start(binary("lumaret-board"), {QStringLiteral("--line-rate")});
-        if (!m_process.waitForStarted() || !m_process.waitForReadyRead(5000))
-            return false;
-        device = QString::fromLocal8Bit(m_process.readLine().trimmed());
-        return !device.isEmpty();
-    }
-    QString device;
-
-private:
-    QProcess m_process;
-};
-
 double childProcessorSeconds() {
     rusage usage{};
     getrusage(RUSAGE_CHILDREN, &usage);
@@ -62,21 +40,21 @@ struct Run {
 
 // lumaret-cli provisioning the example onto that many boards.
 Run provision(int boardCount) {
-    std::vector<std::unique_ptr<Board>> boards;
+    std::vector<std::unique_ptr<BoardProcess>> boards;
     QStringList arguments{QStringLiteral("--quiet"), QStringLiteral("--pace"),
                           QStringLiteral("answer")};
     for (int i = 0; i < boardCount; ++i) {
-        boards.push_back(std::make_unique<Board>());
+        boards.push_back(std::make_unique<BoardProcess>());
         if (!boards.back()->start())
             return {};
-        arguments << QStringLiteral("--port") << boards.back()->device;
+        arguments << QStringLiteral("--port") << boards.back()->device();
     }
     arguments << QStringLiteral("provision") << Example;
     QProcess cli;
     const double processorBefore = childProcessorSeconds();
     QElapsedTimer clock;
     clock.start();
-    cli.start(binary("lumaret-cli"), arguments);
+    cli.start(benchProgram("lumaret-cli"), arguments);
     if (!cli.waitForFinished(600000) || cli.exitCode() != 0) {
         std::fprintf(stderr, "lumaret-cli failed: %s\n", cli.readAllStandardError().constData());
         return {};
