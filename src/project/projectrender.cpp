@@ -20,8 +20,8 @@ constexpr quint8 White = 255;
 
 QByteArray fontSpecimen() {
     QByteArray characters;
-    for (char code = '!'; code <= '~'; ++code)
-        characters.append(code);
+    for (int code = Commands::FirstGlyphCode; code <= Commands::LastGlyphCode; ++code)
+        characters.append(char(code));
     return characters;
 }
 
