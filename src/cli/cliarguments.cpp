@@ -48,6 +48,15 @@ CliRequest refuse(const QString& reason) {
     return answer(CliRequest::Action::Refuse, reason);
 }
 
+// The name of the option's value ("N" for --color): options of one name take the same value
+// in every command.
+QString valueName(const QString& option) {
+    const ValueSpec* spec = named(commonOptions(), option);
+    for (const CommandSpec& command : commands())
+        spec = spec ? spec : named(command.options, option);
+    return spec ? spec->valueName : QString();
+}
+
 void addOptions(CLI::App& app, const QList<ValueSpec>& options) {
     for (const ValueSpec& option : options) {
         const std::string name =
@@ -66,7 +75,7 @@ void addOptions(CLI::App& app, const QList<ValueSpec>& options) {
 std::optional<QString> takeOptions(const CLI::App& app, Segment& segment, CommonValues& given) {
     for (const CLI::Option* option : app.get_options()) {
         const QString name = QString::fromStdString(option->get_name());
-        const bool common = findOption(commonOptions(), name) != nullptr;
+        const bool common = named(commonOptions(), name) != nullptr;
         const bool isSwitch = option->get_expected_min() == 0;
         for (const std::string& value : option->results()) {
             if (isSwitch && value != "true")
@@ -113,14 +122,7 @@ std::optional<QString> readSegment(const QStringList& tokens, Segment& segment,
     } catch (const CLI::ArgumentMismatch& error) {
         // The one way a known option fails here: the line ends before its value.
         const QString name = QString::fromStdString(error.what()).section(u':', 0, 0);
-        const CommandSpec* spec =
-            app.get_subcommands().empty()
-                ? nullptr
-                : commandNamed(QString::fromStdString(app.get_subcommands().front()->get_name()));
-        const ValueSpec* option = findOption(commonOptions(), name);
-        if (!option && spec)
-            option = findOption(spec->options, name);
-        return u"%1 needs a value (%2)"_s.arg(name, option ? option->valueName : QString());
+        return u"%1 needs a value (%2)"_s.arg(name, valueName(name));
     }
     const std::vector<std::string> before = app.remaining();
     if (!before.empty()) {
@@ -135,7 +137,7 @@ std::optional<QString> readSegment(const QStringList& tokens, Segment& segment,
                               : app.get_subcommands().empty()
                                   ? QString()
                                   : QString::fromStdString(app.get_subcommands()[0]->get_name());
-        if (!asked.isEmpty() && !commandNamed(asked))
+        if (!asked.isEmpty() && !named(commands(), asked))
             return u"unknown command \"%1\""_s.arg(asked);
         segment.arguments = {asked};
         return std::nullopt;
@@ -203,10 +205,9 @@ CliRequest run(const QList<Segment>& segments, const CommonValues& given) {
     if (const std::optional<QString> wrong = applyCommonOptions(given, request.settings))
         return refuse(*wrong);
     for (const Segment& segment : segments) {
-        const CommandSpec& spec = *commandNamed(segment.command);
+        const CommandSpec& spec = *named(commands(), segment.command);
         const auto count = int(segment.arguments.size());
-        if (count < spec.minimumArguments() ||
-            (spec.maximumArguments() >= 0 && count > spec.maximumArguments())) {
+        if (!spec.takes(count)) {
             const QString usage = spec.arguments.isEmpty() ? u"takes no arguments"_s
                                                            : u"takes %1"_s.arg(spec.synopsis());
             return refuse(u"%1 %2, not %3 argument%4"_s.arg(spec.name, usage)
@@ -221,13 +222,10 @@ CliRequest run(const QList<Segment>& segments, const CommonValues& given) {
             request.action = spec.action;
             request.text = segment.arguments.value(0);
         }
-        QString reason = checked(spec.arguments, segment.arguments)
-                             .value_or(checked(spec.options, segment.options).value_or(QString()));
-        CliStep made =
-            reason.isEmpty() && spec.build ? spec.build(Values{segment, &reason}) : CliStep();
+        QString reason;
+        CliStep made = spec.step(segment, reason);
         if (!reason.isEmpty())
             return refuse(spec.name + u": "_s + reason);
-        made.command = spec.name;
         if (spec.build)
             request.steps.append(std::move(made));
     }

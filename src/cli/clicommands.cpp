@@ -22,6 +22,48 @@ constexpr int LargestCount = 1000000;
 constexpr double LargestSeconds = 24 * 60 * 60;
 constexpr quint8 DefaultColor = 255;
 
+std::optional<int> wholeNumber(const QString& text, int minimum, int maximum) {
+    static const QRegularExpression number(u"^[+-]?[0-9]{1,10}$"_s);
+    if (!number.match(text).hasMatch())
+        return std::nullopt;
+    const qint64 value = text.toLongLong();
+    if (value < minimum || value > maximum)
+        return std::nullopt;
+    return int(value);
+}
+
+std::optional<quint8> colorValue(const QString& text) {
+    static const QRegularExpression rgb(u"^#([0-9a-fA-F]{6})$"_s);
+    if (const QRegularExpressionMatch match = rgb.match(text); match.hasMatch())
+        return ColorValue::reduce(0xFF000000u | match.captured(1).toUInt(nullptr, 16));
+    const std::optional<int> value = wholeNumber(text, 0, LargestByte);
+    return value ? std::optional<quint8>(quint8(*value)) : std::nullopt;
+}
+
+} // namespace
+
+struct Values {
+    const Segment& segment;
+    QString* wrong;
+
+    bool has(const QString& option) const { return segment.options.contains(option); }
+    QString option(const QString& name, const QString& fallback = {}) const {
+        return segment.options.value(name, fallback);
+    }
+    QString argument(int index) const { return segment.arguments.value(index); }
+    int number(int index) const { return argument(index).toInt(); }
+    Commands::Point point(int index) const {
+        return {quint16(number(index)), quint8(number(index + 1))};
+    }
+    quint8 color() const { return colorValue(option(u"--color"_s)).value_or(DefaultColor); }
+    CliStep refuse(const QString& reason) const {
+        *wrong = reason;
+        return {};
+    }
+};
+
+namespace {
+
 // A check that refuses a value failing the test with the sentence (its "%1" the value),
 // after the value's name where it has one.
 Check takes(const std::function<bool(const QString&)>& test, const QString& sentence) {
@@ -42,11 +84,6 @@ Check wholeFrom(int minimum, int maximum) {
 Check oneOf(const QStringList& names, const QString& told) {
     return takes([=](const QString& text) { return names.contains(text); },
                  told + u", not \"%1\""_s);
-}
-
-// The check without the value's name in its message.
-Check unnamed(const Check& check) {
-    return [=](const QString&, const QString& text) { return check({}, text); };
 }
 
 const Check Seconds =
@@ -87,18 +124,24 @@ QString rates(const QString& lastJoin) {
     return names.join(", "_L1) + u' ' + lastJoin + u' ' + last;
 }
 
-// An argument's name in messages: "COLOUR" for "[COLOUR]", "TEXT" for "TEXT...".
+// An argument's name in messages: "COLOUR" for "[COLOUR]", "TEXT" for "TEXT..."; none for
+// words typed as they are shown ("on|off").
 QString plainName(const QString& shown) {
     QString name = shown;
     name.remove(u'[').remove(u']').remove("..."_L1);
-    return name;
+    return name == name.toLower() ? QString() : name;
 }
 
-// The command or option of that name in the list, or nothing.
-template <typename Spec> const Spec* named(const QList<Spec>& specs, const QString& name) {
-    const auto found = std::find_if(specs.begin(), specs.end(),
-                                    [&](const Spec& spec) { return spec.name == name; });
-    return found == specs.end() ? nullptr : &*found;
+// The last argument's check holds for any further ones.
+std::optional<QString> checked(const QList<ValueSpec>& specs, const QStringList& arguments) {
+    for (qsizetype i = 0; i < arguments.size() && !specs.isEmpty(); ++i) {
+        const ValueSpec& spec = specs.at(std::min(i, specs.size() - 1));
+        if (spec.check) {
+            if (std::optional<QString> wrong = spec.check(plainName(spec.name), arguments.at(i)))
+                return wrong;
+        }
+    }
+    return std::nullopt;
 }
 
 CliStep step(CliStep::Kind kind, WriteList writes = {}) {
@@ -204,7 +247,7 @@ QList<CommandSpec> makeCommands() {
     const QString drawingNote =
         u"An X is 0..32767, a Y and a radius 0..255 (the screen shows X 0..319 and Y 0..239)."_s;
     const QString touchPauseNote = u"Touch reporting is switched off first and the board gets "_s;
-    const ValueSpec onOff{u"on|off"_s, unnamed(oneOf({u"on"_s, u"off"_s}, u"takes on or off"_s))};
+    const ValueSpec onOff{u"on|off"_s, oneOf({u"on"_s, u"off"_s}, u"takes on or off"_s)};
     const ValueSpec slot{u"SLOT"_s, wholeFrom(1, BoardGeometry::PictureSlots)};
     const ValueSpec image{u"IMAGE"_s, nonEmpty};
     const QString slotNote = u"SLOT is 1..%1."_s.arg(BoardGeometry::PictureSlots);
@@ -365,8 +408,14 @@ QList<CommandSpec> makeCommands() {
 
 } // namespace
 
-quint8 Values::color() const {
-    return colorValue(option(u"--color"_s)).value_or(DefaultColor);
+CliStep CommandSpec::step(const Segment& segment, QString& wrong) const {
+    wrong = checked(arguments, segment.arguments)
+                .value_or(checked(options, segment.options).value_or(QString()));
+    if (!wrong.isEmpty() || !build)
+        return {};
+    CliStep made = build(Values{segment, &wrong});
+    made.command = name;
+    return made;
 }
 
 QString CommandSpec::synopsis() const {
@@ -378,24 +427,17 @@ QString CommandSpec::synopsis() const {
     return names.join(u' ');
 }
 
-int CommandSpec::minimumArguments() const {
-    return int(std::count_if(arguments.begin(), arguments.end(), [](const ValueSpec& argument) {
-        return !argument.name.startsWith(u'[');
-    }));
-}
-
-int CommandSpec::maximumArguments() const {
+bool CommandSpec::takes(int count) const {
+    const auto required =
+        std::count_if(arguments.begin(), arguments.end(),
+                      [](const ValueSpec& spec) { return !spec.name.startsWith(u'['); });
     const bool repeats = !arguments.isEmpty() && arguments.last().name.endsWith("..."_L1);
-    return repeats ? -1 : int(arguments.size());
+    return count >= required && (repeats || count <= arguments.size());
 }
 
 const QList<CommandSpec>& commands() {
     static const QList<CommandSpec> table = makeCommands();
     return table;
-}
-
-const CommandSpec* commandNamed(const QString& name) {
-    return named(commands(), name);
 }
 
 const QList<ValueSpec>& commonOptions() {
@@ -430,22 +472,6 @@ const QList<ValueSpec>& commonOptions() {
     return options;
 }
 
-const ValueSpec* findOption(const QList<ValueSpec>& options, const QString& name) {
-    return named(options, name);
-}
-
-// The last argument's check holds for any further ones.
-std::optional<QString> checked(const QList<ValueSpec>& specs, const QStringList& arguments) {
-    for (qsizetype i = 0; i < arguments.size() && !specs.isEmpty(); ++i) {
-        const ValueSpec& spec = specs.at(std::min(i, specs.size() - 1));
-        if (spec.check) {
-            if (std::optional<QString> wrong = spec.check(plainName(spec.name), arguments.at(i)))
-                return wrong;
-        }
-    }
-    return std::nullopt;
-}
-
 std::optional<QString> checked(const QList<ValueSpec>& specs,
                                const QMap<QString, QString>& options) {
     for (const ValueSpec& spec : specs) {
@@ -463,24 +489,6 @@ std::optional<int> milliseconds(const QString& text) {
     if (!numeric || !(value > 0) || value > LargestSeconds)
         return std::nullopt;
     return std::max(1, int(value * 1000));
-}
-
-std::optional<int> wholeNumber(const QString& text, int minimum, int maximum) {
-    static const QRegularExpression number(u"^[+-]?[0-9]{1,10}$"_s);
-    if (!number.match(text).hasMatch())
-        return std::nullopt;
-    const qint64 value = text.toLongLong();
-    if (value < minimum || value > maximum)
-        return std::nullopt;
-    return int(value);
-}
-
-std::optional<quint8> colorValue(const QString& text) {
-    static const QRegularExpression rgb(u"^#([0-9a-fA-F]{6})$"_s);
-    if (const QRegularExpressionMatch match = rgb.match(text); match.hasMatch())
-        return ColorValue::reduce(0xFF000000u | match.captured(1).toUInt(nullptr, 16));
-    const std::optional<int> value = wholeNumber(text, 0, LargestByte);
-    return value ? std::optional<quint8>(quint8(*value)) : std::nullopt;
 }
 
 } // namespace CliCommands

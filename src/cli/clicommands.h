@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 
@@ -38,25 +39,7 @@ struct Segment {
 };
 
 // A command's values, checked, as its step reads them.
-struct Values {
-    const Segment& segment;
-    QString* wrong;
-
-    bool has(const QString& option) const { return segment.options.contains(option); }
-    QString option(const QString& name, const QString& fallback = {}) const {
-        return segment.options.value(name, fallback);
-    }
-    QString argument(int index) const { return segment.arguments.value(index); }
-    int number(int index) const { return argument(index).toInt(); }
-    Commands::Point point(int index) const {
-        return {quint16(number(index)), quint8(number(index + 1))};
-    }
-    quint8 color() const;
-    CliStep refuse(const QString& reason) const {
-        *wrong = reason;
-        return {};
-    }
-};
+struct Values;
 
 // Makes a command's step from its checked values.
 using Builder = std::function<CliStep(const Values&)>;
@@ -75,28 +58,29 @@ struct CommandSpec {
     // The arguments as the usage line shows them, where their names alone cannot tell.
     QString shownSynopsis = {};
 
+    // The command's step, or why its values are wrong (then wrong holds the reason).
+    CliStep step(const Segment& segment, QString& wrong) const;
     QString synopsis() const;
-    int minimumArguments() const;
-    // -1: any number.
-    int maximumArguments() const;
+    // Whether it takes that many arguments.
+    bool takes(int count) const;
 };
 
 // Every command, in the order the help lists them.
 const QList<CommandSpec>& commands();
-const CommandSpec* commandNamed(const QString& name);
 // The options that hold for every command of a call, given anywhere on the line.
 const QList<ValueSpec>& commonOptions();
-const ValueSpec* findOption(const QList<ValueSpec>& options, const QString& name);
+// The command or option of that name in the list, or nothing.
+template <typename Spec> const Spec* named(const QList<Spec>& specs, const QString& name) {
+    const auto found = std::find_if(specs.begin(), specs.end(),
+                                    [&](const Spec& spec) { return spec.name == name; });
+    return found == specs.end() ? nullptr : &*found;
+}
 
-// Why one of the arguments, or one of the options given, is wrong against its check.
-std::optional<QString> checked(const QList<ValueSpec>& specs, const QStringList& arguments);
+// Why one of the options given is wrong against its check.
 std::optional<QString> checked(const QList<ValueSpec>& specs,
                                const QMap<QString, QString>& options);
 
 // A number of seconds (above 0, up to a day) as milliseconds; nothing when wrong.
 std::optional<int> milliseconds(const QString& text);
-std::optional<int> wholeNumber(const QString& text, int minimum, int maximum);
-// 0..255, or #rrggbb reduced as the colour picker reduces a colour.
-std::optional<quint8> colorValue(const QString& text);
 
 } // namespace CliCommands

@@ -82,7 +82,7 @@ QString programHelp() {
 }
 
 QString commandHelp(const QString& command) {
-    const CommandSpec* spec = commandNamed(command);
+    const CommandSpec* spec = named(commands(), command);
     if (!spec)
         return {};
     const QString synopsis = spec->synopsis();
