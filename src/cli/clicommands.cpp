@@ -373,9 +373,7 @@ QList<CommandSpec> makeCommands() {
         "for text without a font number."_s,
         sends(Commands::fontTestLine));
     add(u"touch"_s, {},
-        {{u"--keypad"_s,
-          nullptr,
-          {},
+        {{u"--keypad"_s, nullptr, QString(),
           u"Keypad reports instead of coordinates, printed as they come."_s},
          {u"--count"_s, wholeFrom(1, LargestCount), u"N"_s, u"Stop after N reports."_s},
          {u"--seconds"_s, Seconds, u"S"_s, u"Stop after S seconds."_s}},
