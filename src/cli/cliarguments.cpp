@@ -206,28 +206,19 @@ CliRequest run(const QList<Segment>& segments, const CommonValues& given) {
         return refuse(*wrong);
     for (const Segment& segment : segments) {
         const CommandSpec& spec = *named(commands(), segment.command);
-        const auto count = int(segment.arguments.size());
-        if (!spec.takes(count)) {
-            const QString usage = spec.arguments.isEmpty() ? u"takes no arguments"_s
-                                                           : u"takes %1"_s.arg(spec.synopsis());
-            return refuse(u"%1 %2, not %3 argument%4"_s.arg(spec.name, usage)
-                              .arg(count)
-                              .arg(count == 1 ? QString() : u"s"_s));
-        }
-        if (spec.action != CliRequest::Action::Run) {
-            if (segments.size() > 1)
-                return refuse(u"%1 talks to no board: run it on its own"_s.arg(spec.name));
-            if (!request.settings.ports.isEmpty() || request.settings.allPorts)
-                return refuse(u"%1 takes no --port or --all"_s.arg(spec.name));
-            request.action = spec.action;
-            request.text = segment.arguments.value(0);
-        }
-        QString reason;
-        CliStep made = spec.step(segment, reason);
-        if (!reason.isEmpty())
-            return refuse(spec.name + u": "_s + reason);
-        if (spec.build)
+        CliStep made;
+        if (const std::optional<QString> wrong = spec.step(segment, made))
+            return refuse(*wrong);
+        if (spec.action == CliRequest::Action::Run) {
             request.steps.append(std::move(made));
+            continue;
+        }
+        if (segments.size() > 1)
+            return refuse(u"%1 talks to no board: run it on its own"_s.arg(spec.name));
+        if (!request.settings.ports.isEmpty() || request.settings.allPorts)
+            return refuse(u"%1 takes no --port or --all"_s.arg(spec.name));
+        request.action = spec.action;
+        request.text = segment.arguments.value(0);
     }
     return request;
 }

@@ -406,14 +406,26 @@ QList<CommandSpec> makeCommands() {
 
 } // namespace
 
-CliStep CommandSpec::step(const Segment& segment, QString& wrong) const {
-    wrong = checked(arguments, segment.arguments)
-                .value_or(checked(options, segment.options).value_or(QString()));
-    if (!wrong.isEmpty() || !build)
-        return {};
-    CliStep made = build(Values{segment, &wrong});
-    made.command = name;
-    return made;
+std::optional<QString> CommandSpec::step(const Segment& segment, CliStep& made) const {
+    const auto count = int(segment.arguments.size());
+    const auto required =
+        std::count_if(arguments.begin(), arguments.end(),
+                      [](const ValueSpec& spec) { return !spec.name.startsWith(u'['); });
+    const bool repeats = !arguments.isEmpty() && arguments.last().name.endsWith("..."_L1);
+    if (count < required || (!repeats && count > arguments.size())) {
+        const QString usage =
+            arguments.isEmpty() ? u"takes no arguments"_s : u"takes %1"_s.arg(synopsis());
+        return u"%1 %2, not %3 argument%4"_s.arg(name, usage)
+            .arg(count)
+            .arg(count == 1 ? QString() : u"s"_s);
+    }
+    QString wrong = checked(arguments, segment.arguments)
+                        .value_or(checked(options, segment.options).value_or(QString()));
+    if (wrong.isEmpty() && build) {
+        made = build(Values{segment, &wrong});
+        made.command = name;
+    }
+    return wrong.isEmpty() ? std::nullopt : std::optional<QString>(name + u": "_s + wrong);
 }
 
 QString CommandSpec::synopsis() const {
@@ -423,14 +435,6 @@ QString CommandSpec::synopsis() const {
     for (const ValueSpec& argument : arguments)
         names.append(argument.name);
     return names.join(u' ');
-}
-
-bool CommandSpec::takes(int count) const {
-    const auto required =
-        std::count_if(arguments.begin(), arguments.end(),
-                      [](const ValueSpec& spec) { return !spec.name.startsWith(u'['); });
-    const bool repeats = !arguments.isEmpty() && arguments.last().name.endsWith("..."_L1);
-    return count >= required && (repeats || count <= arguments.size());
 }
 
 const QList<CommandSpec>& commands() {

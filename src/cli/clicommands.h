@@ -58,11 +58,9 @@ struct CommandSpec {
     // The arguments as the usage line shows them, where their names alone cannot tell.
     QString shownSynopsis = {};
 
-    // The command's step, or why its values are wrong (then wrong holds the reason).
-    CliStep step(const Segment& segment, QString& wrong) const;
+    // Makes the command's step (if it makes one); why its values are wrong, or nothing.
+    std::optional<QString> step(const Segment& segment, CliStep& made) const;
     QString synopsis() const;
-    // Whether it takes that many arguments.
-    bool takes(int count) const;
 };
 
 // Every command, in the order the help lists them.
