@@ -64,8 +64,8 @@ struct Values {
 
 namespace {
 
-// A check that refuses a value failing the test with the sentence (its "%1" the value),
-// after the value's name where it has one.
+// A check that refuses a value failing the test with the sentence (the value in its one
+// place marker left), after the value's name where it has one.
 Check takes(const std::function<bool(const QString&)>& test, const QString& sentence) {
     return [=](const QString& name, const QString& text) -> std::optional<QString> {
         if (test(text))
