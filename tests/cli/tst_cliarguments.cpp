@@ -260,9 +260,23 @@ void tst_CliArguments::everyCommandHasItsHelp() {
             QCOMPARE(request.text, help);
         }
     }
-    for (const char* option : {"--port", "--all", "--baud", "--pace", "--timeout", "--quiet",
-                               "--trace", "--screenshot", "--help", "--version"})
-        QVERIFY2(program.contains(QLatin1String(option)), option);
+    // The lists wrapped to 80 columns; the usage lines as the table names the arguments.
+    const QString text = CliArguments::commandHelp(QStringLiteral("text"));
+    const QString lists = program.section(QStringLiteral("\nExit status"), 0, 0);
+    for (const QString& line : QString(lists + text).split(QLatin1Char('\n')))
+        QVERIFY2(line.size() <= 80, qPrintable(line));
+    QCOMPARE(text,
+             QStringLiteral(
+                 "Usage: lumaret-cli [OPTIONS] text TEXT... [text OPTIONS]\n\n"
+                 "Write text at the text cursor. Several arguments are joined with blanks.\n"
+                 "Characters go to the board as their codes (0..255), as the text window sends\n"
+                 "typed keys, and a carriage return ends the text.\n\n"
+                 "Options of text:\n"
+                 "  --font 1|2            The board's font to write in (default 1).\n"
+                 "  --color N             The colour: 0..255, or #rrggbb reduced to the board's\n"
+                 "                        colours (default 255, white).\n\n"
+                 "The common options (lumaret-cli --help) may be given too."));
+    QVERIFY(program.contains(QLatin1String("\n  clear [COLOUR]        Fill the screen")));
     QCOMPARE(CliArguments::parse(words("--help")).text, program);
     QVERIFY(CliArguments::parse(words("--version")).text.startsWith(QLatin1String("lumaret-cli ")));
     QCOMPARE(CliArguments::commandHelp(QStringLiteral("paint")), QString());
