@@ -76,8 +76,9 @@ QString programHelp() {
            "  %1 --port sim --screenshot shown.png preview photo.jpg --fit fill\n"
            "  %1 --all font 'DejaVu Sans' 14 --slot 2 -- save 1 splash.png\n"
            "\n"
-           "\"%1 COMMAND --help\" tells a command's arguments and options; \"%1 replay\n"
-           "TRACE --screenshot FILE.png [--at SECONDS]\" draws a saved trace's screen."_s.arg(
+           "\"%1 COMMAND --help\" tells a command's arguments and options;\n"
+           "\"%1 replay TRACE --screenshot FILE.png [--at SECONDS]\" draws a saved\n"
+           "trace's screen."_s.arg(
                Program);
 }
 
