@@ -3,7 +3,6 @@
 #include "cli/cliprogram.h"
 #include "cli/console.h"
 #include "engine/boardengine.h"
-#include "engine/clock.h"
 #include "engine/msserial.h"
 #include "engine/portcatalog.h"
 #include "picturefiles.h"
@@ -17,13 +16,13 @@
 
 namespace {
 
-// lumaret-cli in the test's process, on the built-in simulator only.
+// lumaret-cli in the test's process, on the built-in simulator only, its clock the test's.
 struct CliCall {
     explicit CliCall(const QStringList& arguments)
         : console({[this](const QByteArray& bytes) { out += bytes; },
                    [this](const QByteArray& bytes) { err += bytes; }, false, 80})
         , program(console,
-                  {std::make_shared<SystemClock>(), [] {
+                  {clock, [] {
                        return std::make_shared<PortCatalog>(
                            [] { return QList<PortEntry>{}; },
                            [](const QString&) -> std::unique_ptr<SerialLink> { return nullptr; });
@@ -36,9 +35,10 @@ struct CliCall {
                              });
         });
         program.start(arguments);
-        finished = QTest::qWaitFor([this] { return program.isFinished(); }, 60000);
+        finished = clock->advanceUntil([this] { return program.isFinished(); });
     }
 
+    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
     QByteArray out;
     QByteArray err;
     qint64 sent = 0;
