@@ -220,7 +220,8 @@ void tst_MainWindow::windowMenuListsAndArrangesChildren() {
 
     // F10 opens the first menu, as desktops have it.
     main.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&main));
+    TestBench::settle();
+    QVERIFY(main.isActiveWindow());
     QTest::keyClick(&main, Qt::Key_F10);
     QCOMPARE(main.menuBar()->activeAction(), main.menuBar()->actions().constFirst());
     main.menuBar()->activeAction()->menu()->close();

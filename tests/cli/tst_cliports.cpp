@@ -2,9 +2,10 @@
 #include "cli/cliprogram.h"
 #include "cli/console.h"
 #include "cli/uploadsources.h"
-#include "engine/clock.h"
+#include "engine/boardengine.h"
 #include "engine/portcatalog.h"
 #include "engine/portsystem.h"
+#include "manualclock.h"
 #include "recordinglink.h"
 
 #include <QFile>
@@ -39,12 +40,12 @@ public:
     SystemEvidence system() const override { return {true, {}}; }
 };
 
-// lumaret-cli in the test's process with the test's ports, its output kept.
+// lumaret-cli in the test's process with the test's ports and clock, its output kept.
 struct Cli {
     explicit Cli(TestLine* line = nullptr)
         : console({[this](const QByteArray& bytes) { out += bytes; },
                    [this](const QByteArray& bytes) { err += bytes; }, false, 80})
-        , program(console, {std::make_shared<SystemClock>(), [line] {
+        , program(console, {clock, [line] {
                                 return std::make_shared<PortCatalog>(
                                     [] {
                                         return QList<PortEntry>{
@@ -62,7 +63,16 @@ struct Cli {
     void start(const QString& line) {
         program.start(line.split(QLatin1Char(' '), Qt::SkipEmptyParts));
     }
+    bool finishes() {
+        return clock->advanceUntil([this] { return program.isFinished(); });
+    }
+    // The board's bytes, found by the engine's next receive poll.
+    void poll(TestLine& line, const QByteArray& arrived) {
+        line.answer(arrived);
+        clock->advanceToTick(program.runs().constFirst()->engine(), QStringLiteral("Timer2"));
+    }
 
+    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
     QByteArray out;
     QByteArray err;
     Console console;
@@ -150,9 +160,9 @@ void tst_CliPorts::aFloodNeverReachesTheTerminal() {
         TestLine line;
         Cli cli(&line);
         cli.start(QStringLiteral("--port ttyUSB0 --trace identify"));
-        QTRY_COMPARE(line.writes.size(), 1);
+        QCOMPARE(line.writes.size(), 1);
         line.answer("100" + noise);
-        QTRY_VERIFY(cli.program.isFinished());
+        QVERIFY(cli.finishes());
         QCOMPARE(cli.program.exitCode(), 0);
         QVERIFY(printableLines(cli.out));
         QVERIFY(printableLines(cli.err));
@@ -164,21 +174,16 @@ void tst_CliPorts::aFloodNeverReachesTheTerminal() {
         TestLine line;
         Cli cli(&line);
         cli.start(QStringLiteral("--port ttyUSB0 touch --keypad --count 3 -- touch --count 2"));
-        QTRY_COMPARE(line.writes.size(), 1);
         line.answer("100");
-        QTRY_COMPARE(line.writes.size(), 2);
+        QVERIFY(cli.clock->advanceUntil([&] { return line.writes.size() == 2; }));
         // Keypad: each read is one report.
-        for (int chunk = 0; chunk < 20 && line.writes.size() < 4; ++chunk) {
-            line.answer(noise.mid(chunk * 1000, 1000));
-            QTest::qWait(150);
-        }
-        QCOMPARE(line.writes.size(), 4);
+        for (int chunk = 0; chunk < 3; ++chunk)
+            cli.poll(line, noise.mid(chunk * 1000, 1000));
+        QVERIFY(cli.clock->advanceUntil([&] { return line.writes.size() == 4; }));
         // Coordinates: garbage between the "$" that end reports.
-        for (int chunk = 0; chunk < 4 && !cli.program.isFinished(); ++chunk) {
-            line.answer(noise.mid(5000 + chunk * 300, 300) + "$0,12,34$");
-            QTest::qWait(60);
-        }
-        QTRY_VERIFY(cli.program.isFinished());
+        for (int chunk = 0; chunk < 2; ++chunk)
+            cli.poll(line, noise.mid(5000 + chunk * 300, 300) + "$0,12,34$");
+        QVERIFY(cli.finishes());
         QVERIFY(printableLines(cli.out));
         QVERIFY(printableLines(cli.err));
         QVERIFY(cli.out.endsWith("12 34\n12 34\n"));

@@ -40,12 +40,11 @@ std::function<std::shared_ptr<PortCatalog>()> portTo(TestLine& line) {
 
 // lumaret-cli in the test's process: its output is kept, its ports and clock are the test's.
 struct Cli {
-    explicit Cli(std::shared_ptr<Clock> clock = std::make_shared<SystemClock>(),
-                 std::function<std::shared_ptr<PortCatalog>()> ports = noPorts,
+    explicit Cli(std::function<std::shared_ptr<PortCatalog>()> ports = noPorts,
                  bool terminal = false)
         : console({[this](const QByteArray& bytes) { out += bytes; },
                    [this](const QByteArray& bytes) { err += bytes; }, terminal, 80})
-        , program(console, {std::move(clock), std::move(ports)}) {
+        , program(console, {clock, std::move(ports)}) {
         QObject::connect(&program, &CliProgram::runCreated, &program, [this](BoardRun* run) {
             board = run->simulator();
             QObject::connect(&run->engine().port(), &MSserial::traffic, &program,
@@ -57,9 +56,16 @@ struct Cli {
     }
     bool run(const QString& line) {
         program.start(words(line));
-        return QTest::qWaitFor([this] { return program.isFinished(); }, 10000);
+        return finishes();
     }
+    bool finishes(qint64 stepMs = 1) {
+        return clock->advanceUntil([this] { return program.isFinished(); }, 60000, stepMs);
+    }
+    // What was posted is delivered (queued signals, the simulator's answers), the clock
+    // standing still; then whether done holds.
+    bool settled(const std::function<bool()>& done) { return clock->advanceUntil(done, 0); }
 
+    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
     QByteArray out;
     QByteArray err;
     QByteArray sent;
@@ -71,12 +77,6 @@ struct Cli {
 QString savedPicture(const QTemporaryDir& folder, const QImage& picture) {
     const QString file = folder.filePath(QStringLiteral("picture.png"));
     return picture.save(file) ? file : QString();
-}
-
-// The far end answers each block the moment it arrives, until the run is over.
-void answerEveryBlock(TestLine& line, const Cli& cli) {
-    for (int answers = 0; answers < 400 && !cli.program.isFinished(); ++answers)
-        line.answer("!");
 }
 
 } // namespace
@@ -174,7 +174,7 @@ void tst_CliRun::tellsWhyNoBoardAnswered() {
     TestLine line;
     {
         // The identification has the board's 1.5 s, then the call ends.
-        Cli cli(std::make_shared<SystemClock>(), portTo(line));
+        Cli cli(portTo(line));
         QVERIFY(cli.run(QStringLiteral("--port COM1 identify -- clear")));
         QCOMPARE(cli.program.exitCode(), 2);
         QCOMPARE(cli.err,
@@ -198,53 +198,46 @@ void tst_CliRun::tellsWhyNoBoardAnswered() {
     }
     {
         // The first listed port is the default; the answer is printed as it came.
-        Cli cli(std::make_shared<SystemClock>(), portTo(line));
+        Cli cli(portTo(line));
         cli.program.start(words(QStringLiteral("identify")));
-        QTRY_COMPARE(line.writes, QList<QByteArray>{"ID"});
+        QCOMPARE(line.writes, QList<QByteArray>{"ID"});
         line.answer(" 100 v2.1\r\n");
-        QTRY_VERIFY(cli.program.isFinished());
+        QVERIFY(cli.finishes());
         QCOMPARE(cli.program.exitCode(), 0);
         QCOMPARE(cli.out, QByteArray("100 v2.1\n"));
         QCOMPARE(line.openedPorts.last(), QStringLiteral("COM1"));
     }
     {
         // --all: every listed port, the simulator aside.
-        Cli cli(std::make_shared<SystemClock>(), portTo(line));
+        Cli cli(portTo(line));
         cli.program.start(words(QStringLiteral("--all identify")));
-        QTRY_COMPARE(line.writes.size(), 2);
+        QCOMPARE(line.writes.size(), 2);
         line.answer("100");
-        QTRY_VERIFY(cli.program.isFinished());
+        QVERIFY(cli.finishes());
         QCOMPARE(cli.program.exitCode(), 0);
         QVERIFY(!cli.board);
-    }
-    {
-        Cli cli(std::make_shared<SystemClock>(), portTo(line));
-        QVERIFY(cli.run(QStringLiteral("ports")));
-        QCOMPARE(cli.out, QByteArray("COM1\nsim (the built-in board simulator)\n"));
     }
 }
 
 void tst_CliRun::silentBoardDuringAnUploadIsAnError() {
-    auto clock = std::make_shared<ManualClock>();
     TestLine line;
     QTemporaryDir folder;
-    Cli cli(clock, portTo(line));
+    Cli cli(portTo(line));
     cli.program.start(words(QStringLiteral("--port COM1 --timeout 2 preview %1")
                                 .arg(savedPicture(folder, noisePicture(320, 240)))));
-    QTRY_COMPARE(line.writes.size(), 1);
     line.answer("100");
     // The handshake's 50 ms step reads it.
-    clock->advance(50);
+    cli.clock->advance(50);
     // The header and the first row, then nothing comes back.
-    QTRY_COMPARE(line.writes.size(), 1 + 1 + 320);
-    clock->advance(1999);
+    QVERIFY(cli.settled([&] { return line.writes.size() == 1 + 1 + 320; }));
+    cli.clock->advance(1999);
     QVERIFY(!cli.program.isFinished());
-    clock->advance(1);
+    cli.clock->advance(1);
     // The board's command is finished only if it answers; it has the engine's 2 s.
-    clock->advance(2000);
+    cli.clock->advance(2000);
     QVERIFY(!cli.program.isFinished());
     // What was written gets its time on the line before the port closes.
-    clock->advance(50);
+    cli.clock->advance(50);
     QVERIFY(cli.program.isFinished());
     QCOMPARE(cli.program.exitCode(), 2);
     QVERIFY2(cli.err.contains("lumaret-cli: COM1: no answer from the board within 2 s during "
@@ -257,24 +250,22 @@ void tst_CliRun::silentBoardDuringAnUploadIsAnError() {
 // One answer a second: the time-out stops the preview, and finishing it ends within the
 // rest at the line's speed plus 2 s, the board told to be reset.
 void tst_CliRun::slowBoardStopsInTime() {
-    auto clock = std::make_shared<ManualClock>();
     TestLine line;
     QTemporaryDir folder;
-    Cli cli(clock, portTo(line));
+    Cli cli(portTo(line));
     cli.program.start(words(QStringLiteral("--port COM1 --timeout 0.5 preview %1")
                                 .arg(savedPicture(folder, noisePicture(320, 240)))));
-    QTRY_COMPARE(line.writes.size(), 1);
     line.answer("100");
-    clock->advance(50);
-    QTRY_COMPARE(line.writes.size(), 1 + 1 + 320);
+    cli.clock->advance(50);
+    QVERIFY(cli.settled([&] { return line.writes.size() == 1 + 1 + 320; }));
     // Stopped after 0.5 s; 239 rows at 115200 bit/s take 6639 ms, then 2 s, then the drain.
     const qint64 boundMs = 500 + 6639 + 2000;
     qint64 waited = 0;
     for (; waited + 1000 < boundMs && !cli.program.isFinished(); waited += 1000) {
-        clock->advance(1000);
+        cli.clock->advance(1000);
         line.answer("!");
     }
-    clock->advance(boundMs - waited + MSserial::LineDrainMs);
+    cli.clock->advance(boundMs - waited + MSserial::LineDrainMs);
     QVERIFY(cli.program.isFinished());
     QCOMPARE(cli.program.exitCode(), 2);
     QVERIFY2(cli.err.contains("no answer from the board within 0.5 s during preview") &&
@@ -285,48 +276,44 @@ void tst_CliRun::slowBoardStopsInTime() {
 // Touch reporting off, then the backlight after 251 ms and the beep on touch after 501 ms,
 // as from the utilities window.
 void tst_CliRun::touchPausesKeepTheUtilitiesTimings() {
-    auto clock = std::make_shared<ManualClock>();
     TestLine line;
-    Cli cli(clock, portTo(line));
+    Cli cli(portTo(line));
     cli.program.start(words(QStringLiteral("--port COM1 backlight off -- beep-on-touch on")));
-    QTRY_COMPARE(line.writes, QList<QByteArray>{"ID"});
+    QCOMPARE(line.writes, QList<QByteArray>{"ID"});
     line.takeWrites();
     line.answer("100");
-    clock->advance(50);
-    QTRY_COMPARE(line.writes, QList<QByteArray>{"TD"});
+    cli.clock->advance(50);
+    QVERIFY(cli.settled([&] { return line.writes == QList<QByteArray>{"TD"}; }));
     line.takeWrites();
-    clock->advance(250);
-    QCoreApplication::processEvents();
+    cli.clock->advance(250);
+    TestBench::settle();
     QVERIFY(line.writes.isEmpty());
-    clock->advance(1);
+    cli.clock->advance(1);
     QCOMPARE(line.takeWrites(), QList<QByteArray>{QByteArray("BL\0", 3)});
-    QTRY_COMPARE(line.writes, QList<QByteArray>{"TD"});
+    QVERIFY(cli.settled([&] { return line.writes == QList<QByteArray>{"TD"}; }));
     line.takeWrites();
-    clock->advance(500);
-    QCoreApplication::processEvents();
+    cli.clock->advance(500);
+    TestBench::settle();
     QVERIFY(line.writes.isEmpty());
-    clock->advance(1);
+    cli.clock->advance(1);
     QCOMPARE(line.takeWrites(), QList<QByteArray>{QByteArray("BT\1", 3)});
-    QVERIFY(QTest::qWaitFor([&] {
-        clock->advance(10);
-        return cli.program.isFinished();
-    }));
+    QVERIFY(cli.finishes(10));
     QCOMPARE(cli.program.exitCode(), 0);
 }
 
 void tst_CliRun::boardGoneDuringAnUploadExitsThree() {
     TestLine line;
     QTemporaryDir folder;
-    Cli cli(std::make_shared<SystemClock>(), portTo(line));
+    Cli cli(portTo(line));
     cli.program.start(words(
         QStringLiteral("--port COM1 save 2 %1").arg(savedPicture(folder, noisePicture(30, 30)))));
-    QTRY_COMPARE(line.writes.size(), 1);
+    QCOMPARE(line.writes.size(), 1);
     line.answer("100");
-    QTRY_COMPARE(line.writes.size(), 2);
+    QVERIFY(cli.clock->advanceUntil([&] { return line.writes.size() == 2; }));
     line.answer("!");
-    QTRY_COMPARE(line.writes.size(), 2 + 256);
+    QVERIFY(cli.clock->advanceUntil([&] { return line.writes.size() == 2 + 256; }));
     line.unplug({13, QStringLiteral("Device removed")});
-    QTRY_VERIFY(cli.program.isFinished());
+    QVERIFY(cli.finishes());
     QCOMPARE(cli.program.exitCode(), 3);
     QVERIFY2(cli.err.contains("COM1: the board went away during save, after 3 of "),
              cli.err.constData());
@@ -340,16 +327,19 @@ void tst_CliRun::interruptFinishesTheBoardsCommand() {
     black.fill(Qt::black);
     const QString file = savedPicture(folder, black);
     {
-        Cli cli(std::make_shared<SystemClock>(), portTo(line));
+        Cli cli(portTo(line));
         cli.program.start(words(QStringLiteral("--port COM1 preview %1").arg(file)));
-        QTRY_COMPARE(line.writes.size(), 1);
+        QCOMPARE(line.writes.size(), 1);
         line.takeWrites();
         line.answer("100");
-        QTRY_VERIFY(!line.writes.isEmpty());
+        QVERIFY(cli.clock->advanceUntil([&] { return !line.writes.isEmpty(); }));
         line.answer("!");
         cli.program.interrupt();
-        answerEveryBlock(line, cli);
-        QTRY_VERIFY(cli.program.isFinished());
+        // The far end answers each block the moment it arrives.
+        QVERIFY(cli.clock->advanceUntil([&] {
+            line.answer("!");
+            return cli.program.isFinished();
+        }));
         QCOMPARE(cli.program.exitCode(), 130);
         QVERIFY2(cli.err.contains("COM1: interrupted during preview; the board's command was "
                                   "finished with filler"),
@@ -362,12 +352,12 @@ void tst_CliRun::interruptFinishesTheBoardsCommand() {
     }
     {
         // A second Ctrl-C does not wait for the board.
-        Cli cli(std::make_shared<SystemClock>(), portTo(line));
+        Cli cli(portTo(line));
         cli.program.start(words(QStringLiteral("--port COM1 preview %1").arg(file)));
-        QTRY_COMPARE(line.writes.size(), 1);
+        QCOMPARE(line.writes.size(), 1);
         line.takeWrites();
         line.answer("100");
-        QTRY_VERIFY(!line.writes.isEmpty());
+        QVERIFY(cli.clock->advanceUntil([&] { return !line.writes.isEmpty(); }));
         cli.program.interrupt();
         QVERIFY(!cli.program.isFinished());
         cli.program.interrupt();
@@ -382,13 +372,15 @@ void tst_CliRun::printsTouchReportsThenSwitchesThemOff() {
         Cli cli;
         cli.program.start(words(QStringLiteral("--port sim touch --count 3")));
         QVERIFY(cli.board);
-        QTRY_COMPARE(cli.board->touchMode(), BoardEmulator::TouchMode::Coordinates);
+        QVERIFY(cli.clock->advanceUntil(
+            [&] { return cli.board->touchMode() == BoardEmulator::TouchMode::Coordinates; }));
         // Two reports in one read, then one more.
         cli.board->touch({260, 200});
         cli.board->touch({10, 20});
-        QTRY_COMPARE(cli.out, QByteArray("260 200\n10 20\n"));
+        QVERIFY(cli.clock->advanceUntil([&] { return !cli.out.isEmpty(); }));
+        QCOMPARE(cli.out, QByteArray("260 200\n10 20\n"));
         cli.board->touch({5, 6});
-        QTRY_VERIFY(cli.program.isFinished());
+        QVERIFY(cli.finishes());
         QCOMPARE(cli.program.exitCode(), 0);
         QCOMPARE(cli.out, QByteArray("260 200\n10 20\n5 6\n"));
         QCOMPARE(cli.board->touchMode(), BoardEmulator::TouchMode::Off);
@@ -396,34 +388,28 @@ void tst_CliRun::printsTouchReportsThenSwitchesThemOff() {
     {
         Cli cli;
         cli.program.start(words(QStringLiteral("--port sim touch --keypad --seconds 0.6")));
-        QTRY_COMPARE(cli.board->touchMode(), BoardEmulator::TouchMode::Keypad);
+        QVERIFY(cli.clock->advanceUntil(
+            [&] { return cli.board->touchMode() == BoardEmulator::TouchMode::Keypad; }));
         QVERIFY(cli.board->pressKey('5'));
-        QTRY_COMPARE(cli.out, QByteArray("5\n"));
-        QTRY_VERIFY(cli.program.isFinished());
+        QVERIFY(cli.finishes());
+        QCOMPARE(cli.out, QByteArray("5\n"));
         QCOMPARE(cli.program.exitCode(), 0);
         QCOMPARE(cli.board->touchMode(), BoardEmulator::TouchMode::Off);
     }
 }
 
 void tst_CliRun::changesTheBoardsSpeedAndGoesOn() {
-    auto clock = std::make_shared<ManualClock>();
-    Cli cli(clock);
+    Cli cli;
     cli.program.start(words(QStringLiteral("--port sim baud 9600 -- clear 3 -- identify")));
     // The handshake's steps, a millisecond at a time, until the speed command went out.
-    QVERIFY(QTest::qWaitFor([&] {
-        clock->advance(1);
-        return cli.board->baudRate() == 9600;
-    }));
+    QVERIFY(cli.clock->advanceUntil([&] { return cli.board->baudRate() == 9600; }));
     // The board gets its 2.8 s before the program asks for it again, at the new speed.
-    clock->advance(50);
-    clock->advance(2799);
-    QCoreApplication::processEvents();
+    cli.clock->advance(50);
+    cli.clock->advance(2799);
+    TestBench::settle();
     QVERIFY(!cli.program.isFinished());
-    clock->advance(2);
-    QVERIFY(QTest::qWaitFor([&] {
-        clock->advance(10);
-        return cli.program.isFinished();
-    }));
+    cli.clock->advance(2);
+    QVERIFY(cli.finishes(10));
     QCOMPARE(cli.program.exitCode(), 0);
     QCOMPARE(cli.out, QByteArray("100\n"));
 }
@@ -444,7 +430,7 @@ void tst_CliRun::showsProgressAsTheOutputAllows() {
     QVERIFY(!narrow.contains(QLatin1Char('[')) && narrow.size() <= 40);
 
     // On a terminal the status line stays at the bottom: other lines go above it.
-    Cli terminal(std::make_shared<SystemClock>(), noPorts, true);
+    Cli terminal(noPorts, true);
     terminal.console.setStatus(QStringLiteral("bar"));
     terminal.console.error(QStringLiteral("note"));
     terminal.console.setStatus({});

@@ -496,7 +496,8 @@ void tst_frmGraphic::saveAsPngWritesTheBoardColours() {
 void tst_frmGraphic::transfersLeaveTheFocusWhereItWas() {
     GraphicFixture f;
     f.bench.main().activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&f.bench.main()));
+    TestBench::settle();
+    QVERIFY(f.bench.main().isActiveWindow());
     f.open(noisePicture(10, 10));
     QVERIFY(!f.child<QLineEdit>("txtGraphic")->isVisibleTo(f.window));
     for (const char* name : {"cmdPreview", "cmdSave"}) {

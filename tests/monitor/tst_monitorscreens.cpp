@@ -158,7 +158,7 @@ void tst_MonitorScreens::savedTracesReplayToTheSameScreen() {
     auto* opened = monitor.bench.window(Monitor)->findChild<QWidget*>(QStringLiteral("frmTrace"));
     QVERIFY(opened && opened->isVisible());
     auto* rows = opened->findChild<QTableView*>(QStringLiteral("tblConversation"));
-    QTRY_COMPARE(rows->model()->rowCount(), read.events.size() - 1);
+    QCOMPARE(rows->model()->rowCount(), read.events.size() - 1);
     rows->setCurrentIndex(rows->model()->index(rows->model()->rowCount() - 1, 0));
     QCOMPARE(opened->findChild<MirrorView*>(QStringLiteral("picEventScreen"))->image(),
              MirrorImage::hatched(mirrored));

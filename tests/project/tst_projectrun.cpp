@@ -3,7 +3,6 @@
 #include "cli/cliprogram.h"
 #include "cli/console.h"
 #include "engine/boardengine.h"
-#include "engine/clock.h"
 #include "engine/msserial.h"
 #include "engine/portcatalog.h"
 #include "picturefiles.h"
@@ -17,13 +16,13 @@
 
 namespace {
 
-// lumaret-cli in the test's process, on the built-in simulator only.
+// lumaret-cli in the test's process, on the built-in simulator only, its clock the test's.
 struct CliCall {
     explicit CliCall(const QStringList& arguments)
         : console({[this](const QByteArray& bytes) { out += bytes; },
                    [this](const QByteArray& bytes) { err += bytes; }, false, 80})
         , program(console,
-                  {std::make_shared<SystemClock>(), [] {
+                  {clock, [] {
                        return std::make_shared<PortCatalog>(
                            [] { return QList<PortEntry>{}; },
                            [](const QString&) -> std::unique_ptr<SerialLink> { return nullptr; });
@@ -36,9 +35,10 @@ struct CliCall {
                              });
         });
         program.start(arguments);
-        finished = QTest::qWaitFor([this] { return program.isFinished(); }, 60000);
+        finished = clock->advanceUntil([this] { return program.isFinished(); });
     }
 
+    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
     QByteArray out;
     QByteArray err;
     qint64 sent = 0;
@@ -47,14 +47,17 @@ struct CliCall {
     CliProgram program;
 };
 
+// A command line's arguments, "|" between them (font families hold blanks).
+QStringList arguments(const QString& line) {
+    return line.split(QLatin1Char('|'));
+}
+
 // What the simulator shows after the commands, run one by one through the command line.
 QImage shownAfter(const QString& screenshot, const QStringList& commands) {
     QFile::remove(screenshot);
-    const CliCall call(QStringList{QStringLiteral("--port"), QStringLiteral("sim"),
-                                   QStringLiteral("--pace"), QStringLiteral("answer"),
-                                   QStringLiteral("--quiet"), QStringLiteral("--screenshot"),
-                                   screenshot} +
-                       commands);
+    const CliCall call(
+        arguments(QStringLiteral("--port|sim|--pace|answer|--quiet|--screenshot|") + screenshot) +
+        commands);
     if (!call.finished || call.program.exitCode() != 0)
         qWarning("%s", call.err.constData());
     return QImage(screenshot);
@@ -165,54 +168,37 @@ void tst_ProjectRun::renderedPicturesAreWhatTheBoardShows() {
                           QStringLiteral("slot-02.png"), QStringLiteral("slot-07.png"),
                           QStringLiteral("start.png")}));
     const QString shot = path(QStringLiteral("shot.png"));
-    const QStringList wide{QStringLiteral("save"),
-                           QStringLiteral("7"),
-                           path(QStringLiteral("pictures/wide.png")),
-                           QStringLiteral("--fit"),
-                           QStringLiteral("fit"),
-                           QStringLiteral("--dither"),
-                           QStringLiteral("diffusion")};
-    const QStringList small{QStringLiteral("save"), QStringLiteral("2"),
-                            path(QStringLiteral("pictures/small.bmp"))};
+    const QStringList wide = arguments(QStringLiteral("save|7|%1|--fit|fit|--dither|diffusion")
+                                           .arg(path(QStringLiteral("pictures/wide.png"))));
+    const QStringList small =
+        arguments(QStringLiteral("save|2|%1").arg(path(QStringLiteral("pictures/small.bmp"))));
     const QStringList andThen{QStringLiteral("--")};
     QCOMPARE(QImage(out + QStringLiteral("/slot-07.png")),
-             shownAfter(shot,
-                        wide + andThen + QStringList{QStringLiteral("load"), QStringLiteral("7")}));
+             shownAfter(shot, wide + arguments(QStringLiteral("--|load|7"))));
     QCOMPARE(QImage(out + QStringLiteral("/slot-02.png")),
-             shownAfter(shot, small + andThen +
-                                  QStringList{QStringLiteral("load"), QStringLiteral("2")}));
-    const QStringList mono{QStringLiteral("font"),   QStringLiteral("DejaVu Sans Mono"),
-                           QStringLiteral("14"),     QStringLiteral("--bold"),
-                           QStringLiteral("--slot"), QStringLiteral("2")};
-    const QStringList sans{QStringLiteral("font"), QStringLiteral("DejaVu Sans"),
-                           QStringLiteral("10"), QStringLiteral("--slot"), QStringLiteral("1")};
+             shownAfter(shot, small + arguments(QStringLiteral("--|load|2"))));
+    const QStringList mono = arguments(QStringLiteral("font|DejaVu Sans Mono|14|--bold|--slot|2"));
+    const QStringList sans = arguments(QStringLiteral("font|DejaVu Sans|10|--slot|1"));
+    // The specimen holds every printable character, "|" too.
     const QImage monoShown = shownAfter(
-        shot,
-        mono + QStringList{QStringLiteral("--"), QStringLiteral("clear"), QStringLiteral("0"),
-                           QStringLiteral("--"), QStringLiteral("cursor"), QStringLiteral("0"),
-                           QStringLiteral("0"), QStringLiteral("--"), QStringLiteral("text"),
-                           QStringLiteral("--font"), QStringLiteral("2"), specimen()});
+        shot, mono + arguments(QStringLiteral("--|clear|0|--|cursor|0|0|--|text|--font|2")) +
+                  QStringList{specimen()});
     QCOMPARE(QImage(out + QStringLiteral("/font-2.png")), monoShown);
     QVERIFY(QImage(out + QStringLiteral("/font-1.png")) != monoShown);
     const QImage start = shownAfter(
-        shot,
-        sans + andThen + mono + andThen + small + andThen + wide +
-            QStringList{QStringLiteral("--"), QStringLiteral("clear"), QStringLiteral("#000040"),
-                        QStringLiteral("--"), QStringLiteral("load"), QStringLiteral("7"),
-                        QStringLiteral("--"), QStringLiteral("cursor"), QStringLiteral("10"),
-                        QStringLiteral("200"), QStringLiteral("--"), QStringLiteral("text"),
-                        QStringLiteral("--font"), QStringLiteral("2"), QStringLiteral("Ready, go"),
-                        QStringLiteral("--"), QStringLiteral("rotate")});
+        shot, sans + andThen + mono + andThen + small + andThen + wide +
+                  arguments(QStringLiteral("--|clear|#000040|--|load|7|--|cursor|10|200|--|text|"
+                                           "--font|2|Ready, go|--|rotate")));
     QCOMPARE(QImage(out + QStringLiteral("/start.png")), start);
 }
 
 void tst_ProjectRun::provisionSendsThePlanAndReportsEachStep() {
     const QString shot = path(QStringLiteral("provisioned.png"));
     const QString report = path(QStringLiteral("report.csv"));
-    const CliCall call({QStringLiteral("--port"), QStringLiteral("sim"), QStringLiteral("--pace"),
-                        QStringLiteral("answer"), QStringLiteral("--screenshot"), shot,
-                        QStringLiteral("provision"), m_project, QStringLiteral("--report"),
-                        report});
+    const CliCall call(
+        arguments(QStringLiteral("--port|sim|--pace|answer|--screenshot|%1|provision|"
+                                 "%2|--report|%3")
+                      .arg(shot, m_project, report)));
     QVERIFY(call.finished);
     QCOMPARE(call.program.exitCode(), 0);
     const QString rendered = path(QStringLiteral("rendered/start.png"));

@@ -1,5 +1,7 @@
 #include "manualclock.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 bool ManualClock::advanceToTick(const QObject& root, const QString& timerName, qint64 limitMs) {
@@ -13,6 +15,18 @@ bool ManualClock::advanceToTick(const QObject& root, const QString& timerName, q
         advance(1);
     QObject::disconnect(watch);
     return ticked;
+}
+
+bool ManualClock::advanceUntil(const std::function<bool()>& done, qint64 limitMs, qint64 stepMs) {
+    for (qint64 moved = 0;; moved += stepMs) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (done())
+            return true;
+        if (moved >= limitMs)
+            return false;
+        advance(stepMs);
+    }
 }
 
 void ManualClock::callAfter(int ms, QObject* context, std::function<void()> action) {

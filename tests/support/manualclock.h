@@ -22,6 +22,10 @@ public:
     // Moves on millisecond by millisecond until the timer named so under root ticks (at
     // most limitMs); returns whether it did.
     bool advanceToTick(const QObject& root, const QString& timerName, qint64 limitMs = 60000);
+    // Moves on stepMs at a time, first delivering the events posted meanwhile (queued
+    // signals, a simulator's answers), until done() holds (at most limitMs); returns
+    // whether it did.
+    bool advanceUntil(const std::function<bool()>& done, qint64 limitMs = 60000, qint64 stepMs = 1);
     int pendingCount() const;
     // From now on the clock also moves with real time (for a real port on a
     // pseudo-terminal, whose bytes take real time); advance() still adds to it.

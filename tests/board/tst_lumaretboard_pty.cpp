@@ -158,4 +158,4 @@ void tst_LumaretBoard::rejectsWhatItCannotDo() {
 }
 
 QTEST_MAIN(tst_LumaretBoard)
-#include "tst_lumaretboard.moc"
+#include "tst_lumaretboard_pty.moc"
