@@ -36,6 +36,18 @@ PortLock lock(qint64 pid, bool alive, unsigned owner) {
             alive ? QStringLiteral("minicom") : QString(), owner};
 }
 
+// A serial port the group may use, held open by these programs or locked by this lock.
+PortEvidence heldBy(const QList<PortHolder>& holders) {
+    PortEvidence port = serialPort();
+    port.holders = holders;
+    return port;
+}
+PortEvidence lockedBy(const PortLock& portLock) {
+    PortEvidence port = serialPort();
+    port.locks = {portLock};
+    return port;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(PortEvidence)
@@ -93,49 +105,25 @@ void tst_PortDoctor::tellsWhatIsWrongAndWhatToDo_data() {
     QTest::newRow("the group may only write")
         << serialPort(0620, Tty) << user({Me, Tty}) << int(Verdict::NoAccess)
         << QByteArray("only root may");
+    const PortHolder minicom{900, QStringLiteral("minicom")};
+    const PortHolder lumaret{4242, QStringLiteral("lumaret")};
     QTest::newRow("held by a program")
-        <<
-        [] {
-            PortEvidence port = serialPort();
-            port.holders = {{900, QStringLiteral("minicom")}, {4242, QStringLiteral("lumaret")}};
-            return port;
-        }()
-        << member << int(Verdict::Held)
+        << heldBy({minicom, lumaret}) << member << int(Verdict::Held)
         << QByteArray("/dev/ttyUSB0 is in use by minicom (process 900).|Close that program");
-    QTest::newRow("only this program holds it") << [] {
-        PortEvidence port = serialPort();
-        port.holders = {{4242, QStringLiteral("lumaret")}};
-        return port;
-    }() << member << int(Verdict::Fine) << QByteArray("");
+    QTest::newRow("only this program holds it")
+        << heldBy({lumaret}) << member << int(Verdict::Fine) << QByteArray("");
     QTest::newRow("locked by a live program")
-        <<
-        [] {
-            PortEvidence port = serialPort();
-            port.locks = {lock(900, true, 0)};
-            return port;
-        }()
-        << member << int(Verdict::Held)
+        << lockedBy(lock(900, true, 0)) << member << int(Verdict::Held)
         << QByteArray("locked by minicom (process 900) through /run/lock/LCK..ttyUSB0");
     QTest::newRow("stale lock of another user")
-        <<
-        [] {
-            PortEvidence port = serialPort();
-            port.locks = {lock(31337, false, 0)};
-            return port;
-        }()
-        << member << int(Verdict::StaleLock)
+        << lockedBy(lock(31337, false, 0)) << member << int(Verdict::StaleLock)
         << QByteArray("lock file /run/lock/LCK..ttyUSB0|gone (process 31337)|sudo rm "
                       "/run/lock/LCK..ttyUSB0");
-    QTest::newRow("stale lock of this user") << [] {
-        PortEvidence port = serialPort();
-        port.locks = {lock(0, false, Me)};
-        return port;
-    }() << member << int(Verdict::StaleLock) << QByteArray("Remove it: rm /run/lock/LCK..ttyUSB0");
-    QTest::newRow("access comes before holders") << [] {
-        PortEvidence port = serialPort();
-        port.holders = {{900, QStringLiteral("minicom")}};
-        return port;
-    }() << outsider << int(Verdict::NoAccess) << QByteArray("sudo usermod");
+    QTest::newRow("stale lock of this user")
+        << lockedBy(lock(0, false, Me)) << member << int(Verdict::StaleLock)
+        << QByteArray("Remove it: rm /run/lock/LCK..ttyUSB0");
+    QTest::newRow("access comes before holders")
+        << heldBy({minicom}) << outsider << int(Verdict::NoAccess) << QByteArray("sudo usermod");
     for (const auto& [kind, name] :
          {std::pair{PortEvidence::Kind::Fifo, "a FIFO"},
           std::pair{PortEvidence::Kind::RegularFile, "a regular file"},
@@ -173,13 +161,12 @@ void tst_PortDoctor::tellsWhatIsWrongAndWhatToDo() {
 }
 
 void tst_PortDoctor::reportsEveryCheck() {
-    PortEvidence port = serialPort();
+    PortEvidence port = lockedBy(lock(31337, false, 0));
     port.usbVendorId = QStringLiteral("0403");
     port.usbProductId = QStringLiteral("6001");
     port.usbManufacturer = QStringLiteral("FTDI");
     port.usbProduct = QStringLiteral("FT232R USB UART");
     port.usbSerial = QStringLiteral("A50285BI");
-    port.locks = {lock(31337, false, 0)};
     QCOMPARE(PortDoctor::report(port, user({Me, Dialout})),
              (QStringList{
                  QStringLiteral("/dev/ttyUSB0"),
