@@ -1,6 +1,5 @@
 #include "engine/colorvalue.h"
 #include "graphic/pictureconversion.h"
-#include "picturefiles.h"
 
 #include <QSet>
 #include <QTest>
