@@ -10,20 +10,21 @@ constexpr unsigned Dialout = 20;
 constexpr unsigned Tty = 5;
 constexpr unsigned Me = 1000;
 
-PortEvidence serialPort(unsigned mode = 0660, unsigned group = Dialout) {
+PortEvidence serialPort(unsigned mode = 0660, unsigned group = Dialout, unsigned owner = 0) {
     PortEvidence port;
     port.device = QStringLiteral("/dev/ttyUSB0");
     port.kind = PortEvidence::Kind::Terminal;
     port.mode = mode;
+    port.ownerId = owner;
     port.ownerName = QStringLiteral("root");
     port.groupId = group;
     port.groupName = group == Dialout ? QStringLiteral("dialout") : QStringLiteral("tty");
     return port;
 }
 
-UserEvidence user(QList<unsigned> login, QList<unsigned> groupFile = {}) {
+UserEvidence user(QList<unsigned> login, QList<unsigned> groupFile = {}, unsigned id = Me) {
     UserEvidence evidence;
-    evidence.userId = Me;
+    evidence.userId = id;
     evidence.userName = QStringLiteral("ada");
     evidence.pid = 4242;
     evidence.loginGroupIds = login;
@@ -76,16 +77,10 @@ void tst_PortDoctor::tellsWhatIsWrongAndWhatToDo_data() {
 
     QTest::newRow("member of the group")
         << serialPort() << member << int(Verdict::Fine) << QByteArray("");
-    QTest::newRow("root may open anything") << serialPort(0600) << [] {
-        UserEvidence root = user({0});
-        root.userId = 0;
-        return root;
-    }() << int(Verdict::Fine) << QByteArray("");
-    QTest::newRow("the owner with 0600") << [] {
-        PortEvidence port = serialPort(0600);
-        port.ownerId = Me;
-        return port;
-    }() << outsider << int(Verdict::Fine) << QByteArray("");
+    QTest::newRow("root may open anything")
+        << serialPort(0600) << user({0}, {}, 0) << int(Verdict::Fine) << QByteArray("");
+    QTest::newRow("the owner with 0600")
+        << serialPort(0600, Dialout, Me) << outsider << int(Verdict::Fine) << QByteArray("");
     QTest::newRow("open to everyone")
         << serialPort(0666) << outsider << int(Verdict::Fine) << QByteArray("");
     QTest::newRow("not in the group")
