@@ -133,15 +133,14 @@ void tst_About::startsTheFirstToolFoundOrTellsItIsUnavailable() {
     // found but gives no text, and no empty name starts.
     about.realStart = true;
     const QString missing = folder.filePath(QStringLiteral("missing.exe"));
-    about.registry->put(ToolKey, QStringLiteral("PATH"), missing);
-    QCOMPARE(about.systemInfo(), Unavailable);
-    QCOMPARE(about.started.takeLast(), missing);
-    about.registry->put(ToolKey, QStringLiteral("PATH"), missing, Registry::Value::Type::Number);
-    QCOMPARE(about.systemInfo(), Unavailable);
-    QCOMPARE(about.started.takeLast(), QStringLiteral("4000000000"));
-    about.registry->put(ToolKey, QStringLiteral("PATH"), missing, Registry::Value::Type::Other);
-    QCOMPARE(about.systemInfo(), Unavailable);
-    QCOMPARE(about.started.takeLast(), QString());
+    for (const auto& [type, startedAs] :
+         {std::pair{Registry::Value::Type::String, missing},
+          {Registry::Value::Type::Number, QStringLiteral("4000000000")},
+          {Registry::Value::Type::Other, QString()}}) {
+        about.registry->put(ToolKey, QStringLiteral("PATH"), missing, type);
+        QCOMPARE(about.systemInfo(), Unavailable);
+        QCOMPARE(about.started.takeLast(), startedAs);
+    }
     // A program that really starts: the substitute updater, which ends at once.
     const QString updater = QStandardPaths::findExecutable(
         QStringLiteral("update"), {qEnvironmentVariable("LUMARET_BIN_DIR")});

@@ -15,33 +15,27 @@ void tst_CommandLine::readsTheArguments_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<CommandLine::Action>("action");
     QTest::addColumn<QString>("text"); // what the printed text holds
+    using Action = CommandLine::Action;
+    const auto row = [](const char* arguments, Action action, const QString& text) {
+        QTest::newRow(arguments) << QString::fromLatin1(arguments).split(QLatin1Char(' '),
+                                                                         Qt::SkipEmptyParts)
+                                 << action << text;
+    };
     const QString version = QStringLiteral("lumaret " LUMARET_CONFIGURED_VERSION "\n");
-    QTest::newRow("none") << QStringList() << CommandLine::Action::Start << QString();
-    QTest::newRow("--help") << QStringList{QStringLiteral("--help")}
-                            << CommandLine::Action::ShowHelp << QStringLiteral("-v, --version");
-    QTest::newRow("-h") << QStringList{QStringLiteral("-h")} << CommandLine::Action::ShowHelp
-                        << QStringLiteral("-h, --help");
-    QTest::newRow("--version") << QStringList{QStringLiteral("--version")}
-                               << CommandLine::Action::ShowVersion << version;
-    QTest::newRow("-v") << QStringList{QStringLiteral("-v")} << CommandLine::Action::ShowVersion
-                        << version;
-    // Help and version win wherever they stand, even after something unknown.
-    QTest::newRow("unknown, then help")
-        << QStringList{QStringLiteral("--bogus"), QStringLiteral("--help")}
-        << CommandLine::Action::ShowHelp << QStringLiteral("Usage: lumaret");
-    QTest::newRow("Qt's option, then version")
-        << QStringList{QStringLiteral("-platform"), QStringLiteral("offscreen"),
-                       QStringLiteral("--version")}
-        << CommandLine::Action::ShowVersion << version;
+    row("", Action::Start, QString());
+    row("--help", Action::ShowHelp, QStringLiteral("-v, --version"));
+    row("-h", Action::ShowHelp, QStringLiteral("-h, --help"));
+    row("--version", Action::ShowVersion, version);
+    row("-v", Action::ShowVersion, version);
+    // Help and version win wherever they stand, even after something unknown or Qt's own.
+    row("--bogus --help", Action::ShowHelp, QStringLiteral("Usage: lumaret"));
+    row("-platform offscreen --version", Action::ShowVersion, version);
     // Anything else is refused by name, with the way to the options.
-    QTest::newRow("unknown option")
-        << QStringList{QStringLiteral("--verison")} << CommandLine::Action::Refuse
-        << QStringLiteral("lumaret: unknown argument \"--verison\"; lumaret --help lists the "
-                          "options\n");
-    QTest::newRow("a file") << QStringList{QStringLiteral("board.zep"), QStringLiteral("-x")}
-                            << CommandLine::Action::Refuse << QStringLiteral("\"board.zep\"");
-    QTest::newRow("help's value") << QStringList{QStringLiteral("--help=all")}
-                                  << CommandLine::Action::Refuse << QStringLiteral("--help=all");
+    row("--verison", Action::Refuse,
+        QStringLiteral(
+            "lumaret: unknown argument \"--verison\"; lumaret --help lists the options\n"));
+    row("board.zep -x", Action::Refuse, QStringLiteral("\"board.zep\""));
+    row("--help=all", Action::Refuse, QStringLiteral("--help=all"));
 }
 
 void tst_CommandLine::readsTheArguments() {

@@ -42,6 +42,26 @@ QByteArray readFrom(QSerialPort& port, qsizetype count) {
     return received;
 }
 
+// lumaret-board started with its device linked into a folder of the test's own.
+struct RunningBoard {
+    QTemporaryDir folder;
+    const QString link = folder.filePath(QStringLiteral("board"));
+    QProcess program;
+    QByteArray output;
+
+    // Started, it prints its device's path first.
+    bool start(const QStringList& arguments) {
+        program.start(programPath(), QStringList{QStringLiteral("--link"), link} + arguments);
+        return program.waitForStarted() && outputContains(program, output, "\n");
+    }
+    // The signal ends it cleanly, its link gone.
+    bool endsOn(int signal) {
+        ::kill(pid_t(program.processId()), signal);
+        return program.waitForFinished(5000) && program.exitStatus() == QProcess::NormalExit &&
+               program.exitCode() == 0 && !QFileInfo(link).isSymLink();
+    }
+};
+
 } // namespace
 
 // lumaret-board as a user runs it: a console program on a pseudo-terminal.
@@ -55,20 +75,17 @@ private Q_SLOTS:
 };
 
 void tst_LumaretBoard::servesTheDeviceTakesConsoleCommandsAndSignals() {
-    QTemporaryDir folder;
-    const QString link = folder.filePath(QStringLiteral("board"));
-    const QString screenshot = folder.filePath(QStringLiteral("screen.png"));
-    QProcess program;
-    program.start(programPath(), {QStringLiteral("--link"), link, QStringLiteral("--screenshot"),
-                                  screenshot, QStringLiteral("--log")});
-    QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
-    QByteArray output;
-    QVERIFY(outputContains(program, output, "\n"));
+    RunningBoard board;
+    QProcess& program = board.program;
+    QByteArray& output = board.output;
+    const QString screenshot = board.folder.filePath(QStringLiteral("screen.png"));
+    QVERIFY2(board.start({QStringLiteral("--screenshot"), screenshot, QStringLiteral("--log")}),
+             qPrintable(program.errorString()));
     const QString device = QString::fromLocal8Bit(output.left(output.indexOf('\n')));
     QVERIFY(device.startsWith(QLatin1String("/dev/")));
-    QCOMPARE(QFileInfo(link).symLinkTarget(), device);
+    QCOMPARE(QFileInfo(board.link).symLinkTarget(), device);
 
-    QSerialPort port(link);
+    QSerialPort port(board.link);
     port.setBaudRate(115200);
     QVERIFY2(port.open(QIODevice::ReadWrite), qPrintable(port.errorString()));
     send(port, Commands::identifyController().bytes());
@@ -97,25 +114,16 @@ void tst_LumaretBoard::servesTheDeviceTakesConsoleCommandsAndSignals() {
     QVERIFY(outputContains(program, output, "FillRectangle"));
     program.closeWriteChannel();
     QVERIFY(!program.waitForFinished(200));
-    ::kill(pid_t(program.processId()), SIGTERM);
-    QVERIFY(program.waitForFinished(5000));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
-    QVERIFY(!QFileInfo(link).isSymLink());
+    QVERIFY(board.endsOn(SIGTERM));
     QCOMPARE(QImage(screenshot).pixel(5, 5), ColorValue::expand(3));
 }
 
 void tst_LumaretBoard::listensAtItsSpeedPacedAndEndsOnInterrupt() {
-    QTemporaryDir folder;
-    const QString link = folder.filePath(QStringLiteral("board"));
-    QProcess program;
-    program.start(programPath(), {QStringLiteral("--link"), link, QStringLiteral("--baud"),
-                                  QStringLiteral("9600"), QStringLiteral("--line-rate")});
-    QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
-    QByteArray output;
-    QVERIFY(outputContains(program, output, "\n"));
-
-    QSerialPort port(link);
+    RunningBoard board;
+    QVERIFY2(board.start(
+                 {QStringLiteral("--baud"), QStringLiteral("9600"), QStringLiteral("--line-rate")}),
+             qPrintable(board.program.errorString()));
+    QSerialPort port(board.link);
     port.setBaudRate(115200);
     QVERIFY2(port.open(QIODevice::ReadWrite), qPrintable(port.errorString()));
     // Asked at another speed, it does not answer.
@@ -128,11 +136,7 @@ void tst_LumaretBoard::listensAtItsSpeedPacedAndEndsOnInterrupt() {
     send(port, Commands::writeScreen(QByteArray(76800, char(7))).mid(0, 1 + 320).bytes());
     QCOMPARE(readFrom(port, 1), QByteArray("!"));
 
-    ::kill(pid_t(program.processId()), SIGINT);
-    QVERIFY(program.waitForFinished(5000));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
-    QVERIFY(!QFileInfo(link).isSymLink());
+    QVERIFY(board.endsOn(SIGINT));
 }
 
 void tst_LumaretBoard::rejectsWhatItCannotDo() {

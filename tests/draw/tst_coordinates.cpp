@@ -1,5 +1,5 @@
-#include "engine/uploader.h"
 #include "engine/msserial.h"
+#include "engine/uploader.h"
 #include "testbench.h"
 
 #include <QLineEdit>
@@ -108,21 +108,20 @@ void tst_Coordinates::controlsAndClosedPortOrAnUploadSendNothing() {
     QVERIFY(option(bench, "optLine")->isChecked() && !option(bench, "optFilled")->isEnabled());
 
     // Closed port: nothing goes out and entries that would be refused are never read.
+    const auto everyShapeSendsNothing = [&bench] {
+        for (const char* shape : {"optLine", "optRectangle", "optCircle", "optPixel"})
+            send(bench, {QLatin1String(shape)});
+        return bench.line().writes.isEmpty() && bench.dialogs().messages.isEmpty();
+    };
     for (const char* name : {"txtX0", "txtCX", "txtPX", "txtColor"})
         box(bench, QLatin1String(name))->setText(QStringLiteral("nonsense"));
-    for (const char* shape : {"optLine", "optRectangle", "optCircle", "optPixel"})
-        send(bench, {QLatin1String(shape)});
-    QVERIFY(bench.line().writes.isEmpty());
-    QVERIFY(bench.dialogs().messages.isEmpty());
+    QVERIFY(everyShapeSendsNothing());
 
     // A shape drawn during an upload would land in the middle of the font going out.
     bench.connectBoard();
     QVERIFY(bench.startUpload(QStringLiteral("The font upload"), "SF1"));
     bench.line().takeWrites();
-    for (const char* shape : {"optLine", "optRectangle", "optCircle", "optPixel"})
-        send(bench, {QLatin1String(shape)});
-    QVERIFY(bench.line().writes.isEmpty());
-    QVERIFY(bench.dialogs().messages.isEmpty());
+    QVERIFY(everyShapeSendsNothing());
     QCOMPARE(bench.main().statusNote(),
              QStringLiteral("The font upload is still running: nothing was sent."));
 }

@@ -110,26 +110,22 @@ void tst_CommandDecoder::describesTransfersBlockByBlock() {
 
     // A font: the slot, the size table, then a line per glyph.
     QList<Commands::GlyphSize> sizes;
-    WriteList glyphs;
-    QStringList font{QStringLiteral("FontUploadBegin slot=2"),
-                     QStringLiteral("FontSizeTable sizes=94 widest=17 tallest=24")};
-    for (int code = Commands::FirstGlyphCode; code <= Commands::LastGlyphCode; ++code) {
-        const Commands::GlyphSize size{quint8(code == 'W' ? 17 : code % 9),
-                                       quint8(code == 'g' ? 24 : 12)};
-        const int bytes = size.height * ((size.width + 7) / 8);
-        sizes.append(size);
-        glyphs.append(Commands::fontGlyph(size, QByteArray(bytes, char(code))));
-        font.append(QStringLiteral("FontGlyph \"%1\" w=%2 h=%3 bytes=%4")
-                        .arg(printableCharacter(quint8(code)))
-                        .arg(size.width)
-                        .arg(size.height)
-                        .arg(bytes));
-    }
-    font.last() += QStringLiteral(" (font 2 complete)");
     WriteList upload = Commands::fontUploadBegin(Commands::FontSlot::Font2);
+    for (int code = Commands::FirstGlyphCode; code <= Commands::LastGlyphCode; ++code)
+        sizes.append({quint8(code == 'W' ? 17 : code % 9), quint8(code == 'g' ? 24 : 12)});
     upload.append(Commands::fontSizeTable(sizes));
-    upload.append(glyphs);
-    QCOMPARE(describe(upload.bytes(), upload.bytes().size()), font);
+    for (const Commands::GlyphSize& size : sizes)
+        upload.append(Commands::fontGlyph(
+            size, QByteArray(size.height * ((size.width + 7) / 8), char(size.width))));
+    const QStringList font = describe(upload.bytes(), upload.bytes().size());
+    QCOMPARE(font.size(), 2 + 94);
+    QCOMPARE(font.mid(0, 4),
+             (QStringList{QStringLiteral("FontUploadBegin slot=2"),
+                          QStringLiteral("FontSizeTable sizes=94 widest=17 tallest=24"),
+                          QStringLiteral("FontGlyph \"!\" w=6 h=12 bytes=12"),
+                          QStringLiteral("FontGlyph \"\\\"\" w=7 h=12 bytes=12")}));
+    QCOMPARE(font.at(2 + 'W' - 33), QStringLiteral("FontGlyph \"W\" w=17 h=12 bytes=36"));
+    QCOMPARE(font.last(), QStringLiteral("FontGlyph \"~\" w=0 h=12 bytes=0 (font 2 complete)"));
     QCOMPARE(describe(upload.bytes(), 1), font);
 }
 

@@ -78,57 +78,40 @@ void tst_ProjectFile::theExampleIsAValidProject() {
 void tst_ProjectFile::problemsNameTheLineAndTheField_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QString>("problem");
+    const auto row = [](const char* name, const QByteArray& text, const char* problem) {
+        QTest::newRow(name) << text << QStringLiteral("p.toml:") + QString::fromUtf8(problem);
+    };
     const QByteArray picture = "\n[[picture]]\nslot = 1\nfile = \"red.png\"\n";
-    QTest::newRow("missing file") << QByteArray("[[picture]]\nslot = 2\nfile = \"gone.png\"\n")
-                                  << QStringLiteral("p.toml:1: picture.file: there is no file "
-                                                    "gone.png");
-    QTest::newRow("not a picture") << QByteArray("[[picture]]\nslot = 2\nfile = \"notes.png\"\n")
-                                   << QStringLiteral("p.toml:1: picture.file: ");
-    QTest::newRow("slot 13") << QByteArray("[[picture]]\nslot = 13\nfile = \"red.png\"\n")
-                             << QStringLiteral("p.toml:2: picture.slot: 13 is not from 1 to 12");
-    QTest::newRow("duplicate slot")
-        << picture + picture
-        << QStringLiteral("p.toml:7: picture.slot: slot 1 is taken already by the picture at "
-                          "line 2");
-    QTest::newRow("unknown key") << picture + "dither = \"none\"\nzoom = 2\n"
-                                 << QStringLiteral("p.toml:6: picture.zoom: is not a key of "
-                                                   "[picture]");
-    QTest::newRow("top-level key after a table")
-        << picture + "speed = 9600\n"
-        << QStringLiteral("p.toml:5: picture.speed: is not a key");
-    QTest::newRow("unknown size") << picture + "size = \"zoom\"\n"
-                                  << QStringLiteral("p.toml:5: picture.size: takes as-is, fit, "
-                                                    "fill, stretch, not \"zoom\"");
-    QTest::newRow("wrong type") << QByteArray("[[font]]\nslot = \"1\"\nfamily = \"DejaVu "
-                                              "Sans\"\nsize = 12\n")
-                                << QStringLiteral("p.toml:2: font.slot: takes a whole number, "
-                                                  "not text");
-    QTest::newRow("missing size") << QByteArray("[[font]]\nslot = 1\nfamily = \"DejaVu Sans\"\n")
-                                  << QStringLiteral("p.toml:1: font.size: is missing");
-    QTest::newRow("missing font family")
-        << QByteArray("[[font]]\nslot = 1\nfamily = \"No Such Family Here\"\nsize = 12\n")
-        << QStringLiteral(
-               "p.toml:1: font: there is no font family \"No Such Family Here\" on this system");
-    QTest::newRow("italic and underline")
-        << QByteArray("[[font]]\nslot = 1\nfamily = \"DejaVu Sans\"\nsize = 12\nitalic = "
-                      "true\nunderline = true\n")
-        << QStringLiteral("p.toml:1: font.italic: underline and strikeout are not supported");
-    QTest::newRow("speed") << QByteArray("[board]\nspeed = 1200\n")
-                           << QStringLiteral("p.toml:2: board.speed: takes one of 9600");
-    QTest::newRow("bad start line")
-        << QByteArray("[start]\nlines = [\n  \"clear 0\",\n  \"circle 10 10 300\",\n]\n")
-        << QStringLiteral("p.toml:4: start.lines[2]: circle: R must be a whole number from 0 to "
-                          "255, not \"300\"");
-    QTest::newRow("upload as start line") << QByteArray("[start]\nlines = [\"save 1 red.png\"]\n")
-                                          << QStringLiteral("p.toml:2: start.lines[1]: save "
-                                                            "cannot be a start line");
-    QTest::newRow("call option in a start line")
-        << QByteArray("[start]\nlines = [\"clear 0 --baud 9600\"]\n")
-        << QStringLiteral("p.toml:2: start.lines[1]: options of the whole call");
-    QTest::newRow("TOML syntax") << QByteArray("[board]\nspeed = = 9600\n")
-                                 << QStringLiteral("p.toml:2: ");
-    QTest::newRow("font as a table") << QByteArray("[font]\nslot = 1\n")
-                                     << QStringLiteral("p.toml:1: font: takes [[font]] tables");
+    const QByteArray font = "[[font]]\nslot = 1\nfamily = \"DejaVu Sans\"\n";
+    row("missing file", "[[picture]]\nslot = 2\nfile = \"gone.png\"\n",
+        "1: picture.file: there is no file gone.png");
+    row("not a picture", "[[picture]]\nslot = 2\nfile = \"notes.png\"\n", "1: picture.file: ");
+    row("slot 13", "[[picture]]\nslot = 13\nfile = \"red.png\"\n",
+        "2: picture.slot: 13 is not from 1 to 12");
+    row("duplicate slot", picture + picture,
+        "7: picture.slot: slot 1 is taken already by the picture at line 2");
+    row("unknown key", picture + "dither = \"none\"\nzoom = 2\n",
+        "6: picture.zoom: is not a key of [picture]");
+    row("top-level key after a table", picture + "speed = 9600\n",
+        "5: picture.speed: is not a key");
+    row("unknown size", picture + "size = \"zoom\"\n",
+        "5: picture.size: takes as-is, fit, fill, stretch, not \"zoom\"");
+    row("wrong type", "[[font]]\nslot = \"1\"\nfamily = \"DejaVu Sans\"\nsize = 12\n",
+        "2: font.slot: takes a whole number, not text");
+    row("missing size", font, "1: font.size: is missing");
+    row("missing font family", "[[font]]\nslot = 1\nfamily = \"No Such Family Here\"\nsize = 12\n",
+        "1: font: there is no font family \"No Such Family Here\" on this system");
+    row("italic and underline", font + "size = 12\nitalic = true\nunderline = true\n",
+        "1: font.italic: underline and strikeout are not supported");
+    row("speed", "[board]\nspeed = 1200\n", "2: board.speed: takes one of 9600");
+    row("bad start line", "[start]\nlines = [\n  \"clear 0\",\n  \"circle 10 10 300\",\n]\n",
+        "4: start.lines[2]: circle: R must be a whole number from 0 to 255, not \"300\"");
+    row("upload as start line", "[start]\nlines = [\"save 1 red.png\"]\n",
+        "2: start.lines[1]: save cannot be a start line");
+    row("call option in a start line", "[start]\nlines = [\"clear 0 --baud 9600\"]\n",
+        "2: start.lines[1]: options of the whole call");
+    row("TOML syntax", "[board]\nspeed = = 9600\n", "2: ");
+    row("font as a table", "[font]\nslot = 1\n", "1: font: takes [[font]] tables");
 }
 
 void tst_ProjectFile::problemsNameTheLineAndTheField() {

@@ -10,20 +10,21 @@ constexpr unsigned Dialout = 20;
 constexpr unsigned Tty = 5;
 constexpr unsigned Me = 1000;
 
-PortEvidence serialPort(unsigned mode = 0660, unsigned group = Dialout) {
+PortEvidence serialPort(unsigned mode = 0660, unsigned group = Dialout, unsigned owner = 0) {
     PortEvidence port;
     port.device = QStringLiteral("/dev/ttyUSB0");
     port.kind = PortEvidence::Kind::Terminal;
     port.mode = mode;
+    port.ownerId = owner;
     port.ownerName = QStringLiteral("root");
     port.groupId = group;
     port.groupName = group == Dialout ? QStringLiteral("dialout") : QStringLiteral("tty");
     return port;
 }
 
-UserEvidence user(QList<unsigned> login, QList<unsigned> groupFile = {}) {
+UserEvidence user(QList<unsigned> login, QList<unsigned> groupFile = {}, unsigned id = Me) {
     UserEvidence evidence;
-    evidence.userId = Me;
+    evidence.userId = id;
     evidence.userName = QStringLiteral("ada");
     evidence.pid = 4242;
     evidence.loginGroupIds = login;
@@ -34,6 +35,18 @@ UserEvidence user(QList<unsigned> login, QList<unsigned> groupFile = {}) {
 PortLock lock(qint64 pid, bool alive, unsigned owner) {
     return {QStringLiteral("/run/lock/LCK..ttyUSB0"), pid, alive,
             alive ? QStringLiteral("minicom") : QString(), owner};
+}
+
+// A serial port the group may use, held open by these programs or locked by this lock.
+PortEvidence heldBy(const QList<PortHolder>& holders) {
+    PortEvidence port = serialPort();
+    port.holders = holders;
+    return port;
+}
+PortEvidence lockedBy(const PortLock& portLock) {
+    PortEvidence port = serialPort();
+    port.locks = {portLock};
+    return port;
 }
 
 } // namespace
@@ -64,16 +77,10 @@ void tst_PortDoctor::tellsWhatIsWrongAndWhatToDo_data() {
 
     QTest::newRow("member of the group")
         << serialPort() << member << int(Verdict::Fine) << QByteArray("");
-    QTest::newRow("root may open anything") << serialPort(0600) << [] {
-        UserEvidence root = user({0});
-        root.userId = 0;
-        return root;
-    }() << int(Verdict::Fine) << QByteArray("");
-    QTest::newRow("the owner with 0600") << [] {
-        PortEvidence port = serialPort(0600);
-        port.ownerId = Me;
-        return port;
-    }() << outsider << int(Verdict::Fine) << QByteArray("");
+    QTest::newRow("root may open anything")
+        << serialPort(0600) << user({0}, {}, 0) << int(Verdict::Fine) << QByteArray("");
+    QTest::newRow("the owner with 0600")
+        << serialPort(0600, Dialout, Me) << outsider << int(Verdict::Fine) << QByteArray("");
     QTest::newRow("open to everyone")
         << serialPort(0666) << outsider << int(Verdict::Fine) << QByteArray("");
     QTest::newRow("not in the group")
@@ -93,49 +100,25 @@ void tst_PortDoctor::tellsWhatIsWrongAndWhatToDo_data() {
     QTest::newRow("the group may only write")
         << serialPort(0620, Tty) << user({Me, Tty}) << int(Verdict::NoAccess)
         << QByteArray("only root may");
+    const PortHolder minicom{900, QStringLiteral("minicom")};
+    const PortHolder lumaret{4242, QStringLiteral("lumaret")};
     QTest::newRow("held by a program")
-        <<
-        [] {
-            PortEvidence port = serialPort();
-            port.holders = {{900, QStringLiteral("minicom")}, {4242, QStringLiteral("lumaret")}};
-            return port;
-        }()
-        << member << int(Verdict::Held)
+        << heldBy({minicom, lumaret}) << member << int(Verdict::Held)
         << QByteArray("/dev/ttyUSB0 is in use by minicom (process 900).|Close that program");
-    QTest::newRow("only this program holds it") << [] {
-        PortEvidence port = serialPort();
-        port.holders = {{4242, QStringLiteral("lumaret")}};
-        return port;
-    }() << member << int(Verdict::Fine) << QByteArray("");
+    QTest::newRow("only this program holds it")
+        << heldBy({lumaret}) << member << int(Verdict::Fine) << QByteArray("");
     QTest::newRow("locked by a live program")
-        <<
-        [] {
-            PortEvidence port = serialPort();
-            port.locks = {lock(900, true, 0)};
-            return port;
-        }()
-        << member << int(Verdict::Held)
+        << lockedBy(lock(900, true, 0)) << member << int(Verdict::Held)
         << QByteArray("locked by minicom (process 900) through /run/lock/LCK..ttyUSB0");
     QTest::newRow("stale lock of another user")
-        <<
-        [] {
-            PortEvidence port = serialPort();
-            port.locks = {lock(31337, false, 0)};
-            return port;
-        }()
-        << member << int(Verdict::StaleLock)
+        << lockedBy(lock(31337, false, 0)) << member << int(Verdict::StaleLock)
         << QByteArray("lock file /run/lock/LCK..ttyUSB0|gone (process 31337)|sudo rm "
                       "/run/lock/LCK..ttyUSB0");
-    QTest::newRow("stale lock of this user") << [] {
-        PortEvidence port = serialPort();
-        port.locks = {lock(0, false, Me)};
-        return port;
-    }() << member << int(Verdict::StaleLock) << QByteArray("Remove it: rm /run/lock/LCK..ttyUSB0");
-    QTest::newRow("access comes before holders") << [] {
-        PortEvidence port = serialPort();
-        port.holders = {{900, QStringLiteral("minicom")}};
-        return port;
-    }() << outsider << int(Verdict::NoAccess) << QByteArray("sudo usermod");
+    QTest::newRow("stale lock of this user")
+        << lockedBy(lock(0, false, Me)) << member << int(Verdict::StaleLock)
+        << QByteArray("Remove it: rm /run/lock/LCK..ttyUSB0");
+    QTest::newRow("access comes before holders")
+        << heldBy({minicom}) << outsider << int(Verdict::NoAccess) << QByteArray("sudo usermod");
     for (const auto& [kind, name] :
          {std::pair{PortEvidence::Kind::Fifo, "a FIFO"},
           std::pair{PortEvidence::Kind::RegularFile, "a regular file"},
@@ -173,13 +156,12 @@ void tst_PortDoctor::tellsWhatIsWrongAndWhatToDo() {
 }
 
 void tst_PortDoctor::reportsEveryCheck() {
-    PortEvidence port = serialPort();
+    PortEvidence port = lockedBy(lock(31337, false, 0));
     port.usbVendorId = QStringLiteral("0403");
     port.usbProductId = QStringLiteral("6001");
     port.usbManufacturer = QStringLiteral("FTDI");
     port.usbProduct = QStringLiteral("FT232R USB UART");
     port.usbSerial = QStringLiteral("A50285BI");
-    port.locks = {lock(31337, false, 0)};
     QCOMPARE(PortDoctor::report(port, user({Me, Dialout})),
              (QStringList{
                  QStringLiteral("/dev/ttyUSB0"),
