@@ -2,7 +2,6 @@
 
 #include "engine/boardengine.h"
 #include "engine/clock.h"
-#include "engine/connectioncontroller.h"
 #include "engine/msserial.h"
 #include "engine/uploader.h"
 
@@ -17,9 +16,6 @@ template <typename Part> Part& find(BoardEngine& engine, const char* name) {
 }
 inline MSserial& port(BoardEngine& engine) {
     return find<MSserial>(engine, "MSserial");
-}
-inline ConnectionController& connection(BoardEngine& engine) {
-    return find<ConnectionController>(engine, "Connection");
 }
 inline Uploader& uploader(BoardEngine& engine) {
     return find<Uploader>(engine, "Uploader");
