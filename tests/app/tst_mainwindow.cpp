@@ -125,7 +125,9 @@ void tst_MainWindow::menusAsDesigned() {
 void tst_MainWindow::timersStartAsDesigned() {
     TestBench bench;
     frmMainMDI& main = bench.main();
-    auto timer = [&](const char* name) { return main.findChild<ClockTimer*>(QLatin1String(name)); };
+    auto timer = [&](const char* name) {
+        return main.findChild<ClockTimer*>(QLatin1String(name));
+    };
     for (const auto& [name, interval, active] :
          {std::tuple{"Timer1", 1500, false}, {"Timer2", 250, false}, {"Timer4", 50, true}}) {
         QCOMPARE(timer(name)->interval(), interval);
