@@ -85,17 +85,17 @@ int idleWhileConnected(int argc, char** argv) {
             return QList<PortEntry>{{path, path}};
         },
         [](const QString& name) { return std::make_unique<QtSerialLink>(name); });
-    frmMainMDI window(frmMainMDI::Services{std::make_shared<SystemClock>(),
-                                           std::make_shared<QtUserDialogs>(), catalog, false, {}});
+    frmMainMDI window(frmMainMDI::Services{
+        std::make_shared<SystemClock>(), std::make_shared<QtUserDialogs>(), catalog, false, {}});
     window.show();
-    window.engine().connection().connectTo(path, QStringLiteral("115200,N,8,1"));
+    window.engine().connectTo(path, QStringLiteral("115200,N,8,1"));
 
     constexpr int SettleMs = 1000;
     constexpr int IdleMs = 5000;
     double cpuAtStart = 0;
     QElapsedTimer idle;
     QTimer::singleShot(SettleMs, [&] {
-        if (window.engine().connection().state() != ConnectionController::State::Connected) {
+        if (window.engine().connectionState() != ConnectionController::State::Connected) {
             std::fprintf(stderr, "not connected: %s\n", qPrintable(window.statusText()));
             QCoreApplication::exit(1);
             return;

@@ -14,7 +14,6 @@
 #include "engine/boardengine.h"
 #include "engine/commands.h"
 #include "engine/conversation.h"
-#include "engine/uploader.h"
 #include "graphic/screencanvas.h"
 #include "linebench.h"
 #include "monitor/eventscreenpanel.h"
@@ -35,11 +34,11 @@ constexpr double RowScreenTargetMs = 100;
 constexpr int RowsAsked = 200;
 
 double previewSeconds(LineBench& line, QWidget* graphic) {
-    Uploader& uploader = line.engine().uploader();
+    BoardEngine& engine = line.engine();
     QElapsedTimer clock;
     clock.start();
     graphic->findChild<QPushButton*>(QStringLiteral("cmdPreview"))->click();
-    if (!LineBench::waitUntil([&uploader] { return !uploader.isBusy(); }, 120000))
+    if (!LineBench::waitUntil([&engine] { return !engine.uploadBusy(); }, 120000))
         return -1;
     return double(clock.nsecsElapsed()) / 1e9;
 }

@@ -15,7 +15,6 @@
 #include "app/frmmainmdi.h"
 #include "benchfigures.h"
 #include "engine/boardengine.h"
-#include "engine/uploader.h"
 #include "graphic/screencanvas.h"
 #include "linebench.h"
 #include "workbench/toolwindows.h"
@@ -63,22 +62,22 @@ void click(QWidget* window, const char* button) {
 
 Run measure(LineBench& line, const Upload& upload) {
     Run run;
-    Uploader& uploader = line.engine().uploader();
+    BoardEngine& engine = line.engine();
     QElapsedTimer clock;
     qint64 pacedFromNs = -1;
-    const auto paced = QObject::connect(&uploader, &Uploader::blockSent, [&](int block) {
+    const auto paced = QObject::connect(&engine, &BoardEngine::uploadBlockSent, [&](int block) {
         if (block == upload.firstPacedBlock)
             pacedFromNs = clock.nsecsElapsed();
     });
     const auto finished =
-        QObject::connect(&uploader, &Uploader::finished, [&](const UploadOutcome& outcome) {
+        QObject::connect(&engine, &BoardEngine::uploadFinished, [&](const UploadOutcome& outcome) {
             run.completed = outcome.completed();
             run.bytes = outcome.bytesSent;
         });
     const double cpuBefore = processorSeconds();
     clock.start();
     upload.start(line);
-    if (LineBench::waitUntil([&uploader] { return !uploader.isBusy(); }, 120000)) {
+    if (LineBench::waitUntil([&engine] { return !engine.uploadBusy(); }, 120000)) {
         const qint64 endNs = clock.nsecsElapsed();
         run.wallSeconds = double(endNs) / 1e9;
         run.pacedSeconds = double(endNs - pacedFromNs) / 1e9;

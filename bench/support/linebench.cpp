@@ -68,10 +68,10 @@ bool LineBench::start() {
     m_main = std::make_unique<frmMainMDI>(
         frmMainMDI::Services{std::make_shared<SystemClock>(), m_dialogs, ports, false, {}});
     m_main->show();
-    ConnectionController& connection = engine().connection();
-    connection.connectTo(device, QStringLiteral("115200,N,8,1"));
+    BoardEngine& board = engine();
+    board.connectTo(device, QStringLiteral("115200,N,8,1"));
     if (!waitUntil(
-            [&connection] { return connection.state() == ConnectionController::State::Connected; },
+            [&board] { return board.connectionState() == ConnectionController::State::Connected; },
             5000)) {
         std::fprintf(stderr, "not connected: %s\n", qPrintable(m_main->statusText()));
         return false;

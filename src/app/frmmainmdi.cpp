@@ -6,7 +6,6 @@
 #include "app/toolregistry.h"
 #include "engine/boardengine.h"
 #include "engine/clock.h"
-#include "engine/connectioncontroller.h"
 #include "engine/portcatalog.h"
 #include "engine/session.h"
 #include "engine/uploadnotes.h"
@@ -105,7 +104,7 @@ frmMainMDI::~frmMainMDI() {
 
 void frmMainMDI::startUp() {
     setWindowTitle(QStringLiteral(" Lumaret"));
-    m_connectionPanel->setText(m_engine->connection().statusText());
+    m_connectionPanel->setText(m_engine->statusText());
     takeOpeningSize();
 }
 
@@ -202,9 +201,8 @@ void frmMainMDI::createMenus() {
     QAction* mnuFastTransfers = mnuFile->addAction(tr("Fast Transfers"));
     mnuFastTransfers->setObjectName(QStringLiteral("mnuFastTransfers"));
     mnuFastTransfers->setCheckable(true);
-    connect(mnuFastTransfers, &QAction::toggled, this, [this](bool fast) {
-        m_engine->uploader().setPacing(fast ? Pacing::AnswerDriven : Pacing::Poll);
-    });
+    connect(mnuFastTransfers, &QAction::toggled, this,
+            [this](bool fast) { m_engine->setPacing(fast ? Pacing::AnswerDriven : Pacing::Poll); });
     mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuBlanck"));
     QAction* mnuExit = mnuFile->addAction(tr("Exit"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
@@ -303,43 +301,41 @@ QString frmMainMDI::statusText() const {
 }
 
 void frmMainMDI::followEngine() {
-    ConnectionController& connection = m_engine->connection();
-    connect(&connection, &ConnectionController::statusTextChanged, m_connectionPanel,
-            &ElidedLabel::setText);
-    connect(&connection, &ConnectionController::timedOut, this, [this] {
+    connect(m_engine, &BoardEngine::statusTextChanged, m_connectionPanel, &ElidedLabel::setText);
+    connect(m_engine, &BoardEngine::connectTimedOut, this, [this] {
         dialogs().message(this, ConnectionMessages::notFoundTitle(),
                           ConnectionMessages::notFoundText(), UserDialogs::Icon::Information);
     });
-    connect(&connection, &ConnectionController::failed, this, [this](const PortError& error) {
+    connect(m_engine, &BoardEngine::connectFailed, this, [this](const PortError& error) {
         dialogs().message(this, ConnectionMessages::criticalTitle(),
                           ConnectionMessages::cannotOpen(error), UserDialogs::Icon::Critical);
     });
-    connect(&connection, &ConnectionController::lost, this,
+    connect(m_engine, &BoardEngine::portLost, this,
             [this](const QString& portName, const PortError& error) {
                 dialogs().message(this, ConnectionMessages::criticalTitle(),
                                   ConnectionMessages::lostPort(portName, error),
                                   UserDialogs::Icon::Critical);
             });
 
-    Uploader& uploader = m_engine->uploader();
-    connect(&uploader, &Uploader::started, this, [this](const QString&, int progressMaximum) {
-        m_savedProgressMaximum = m_progressBar->maximum();
-        m_progressBar->setMaximum(progressMaximum);
+    connect(m_engine, &BoardEngine::uploadStarted, this,
+            [this](const QString&, int progressMaximum) {
+                m_savedProgressMaximum = m_progressBar->maximum();
+                m_progressBar->setMaximum(progressMaximum);
+            });
+    connect(m_engine, &BoardEngine::uploadProgressValue, m_progressBar, &QProgressBar::setValue);
+    connect(m_engine, &BoardEngine::uploadProgress, this, [this](const UploadProgress& progress) {
+        showNote(UploadNotes::progress(m_engine->runningUpload(), progress), 0);
     });
-    connect(&uploader, &Uploader::progressValueChanged, m_progressBar, &QProgressBar::setValue);
-    connect(&uploader, &Uploader::progress, this, [this](const UploadProgress& progress) {
-        showNote(UploadNotes::progress(m_engine->uploader().runningName(), progress), 0);
-    });
-    connect(&uploader, &Uploader::finishing, this,
+    connect(m_engine, &BoardEngine::uploadFinishing, this,
             [this](const QString& note) { showNote(note, 0); });
-    connect(&uploader, &Uploader::finished, this, &frmMainMDI::uploadFinished);
+    connect(m_engine, &BoardEngine::uploadFinished, this, &frmMainMDI::uploadFinished);
     // Whoever is told of the end (a "Done." message) sees the bar as the upload left
     // it; it empties afterwards.
-    connect(&uploader, &Uploader::ended, this, [this] {
+    connect(m_engine, &BoardEngine::uploadEnded, this, [this] {
         m_progressBar->setValue(0);
         m_progressBar->setMaximum(m_savedProgressMaximum);
     });
-    connect(&uploader, &Uploader::refused, this, [this](const QString& running) {
+    connect(m_engine, &BoardEngine::uploadRefused, this, [this](const QString& running) {
         dialogs().message(
             this, tr("Warning"),
             tr("%1 is still running. Wait until it has finished, or close its window to stop it.")

@@ -45,6 +45,8 @@ public:
 
     // Workbench
     BoardEngine& engine() override { return *m_engine; }
+    Clock& clock() override { return *m_services.clock; }
+    PortCatalog& ports() override { return *m_services.ports; }
     ToolWindows& toolWindows() override { return *m_toolWindows; }
     UserDialogs& dialogs() override;
     void showStatusMessage(const QString& text) override;

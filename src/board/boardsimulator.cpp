@@ -25,8 +25,8 @@ QAction* installBoardSimulator(Workbench& workbench, QWidget& mainWindow) {
 
     const QPointer<BoardEmulator> alive(board);
     const QPointer<BoardDesk> deskAlive(desk);
-    Clock* clock = &workbench.engine().clock();
-    workbench.engine().ports().addVirtualPort(
+    Clock* clock = &workbench.clock();
+    workbench.ports().addVirtualPort(
         {PortName, PortName},
         [alive, deskAlive, clock](const QString&) -> std::unique_ptr<SerialLink> {
             if (!alive)

@@ -166,7 +166,7 @@ void frmBoard::announceBeep() {
     QApplication::beep();
     m_beepLabel->setVisible(true);
     ++m_beepFlashes;
-    m_workbench.engine().clock().callAfter(BeepShownMs, this, [this] {
+    m_workbench.clock().callAfter(BeepShownMs, this, [this] {
         if (--m_beepFlashes == 0)
             m_beepLabel->setVisible(false);
     });

@@ -54,7 +54,7 @@ frmBoardMirror::frmBoardMirror(Workbench& workbench, BoardMirror& mirror, QWidge
     connect(&mirror, &BoardMirror::changed, this, [this] {
         if (std::exchange(m_screenDue, true))
             return;
-        m_workbench.engine().clock().callAfter(RefreshMs, this, [this] { showScreen(); });
+        m_workbench.clock().callAfter(RefreshMs, this, [this] { showScreen(); });
     });
     showScreen();
 }

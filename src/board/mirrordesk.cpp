@@ -4,7 +4,6 @@
 #include "board/boardsimulator.h"
 #include "board/frmboardmirror.h"
 #include "engine/boardengine.h"
-#include "engine/msserial.h"
 #include "workbench/workbench.h"
 
 #include <QAction>
@@ -13,24 +12,24 @@
 
 QAction* installBoardMirror(Workbench& workbench, QWidget& mainWindow) {
     BoardMirror& mirror = BoardMirror::attachedTo(workbench.engine());
-    MSserial& port = workbench.engine().port();
+    BoardEngine& engine = workbench.engine();
     auto* action = new QAction(QObject::tr("Board"), &mainWindow);
     action->setObjectName(QStringLiteral("mnuBoardMirror"));
     action->setVisible(false);
     auto window = std::make_shared<QPointer<frmBoardMirror>>();
-    const auto realPortOpen = [&port] {
-        return port.portOpen() && !isSimulatorPort(port.commPort());
+    const auto realPortOpen = [&engine] {
+        return engine.portOpen() && !isSimulatorPort(engine.portName());
     };
-    QObject::connect(&port, &MSserial::portOpenChanged, action, [=, &port] {
+    QObject::connect(&engine, &BoardEngine::portOpenChanged, action, [=, &engine] {
         action->setVisible(realPortOpen());
-        if (*window && port.portOpen())
-            (*window)->setPortName(port.commPort());
+        if (*window && engine.portOpen())
+            (*window)->setPortName(engine.portName());
     });
     QObject::connect(action, &QAction::triggered, &mainWindow,
-                     [=, &workbench, &mirror, &port, &mainWindow] {
+                     [=, &workbench, &mirror, &engine, &mainWindow] {
                          if (!*window) {
                              *window = new frmBoardMirror(workbench, mirror, &mainWindow);
-                             (*window)->setPortName(port.commPort());
+                             (*window)->setPortName(engine.portName());
                          }
                          (*window)->show();
                          (*window)->raise();

@@ -9,7 +9,6 @@
 #include "engine/clock.h"
 #include "engine/connectioncontroller.h"
 #include "engine/linesettings.h"
-#include "engine/msserial.h"
 #include "engine/session.h"
 #include "engine/terminaltext.h"
 #include "engine/uploadnotes.h"
@@ -25,25 +24,26 @@ QString identificationSeconds() {
 } // namespace
 
 BoardRun::BoardRun(QString portName, const CliSettings& settings, QList<CliStep> steps,
-                   std::unique_ptr<BoardEngine> engine, std::unique_ptr<BoardEmulator> simulator,
-                   QObject* parent)
+                   std::unique_ptr<BoardEngine> engine, Clock& clock,
+                   std::unique_ptr<BoardEmulator> simulator, QObject* parent)
     : QObject(parent)
     , m_portName(std::move(portName))
     , m_settings(settings)
     , m_steps(std::move(steps))
     , m_engine(std::move(engine))
+    , m_clock(clock)
     , m_simulator(std::move(simulator)) {
     if (!m_simulator && !settings.screenshotFile.isEmpty())
         m_mirror = std::make_unique<BoardMirror>(m_engine->conversation());
-    m_engine->uploader().setPacing(settings.pacing);
-    m_engine->uploader().setAnswerLimit(settings.timeoutMs);
-    ConnectionController& connection = m_engine->connection();
-    connect(&connection, &ConnectionController::stateChanged, this,
+    m_engine->setPacing(settings.pacing);
+    m_engine->setAnswerLimit(settings.timeoutMs);
+    BoardEngine* board = m_engine.get();
+    connect(board, &BoardEngine::connectionStateChanged, this,
             [this](ConnectionController::State state) {
                 if (state == ConnectionController::State::Connected)
                     onConnected();
             });
-    connect(&connection, &ConnectionController::failed, this, [this](const PortError& error) {
+    connect(board, &BoardEngine::connectFailed, this, [this](const PortError& error) {
         if (m_state == State::Connecting || m_state == State::ChangingRate)
             finish(ExitCode::NoBoard,
                    error.advice.isEmpty()
@@ -51,56 +51,53 @@ BoardRun::BoardRun(QString portName, const CliSettings& settings, QList<CliStep>
                        : tr("cannot open the port: %1 (the system says: %2)")
                              .arg(error.advice, error.description.trimmed()));
     });
-    connect(&connection, &ConnectionController::timedOut, this, [this] {
+    connect(board, &BoardEngine::connectTimedOut, this, [this] {
         const QString speed =
             m_state == State::ChangingRate
-                ? tr(" at %1 bit/s")
-                      .arg(*LineSettings::baudRateOf(m_engine->connection().settings()))
+                ? tr(" at %1 bit/s").arg(*LineSettings::baudRateOf(m_engine->lineSettings()))
                 : QString();
         finish(ExitCode::NoBoard, tr("no answer to the identification%1 within %2 s")
                                       .arg(speed, identificationSeconds()));
     });
-    connect(&connection, &ConnectionController::lost, this,
-            [this](const QString&, const PortError& error) {
-                if (m_state == State::Connecting) {
-                    finish(ExitCode::NoBoard, tr("the port went away: %1").arg(error.description));
-                    return;
-                }
-                QString during;
-                if (m_state == State::Uploading)
-                    during = tr(" during %1, after %2 of %3 bytes")
-                                 .arg(m_steps.at(m_next - 1).command,
-                                      QLocale().toString(m_progress.bytesSent),
-                                      QLocale().toString(m_progress.bytesTotal));
-                finish(ExitCode::BoardGone,
-                       tr("the board went away%1 (%2)").arg(during, error.description));
-            });
-    connect(m_engine.get(), &BoardEngine::answered, this, &BoardRun::onAnswered);
-    Uploader& uploader = m_engine->uploader();
-    connect(&uploader, &Uploader::started, this,
+    connect(board, &BoardEngine::portLost, this, [this](const QString&, const PortError& error) {
+        if (m_state == State::Connecting) {
+            finish(ExitCode::NoBoard, tr("the port went away: %1").arg(error.description));
+            return;
+        }
+        QString during;
+        if (m_state == State::Uploading)
+            during =
+                tr(" during %1, after %2 of %3 bytes")
+                    .arg(m_steps.at(m_next - 1).command, QLocale().toString(m_progress.bytesSent),
+                         QLocale().toString(m_progress.bytesTotal));
+        finish(ExitCode::BoardGone,
+               tr("the board went away%1 (%2)").arg(during, error.description));
+    });
+    connect(board, &BoardEngine::answered, this, &BoardRun::onAnswered);
+    connect(board, &BoardEngine::uploadStarted, this,
             [this](const QString& name) { Q_EMIT uploadStarted(name); });
-    connect(&uploader, &Uploader::progress, this, [this](const UploadProgress& progress) {
+    connect(board, &BoardEngine::uploadProgress, this, [this](const UploadProgress& progress) {
         m_progress = progress;
         Q_EMIT uploadProgressed(progress);
     });
-    connect(&uploader, &Uploader::finished, this, &BoardRun::onUploadFinished);
+    connect(board, &BoardEngine::uploadFinished, this, &BoardRun::onUploadFinished);
 }
 
 BoardRun::~BoardRun() = default;
 
 void BoardRun::start() {
-    m_startedMs = m_engine->clock().elapsedMs();
+    m_startedMs = m_clock.elapsedMs();
     connectBoard();
 }
 
 void BoardRun::connectBoard() {
     m_state = State::Connecting;
     const int rateIndex = int(LineSettings::baudRates().indexOf(m_settings.baudRate));
-    m_engine->connection().connectTo(m_portName, LineSettings::forIndex(rateIndex));
+    m_engine->connectTo(m_portName, LineSettings::forIndex(rateIndex));
 }
 
 void BoardRun::onConnected() {
-    m_identification = m_engine->connection().identification().text().trimmed();
+    m_identification = m_engine->identification().trimmed();
     if (m_state == State::Connecting || m_state == State::ChangingRate) {
         m_state = State::Running;
         scheduleNext();
@@ -158,7 +155,7 @@ void BoardRun::runStep(const CliStep& step) {
     }
     case CliStep::Kind::BaudRate:
         m_state = State::ChangingRate;
-        m_engine->connection().changeBoardRate(step.rateIndex);
+        m_engine->changeBoardRate(step.rateIndex);
         return;
     case CliStep::Kind::Preview:
     case CliStep::Kind::Save:
@@ -182,11 +179,10 @@ void BoardRun::send(const WriteList& writes) {
 }
 
 void BoardRun::reportWriteFailure() {
-    MSserial& port = m_engine->port();
-    finish(ExitCode::BoardGone,
-           port.portOpen()
-               ? tr("the board could not be written to (%1)").arg(port.lastError().description)
-               : tr("the board went away (%1)").arg(port.lastError().description));
+    const QString reason = m_engine->portError().description;
+    finish(ExitCode::BoardGone, m_engine->portOpen()
+                                    ? tr("the board could not be written to (%1)").arg(reason)
+                                    : tr("the board went away (%1)").arg(reason));
 }
 
 void BoardRun::startUpload(const CliStep& step) {
@@ -198,7 +194,7 @@ void BoardRun::startUpload(const CliStep& step) {
     }
     m_state = State::Uploading;
     m_progress = UploadProgress{0, int(plan->blocks.size()), 0, plan->byteCount(), 0};
-    if (m_engine->uploader().start(std::move(*plan), this) == Uploader::Start::Started)
+    if (m_engine->startUpload(std::move(*plan), this) == Uploader::Start::Started)
         return;
     finish(ExitCode::BoardGone, tr("the board went away before %1").arg(step.command));
 }
@@ -267,7 +263,7 @@ void BoardRun::startListening(const CliStep& step) {
     m_reports = 0;
     const int generation = ++m_stepGeneration;
     if (step.touch.milliseconds > 0)
-        m_engine->clock().callAfter(step.touch.milliseconds, this, [this, generation] {
+        m_clock.callAfter(step.touch.milliseconds, this, [this, generation] {
             if (m_state == State::Listening && generation == m_stepGeneration)
                 stopListening();
         });
@@ -323,7 +319,7 @@ void BoardRun::interrupt() {
     switch (m_state) {
     case State::Uploading:
         // The uploader finishes the board's command; its end finishes the run.
-        m_engine->uploader().stop(UploadOutcome::Cause::Disconnected);
+        m_engine->stopUpload(UploadOutcome::Cause::Disconnected);
         return;
     case State::Listening:
         m_engine->switchTouchMode(Session::TouchMode::Off);
@@ -361,7 +357,7 @@ void BoardRun::finish(int exitCode, const QString& message) {
     ++m_stepGeneration;
     m_result = {exitCode, message, 0};
     m_engine->leave([this] {
-        m_result.elapsedMs = m_engine->clock().elapsedMs() - m_startedMs;
+        m_result.elapsedMs = m_clock.elapsedMs() - m_startedMs;
         m_state = State::Finished;
         Q_EMIT finished();
     });

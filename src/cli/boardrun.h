@@ -13,6 +13,7 @@
 class BoardEmulator;
 class BoardEngine;
 class BoardMirror;
+class Clock;
 
 // The exit statuses of lumaret-cli.
 namespace ExitCode {
@@ -38,11 +39,11 @@ public:
         qint64 elapsedMs = 0;
     };
 
-    // simulator: the board behind the port when it is the in-process simulator (for
-    // the screenshot); the run keeps both alive.
+    // clock: the engine's. simulator: the board behind the port when it is the
+    // in-process simulator (for the screenshot); the run keeps both alive.
     BoardRun(QString portName, const CliSettings& settings, QList<CliStep> steps,
-             std::unique_ptr<BoardEngine> engine, std::unique_ptr<BoardEmulator> simulator,
-             QObject* parent = nullptr);
+             std::unique_ptr<BoardEngine> engine, Clock& clock,
+             std::unique_ptr<BoardEmulator> simulator, QObject* parent = nullptr);
     ~BoardRun() override;
 
     QString portName() const { return m_portName; }
@@ -103,6 +104,7 @@ private:
     CliSettings m_settings;
     QList<CliStep> m_steps;
     std::unique_ptr<BoardEngine> m_engine;
+    Clock& m_clock;
     std::unique_ptr<BoardEmulator> m_simulator;
     // A real board's screen for the screenshot, as the commands drew it.
     std::unique_ptr<BoardMirror> m_mirror;

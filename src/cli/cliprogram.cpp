@@ -180,7 +180,7 @@ void CliProgram::startRuns(const CliRequest& request, const QStringList& ports) 
         addSimulator(*catalog, simulator.get(), *m_environment.clock);
         auto engine = std::make_unique<BoardEngine>(m_environment.clock, catalog);
         auto* run = new BoardRun(port, request.settings, request.steps, std::move(engine),
-                                 std::move(simulator), this);
+                                 *m_environment.clock, std::move(simulator), this);
         const QString prefix = several ? port + QStringLiteral(": ") : QString();
         connect(run, &BoardRun::printed, this, [this, prefix](const QString& line) {
             m_console.print(prefix + TerminalText::escaped(line));
@@ -204,7 +204,7 @@ void CliProgram::startRuns(const CliRequest& request, const QStringList& ports) 
                         for (const QString& line : TraceText::lines(event))
                             m_console.error(prefix + TerminalText::escaped(line));
                     });
-        m_project.watch(*run);
+        m_project.watch(*run, *m_environment.clock);
         connect(run, &BoardRun::finished, this, [this, run] { onRunFinished(run); });
         m_runs.append(run);
         Q_EMIT runCreated(run);

@@ -141,12 +141,11 @@ std::optional<int> ProjectCommand::provision(CliRequest& request, const ProjectP
     return std::nullopt;
 }
 
-void ProjectCommand::watch(BoardRun& run) {
+void ProjectCommand::watch(BoardRun& run, Clock& clock) {
     if (!m_provisioning)
         return;
     const auto index = m_watched.size();
     m_watched.append({&run, {}, 0, 0});
-    Clock& clock = run.engine().clock();
     QObject::connect(&run, &BoardRun::stepStarted, &run, [this, index, &clock, &run](int step) {
         Watched& watched = m_watched[index];
         watched.startedMs.append(clock.elapsedMs());

@@ -11,6 +11,7 @@
 #include <optional>
 
 class BoardRun;
+class Clock;
 class Console;
 
 // lumaret-cli check, render and provision: a board project read, checked and planned
@@ -24,8 +25,8 @@ public:
     // nullopt: the request is for boards (provision's rewritten into the project's
     // steps, any other left as it is); otherwise the exit status, all done.
     std::optional<int> prepare(CliRequest& request);
-    // Provisioning: a board's run, to time its steps.
-    void watch(BoardRun& run);
+    // Provisioning: a board's run, to time its steps on its engine's clock.
+    void watch(BoardRun& run, Clock& clock);
     // Every run ended: the table and the report. The exit status, at least status.
     int finish(const QList<BoardRun*>& runs, int status);
 

@@ -2,7 +2,6 @@
 
 #include "engine/boardengine.h"
 #include "engine/commands.h"
-#include "engine/msserial.h"
 #include "engine/session.h"
 #include "workbench/colorswatch.h"
 #include "workbench/toolwindows.h"
@@ -147,7 +146,7 @@ void frmText::collectComposition(const QInputMethodEvent& input) {
 
 void frmText::collectTyped(const QString& text, const QList<uint>& codes) {
     // Keys typed while the port is closed are never sent, not even later.
-    if (!m_workbench.engine().port().portOpen())
+    if (!m_workbench.engine().portOpen())
         return;
     if (std::any_of(codes.begin(), codes.end(), [](uint code) { return code > LargestByte; })) {
         m_workbench.showStatusMessage(

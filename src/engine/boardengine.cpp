@@ -33,6 +33,35 @@ BoardEngine::BoardEngine(std::shared_ptr<Clock> clock, std::shared_ptr<PortCatal
     connect(m_connection, &ConnectionController::answered, this, &BoardEngine::answered);
     recordConversation();
     connect(m_port, &MSserial::traffic, this, &BoardEngine::followLine);
+    relaySignals();
+}
+
+// After the engine's own followers: views hear of each event once the engine has.
+void BoardEngine::relaySignals() {
+    connect(m_port, &MSserial::portOpenChanged, this, &BoardEngine::portOpenChanged);
+    connect(m_port, &MSserial::traffic, this, &BoardEngine::lineTraffic);
+
+    connect(m_connection, &ConnectionController::stateChanged, this,
+            &BoardEngine::connectionStateChanged);
+    connect(m_connection, &ConnectionController::statusTextChanged, this,
+            &BoardEngine::statusTextChanged);
+    connect(m_connection, &ConnectionController::timedOut, this, &BoardEngine::connectTimedOut);
+    connect(m_connection, &ConnectionController::failed, this, &BoardEngine::connectFailed);
+    connect(m_connection, &ConnectionController::lost, this, &BoardEngine::portLost);
+    connect(m_connection, &ConnectionController::rateChangeStarted, this,
+            &BoardEngine::rateChangeStarted);
+    connect(m_connection, &ConnectionController::rateChangeFinished, this,
+            &BoardEngine::rateChangeFinished);
+
+    connect(m_uploader, &Uploader::busyChanged, this, &BoardEngine::uploadBusyChanged);
+    connect(m_uploader, &Uploader::started, this, &BoardEngine::uploadStarted);
+    connect(m_uploader, &Uploader::refused, this, &BoardEngine::uploadRefused);
+    connect(m_uploader, &Uploader::blockSent, this, &BoardEngine::uploadBlockSent);
+    connect(m_uploader, &Uploader::progressValueChanged, this, &BoardEngine::uploadProgressValue);
+    connect(m_uploader, &Uploader::progress, this, &BoardEngine::uploadProgress);
+    connect(m_uploader, &Uploader::finishing, this, &BoardEngine::uploadFinishing);
+    connect(m_uploader, &Uploader::finished, this, &BoardEngine::uploadFinished);
+    connect(m_uploader, &Uploader::ended, this, &BoardEngine::uploadEnded);
 }
 
 void BoardEngine::recordConversation() {
@@ -58,6 +87,78 @@ void BoardEngine::recordConversation() {
 }
 
 BoardEngine::~BoardEngine() = default;
+
+bool BoardEngine::portOpen() const {
+    return m_port->portOpen();
+}
+
+QString BoardEngine::portName() const {
+    return m_port->commPort();
+}
+
+QString BoardEngine::lineSettings() const {
+    return m_port->settings();
+}
+
+PortError BoardEngine::portError() const {
+    return m_port->lastError();
+}
+
+ConnectionController::State BoardEngine::connectionState() const {
+    return m_connection->state();
+}
+
+QString BoardEngine::statusText() const {
+    return m_connection->statusText();
+}
+
+void BoardEngine::setStatusText(const QString& text) {
+    m_connection->setStatusText(text);
+}
+
+QByteArray BoardEngine::identification() const {
+    return m_connection->identification().text();
+}
+
+bool BoardEngine::connectTo(const QString& portName, const QString& settings) {
+    return m_connection->connectTo(portName, settings);
+}
+
+bool BoardEngine::reconnect() {
+    return m_connection->reconnect();
+}
+
+void BoardEngine::changeBoardRate(int rateIndex) {
+    m_connection->changeBoardRate(rateIndex);
+}
+
+Uploader::Start BoardEngine::startUpload(UploadPlan plan, QObject* owner) {
+    return m_uploader->start(std::move(plan), owner);
+}
+
+void BoardEngine::stopUpload(UploadOutcome::Cause cause) {
+    m_uploader->stop(cause);
+}
+
+bool BoardEngine::uploadBusy() const {
+    return m_uploader->isBusy();
+}
+
+QString BoardEngine::runningUpload() const {
+    return m_uploader->runningName();
+}
+
+Pacing BoardEngine::pacing() const {
+    return m_uploader->pacing();
+}
+
+void BoardEngine::setPacing(Pacing pacing) {
+    m_uploader->setPacing(pacing);
+}
+
+void BoardEngine::setAnswerLimit(int limitMs) {
+    m_uploader->setAnswerLimit(limitMs);
+}
 
 bool BoardEngine::readyForCommand() {
     if (!m_port->portOpen())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/boardanswers.h"
+#include "engine/connectioncontroller.h"
 #include "engine/linetraffic.h"
 #include "engine/session.h"
 #include "engine/uploader.h"
@@ -11,7 +12,6 @@
 #include <memory>
 
 class Clock;
-class ConnectionController;
 class Conversation;
 class MSserial;
 class PortCatalog;
@@ -19,7 +19,9 @@ class WriteList;
 
 // Everything that drives one board, free of windows: the port over its link, the
 // shared session state, the connection with its timers, and the uploads. Programs
-// and windows are its views: they hand it commands and uploads and follow its signals.
+// and windows are its views: they hand it commands and uploads and follow its signals;
+// the port, the connection and the uploader stay inside. The clock and the port
+// catalogue are the program's: it hands them in.
 class BoardEngine : public QObject {
     Q_OBJECT
 public:
@@ -27,14 +29,32 @@ public:
                 QObject* parent = nullptr);
     ~BoardEngine() override;
 
-    MSserial& port() { return *m_port; }
+    // The shared state the windows follow.
     Session& session() { return *m_session; }
-    ConnectionController& connection() { return *m_connection; }
-    Uploader& uploader() { return *m_uploader; }
     // What crossed the line, decoded, for a monitor or a trace.
     Conversation& conversation() { return *m_conversation; }
-    Clock& clock() { return *m_clock; }
-    PortCatalog& ports() { return *m_ports; }
+
+    // The port and the connection.
+    bool portOpen() const;
+    QString portName() const;
+    // The line settings the port opens at ("115200,N,8,1").
+    QString lineSettings() const;
+    // Why the port last failed.
+    PortError portError() const;
+    ConnectionController::State connectionState() const;
+    // The connection state as the user reads it ("Connected: COM3 115200,N,8,1").
+    QString statusText() const;
+    // For what goes on around the connection, such as a firmware update ("Updating ").
+    void setStatusText(const QString& text);
+    // What the board sent in answer to the identification, up to the connection.
+    QByteArray identification() const;
+    // Opens the port and starts the identification handshake; false when that failed
+    // at once (connectFailed() tells why).
+    bool connectTo(const QString& portName, const QString& settings);
+    // Connects again to the last port at its last settings.
+    bool reconnect();
+    // Tells the board its new speed (the rate's index) and connects again at it.
+    void changeBoardRate(int rateIndex);
 
     // Whether a command may go out now: the port is open (otherwise nothing happens,
     // silently) and no upload owns the line (a command would land in the middle of
@@ -48,6 +68,20 @@ public:
     // Leaves the board once what was written has had its time on the line at the line's
     // speed (closing puts the port's earlier settings back at once); then left runs.
     void leave(std::function<void()> left);
+
+    // Uploads: one at a time, each stopping when its owner is destroyed.
+    Uploader::Start startUpload(UploadPlan plan, QObject* owner);
+    // The board's command is finished with filler first.
+    void stopUpload(UploadOutcome::Cause cause);
+    // An upload owns the line (running, or finishing the board's command).
+    bool uploadBusy() const;
+    // The running upload's name; empty when none runs.
+    QString runningUpload() const;
+    Pacing pacing() const;
+    void setPacing(Pacing pacing);
+    // How long each of the board's answers may take during an upload; 0 waits as long
+    // as the board takes.
+    void setAnswerLimit(int limitMs);
 
     // The board's latest answer (the receive poll's last read), already read.
     BoardAnswers::Answer latestAnswer() const;
@@ -70,6 +104,36 @@ public:
     static int touchPauseMs(const WriteList& command);
 
 Q_SIGNALS:
+    // The port and the connection.
+    void portOpenChanged(bool open);
+    // Every output and every input that brought bytes, as it happens.
+    void lineTraffic(const LineTraffic& traffic);
+    void connectionStateChanged(ConnectionController::State state);
+    void statusTextChanged(const QString& text);
+    // The board did not answer the identification in time; the port is closed again.
+    void connectTimedOut();
+    // Opening the port or writing the identification failed.
+    void connectFailed(const PortError& error);
+    // The port went away while connected or connecting; it is closed.
+    void portLost(const QString& portName, const PortError& error);
+    void rateChangeStarted(int rateIndex);
+    void rateChangeFinished();
+
+    // Uploads, as the uploader tells them (see Uploader).
+    void uploadBusyChanged(bool busy);
+    void uploadStarted(const QString& name, int progressMaximum);
+    // A second upload was refused while this one owns the line.
+    void uploadRefused(const QString& runningDescription);
+    void uploadBlockSent(int block);
+    // The progress bar's value as the upload moves it.
+    void uploadProgressValue(int value);
+    void uploadProgress(const UploadProgress& progress);
+    // The upload was stopped; the board's command is being finished.
+    void uploadFinishing(const QString& note);
+    void uploadFinished(const UploadOutcome& outcome);
+    // After uploadFinished(): everyone has heard of the end, views clear its traces.
+    void uploadEnded();
+
     void commandHeldBack(const QString& runningUpload);
     // Each receive poll that brought something: the board's answer, already read.
     void answered(const BoardAnswers::Answer& answer);
@@ -79,6 +143,7 @@ Q_SIGNALS:
 
 private:
     void recordConversation();
+    void relaySignals();
     void followLine(const LineTraffic& traffic);
     // How long the bytes written still need before the port may close; 0 when the board
     // has answered all of them.

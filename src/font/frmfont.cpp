@@ -2,9 +2,7 @@
 
 #include "engine/boardengine.h"
 #include "engine/commands.h"
-#include "engine/msserial.h"
 #include "engine/session.h"
-#include "engine/uploader.h"
 #include "font/fontcapture.h"
 #include "font/glyphcanvas.h"
 #include "workbench/named.h"
@@ -107,9 +105,9 @@ frmFont::frmFont(Workbench& workbench, QWidget* parent)
     connect(m_fontButton, &QPushButton::clicked, this, &frmFont::chooseFont);
     connect(m_captureButton, &QPushButton::clicked, this, &frmFont::captureAndUpload);
     connect(m_testButton, &QPushButton::clicked, this, &frmFont::sendTestText);
-    Uploader& uploader = workbench.engine().uploader();
-    connect(&uploader, &Uploader::busyChanged, this, &frmFont::updateButtons);
-    connect(&uploader, &Uploader::finished, this, &frmFont::uploadFinished);
+    BoardEngine& engine = workbench.engine();
+    connect(&engine, &BoardEngine::uploadBusyChanged, this, &frmFont::updateButtons);
+    connect(&engine, &BoardEngine::uploadFinished, this, &frmFont::uploadFinished);
 
     m_dialogChoice.font = m_glyphCanvas->font();
     updateButtons();
@@ -165,7 +163,7 @@ void frmFont::applyFont(const UserDialogs::FontChoice& choice) {
 void frmFont::captureAndUpload() {
     BoardEngine& engine = m_workbench.engine();
     engine.session().clearControllerResponse();
-    if (!engine.port().portOpen())
+    if (!engine.portOpen())
         return;
     const Commands::FontSlot slot =
         m_slot1Option->isChecked() ? Commands::FontSlot::Font1 : Commands::FontSlot::Font2;
@@ -180,7 +178,7 @@ void frmFont::captureAndUpload() {
     }
     // Cleared again when the upload ends, which may happen before start() returns.
     m_uploading = true;
-    if (engine.uploader().start(capture.uploadPlan(slot), this) != Uploader::Start::Started)
+    if (engine.startUpload(capture.uploadPlan(slot), this) != Uploader::Start::Started)
         m_uploading = false;
 }
 
@@ -222,7 +220,7 @@ void frmFont::sendTestText() {
 }
 
 void frmFont::updateButtons() {
-    const bool lineFree = !m_workbench.engine().uploader().isBusy();
+    const bool lineFree = !m_workbench.engine().uploadBusy();
     m_captureButton->setEnabled(m_fontUsable && lineFree);
     m_testButton->setEnabled(lineFree);
 }

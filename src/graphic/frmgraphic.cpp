@@ -4,8 +4,6 @@
 #include "engine/boardgeometry.h"
 #include "engine/colorvalue.h"
 #include "engine/commands.h"
-#include "engine/msserial.h"
-#include "engine/uploader.h"
 #include "engine/uploadplan.h"
 #include "graphic/pictureloading.h"
 #include "workbench/named.h"
@@ -118,22 +116,23 @@ frmGraphic::frmGraphic(Workbench& workbench, QWidget* parent)
     connect(m_ditherList, &QComboBox::currentIndexChanged, this, &frmGraphic::showPicture);
     connect(m_boardColorsCheck, &QCheckBox::toggled, this, &frmGraphic::showPicture);
     connect(m_savePngButton, &QPushButton::clicked, this, &frmGraphic::savePictureAsPng);
-    Uploader& uploader = workbench.engine().uploader();
-    connect(&uploader, &Uploader::busyChanged, this, &frmGraphic::showTransferRunning);
+    BoardEngine& engine = workbench.engine();
+    connect(&engine, &BoardEngine::uploadBusyChanged, this, &frmGraphic::showTransferRunning);
     // The chunk of the picture being saved (block 0 is the save's header).
-    connect(&uploader, &Uploader::blockSent, this, [this](int block) {
+    connect(&engine, &BoardEngine::uploadBlockSent, this, [this](int block) {
         if (m_saving && block > 0)
             m_savedChunkBox->setText(QString::number(block - 1));
     });
 
     m_slotUpDown->setValue(FirstScreen);
     showSlotNumber();
-    showTransferRunning(uploader.isBusy());
+    showTransferRunning(engine.uploadBusy());
     showPicture();
 }
 
 void frmGraphic::openPicture() {
-    const QString path = m_workbench.dialogs().openFileName(this, pictureFileFilter(), m_pictureFolder);
+    const QString path =
+        m_workbench.dialogs().openFileName(this, pictureFileFilter(), m_pictureFolder);
     // Cancelled: the picture stays as it is.
     if (path.isEmpty())
         return;
@@ -156,23 +155,22 @@ void frmGraphic::openPicture() {
 
 void frmGraphic::previewOnBoard() {
     BoardEngine& engine = m_workbench.engine();
-    if (!engine.port().portOpen())
+    if (!engine.portOpen())
         return;
-    engine.uploader().start(
+    engine.startUpload(
         UploadPlans::preview(boardPixels(picture(), pictureOptions()), backgroundValue()), this);
 }
 
 void frmGraphic::saveInSlot() {
     BoardEngine& engine = m_workbench.engine();
-    if (!engine.port().portOpen())
+    if (!engine.portOpen())
         return;
     const auto screen = quint8(m_slotUpDown->value());
     // Cleared again when the save ends, which may happen before start() returns.
     m_saving = true;
-    if (engine.uploader().start(UploadPlans::savePicture(screen,
-                                                         boardPixels(picture(), pictureOptions()),
-                                                         backgroundValue()),
-                                this) != Uploader::Start::Started)
+    if (engine.startUpload(UploadPlans::savePicture(
+                               screen, boardPixels(picture(), pictureOptions()), backgroundValue()),
+                           this) != Uploader::Start::Started)
         m_saving = false;
 }
 

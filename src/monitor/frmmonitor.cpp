@@ -67,7 +67,7 @@ frmMonitor::frmMonitor(Workbench& workbench, QWidget* parent)
     , m_workbench(workbench) {
     setWindowTitle(tr(" Monitor "));
     BoardEngine& engine = workbench.engine();
-    m_model = new ConversationModel(engine.conversation(), engine.clock(), this);
+    m_model = new ConversationModel(engine.conversation(), workbench.clock(), this);
 
     m_pauseButton = named(new QPushButton(tr("Pause"), this), "cmdPause");
     m_pauseButton->setCheckable(true);

@@ -45,7 +45,7 @@ frmTrace::frmTrace(Workbench& workbench, std::unique_ptr<TracePlayback> playback
     , m_playback(std::move(playback)) {
     setObjectName(QStringLiteral("frmTrace"));
     setWindowTitle(tr("Trace - %1 (read only)").arg(name));
-    m_model = new ConversationModel(m_playback->conversation(), workbench.engine().clock(), this);
+    m_model = new ConversationModel(m_playback->conversation(), workbench.clock(), this);
     // A trace has every block as a row of its own.
     m_model->setFilter({true, true, true});
 

@@ -2,7 +2,6 @@
 
 #include "engine/boardengine.h"
 #include "engine/linesettings.h"
-#include "engine/msserial.h"
 #include "graphic/pictureloading.h"
 #include "project/projectfile.h"
 #include "project/projectplan.h"
@@ -466,7 +465,7 @@ void frmProject::checkProject() {
 
 void frmProject::provisionBoard() {
     BoardEngine& engine = m_workbench.engine();
-    if (!engine.port().portOpen()) {
+    if (!engine.portOpen()) {
         m_workbench.dialogs().message(this, tr("Information"),
                                       tr("Connect to a board first (File > Settings)."),
                                       UserDialogs::Icon::Information);

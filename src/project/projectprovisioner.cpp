@@ -1,19 +1,16 @@
 #include "project/projectprovisioner.h"
 
 #include "engine/boardengine.h"
-#include "engine/clock.h"
-#include "engine/msserial.h"
-#include "engine/uploader.h"
 #include "engine/uploadnotes.h"
 
 ProjectProvisioner::ProjectProvisioner(BoardEngine& engine, QObject* parent)
     : QObject(parent)
     , m_engine(engine) {
-    connect(&engine.uploader(), &Uploader::finished, this, &ProjectProvisioner::onUploadFinished);
+    connect(&engine, &BoardEngine::uploadFinished, this, &ProjectProvisioner::onUploadFinished);
 }
 
 bool ProjectProvisioner::start(const QList<ProjectStep>& steps) {
-    if (m_running || !m_engine.port().portOpen() || m_engine.uploader().isBusy())
+    if (m_running || !m_engine.portOpen() || m_engine.uploadBusy())
         return false;
     m_steps = steps;
     m_next = 0;
@@ -41,7 +38,7 @@ void ProjectProvisioner::runNext() {
     case CliStep::Kind::Save:
     case CliStep::Kind::Font:
         m_uploading = true;
-        if (m_engine.uploader().start(step.step.plan, this) != Uploader::Start::Started) {
+        if (m_engine.startUpload(step.step.plan, this) != Uploader::Start::Started) {
             m_uploading = false;
             finish(false, tr("%1 could not start: the board is not connected").arg(step.name));
         }

@@ -2,7 +2,6 @@
 
 #include "engine/boardengine.h"
 #include "engine/linesettings.h"
-#include "engine/msserial.h"
 #include "engine/portcatalog.h"
 #include "engine/session.h"
 #include "workbench/named.h"
@@ -83,13 +82,12 @@ frmSettings::frmSettings(Workbench& workbench, QWidget* parent)
     connect(m_connectButton, &QPushButton::clicked, this, &frmSettings::onConnectClicked);
     connect(m_boardRateButton, &QPushButton::clicked, this, &frmSettings::onBoardRateClicked);
 
-    ConnectionController& connection = workbench.engine().connection();
-    connect(&connection, &ConnectionController::stateChanged, this,
-            &frmSettings::showConnectionState);
-    connect(&connection, &ConnectionController::failed, this, [this] { setListsEnabled(true); });
-    connect(&connection, &ConnectionController::rateChangeStarted, this,
+    BoardEngine& engine = workbench.engine();
+    connect(&engine, &BoardEngine::connectionStateChanged, this, &frmSettings::showConnectionState);
+    connect(&engine, &BoardEngine::connectFailed, this, [this] { setListsEnabled(true); });
+    connect(&engine, &BoardEngine::rateChangeStarted, this,
             [this](int rateIndex) { m_speedList->setCurrentIndex(rateIndex); });
-    connect(&connection, &ConnectionController::rateChangeFinished, this, [this] {
+    connect(&engine, &BoardEngine::rateChangeFinished, this, [this] {
         m_connectLocked = false;
         // The reconnect at the new speed is still probing: the focus goes to the button
         // once it can be pressed.
@@ -104,14 +102,14 @@ void frmSettings::loadFreshState() {
     // Filled afresh, the list has its first port chosen.
     m_portList->clear();
     BoardEngine& engine = m_workbench.engine();
-    followPorts(engine.ports().ports());
+    followPorts(m_workbench.ports().ports());
     // Looking for ports gives the shared drawing colour and touch mode their start values.
     engine.session().setSelectedColor(255);
     engine.session().setTouchMode(Session::TouchMode::Off);
     m_speedList->setCurrentIndex(6);
     m_boardRateList->setCurrentIndex(6);
-    m_connectLocked = engine.connection().statusText().contains(QLatin1String("Connected:"));
-    showConnectionState(engine.connection().state());
+    m_connectLocked = engine.statusText().contains(QLatin1String("Connected:"));
+    showConnectionState(engine.connectionState());
 }
 
 void frmSettings::onPortCheck() {
@@ -119,7 +117,7 @@ void frmSettings::onPortCheck() {
     // While a connection holds the list, it keeps showing the connected port.
     if (m_portList->view()->isVisible() || !m_portList->isEnabled())
         return;
-    followPorts(m_workbench.engine().ports().ports());
+    followPorts(m_workbench.ports().ports());
 }
 
 void frmSettings::followPorts(const QList<PortEntry>& ports) {
@@ -161,7 +159,7 @@ void frmSettings::onConnectClicked() {
             UserDialogs::Icon::Warning);
         return;
     }
-    engine.connection().connectTo(m_portList->currentData().toString(), appliedBaudRate());
+    engine.connectTo(m_portList->currentData().toString(), appliedBaudRate());
 }
 
 void frmSettings::onBoardRateClicked() {
@@ -182,12 +180,12 @@ void frmSettings::onBoardRateClicked() {
             this, tr("Attention"), tr("Remove jumper 1 from J11 and click OK."),
             UserDialogs::Icon::Warning, UserDialogs::Buttons::OkCancel) != UserDialogs::Answer::Ok)
         return;
-    engine.connection().changeBoardRate(rateIndex);
+    engine.changeBoardRate(rateIndex);
 }
 
 QString frmSettings::appliedBaudRate() const {
     const QString settings = LineSettings::forIndex(m_speedList->currentIndex());
-    return settings.isEmpty() ? m_workbench.engine().port().settings() : settings;
+    return settings.isEmpty() ? m_workbench.engine().lineSettings() : settings;
 }
 
 void frmSettings::setListsEnabled(bool enabled) {
@@ -210,7 +208,7 @@ void frmSettings::showConnectionState(ConnectionController::State state) {
 
 void frmSettings::updateConnectButton() {
     using State = ConnectionController::State;
-    const State state = m_workbench.engine().connection().state();
+    const State state = m_workbench.engine().connectionState();
     m_connectButton->setEnabled(!m_connectLocked && state != State::Probing &&
                                 state != State::ChangingRate);
     if (m_connectButton->isEnabled() && std::exchange(m_focusConnectWhenEnabled, false))

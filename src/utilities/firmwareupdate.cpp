@@ -3,8 +3,6 @@
 #include "buildinfo.h"
 #include "engine/boardengine.h"
 #include "engine/clock.h"
-#include "engine/connectioncontroller.h"
-#include "engine/msserial.h"
 #include "utilities/updatercommand.h"
 #include "utilities/updaterlocation.h"
 #include "utilities/updaterprocess.h"
@@ -70,9 +68,9 @@ void FirmwareUpdate::run() {
         finish();
         return;
     }
-    engine.connection().disconnect();
+    engine.disconnect();
     m_disconnected = true;
-    engine.connection().setStatusText(tr("Updating "));
+    engine.setStatusText(tr("Updating "));
     startUpdater();
 }
 
@@ -136,7 +134,7 @@ void FirmwareUpdate::startUpdater() {
                               QLatin1Char('\n') + tr("Reason: ") + reason);
             });
     connect(m_process.get(), &UpdaterProcess::ended, this, &FirmwareUpdate::updaterEnded);
-    m_workbench.engine().clock().callAfter(MinimumUpdaterMs, this, [this] { minimumWaitOver(); });
+    m_workbench.clock().callAfter(MinimumUpdaterMs, this, [this] { minimumWaitOver(); });
     m_process->start(folder + UpdaterCommand::name(), UpdaterCommand::arguments(m_fileName),
                      folder);
 }
@@ -164,19 +162,18 @@ void FirmwareUpdate::minimumWaitOver() {
 void FirmwareUpdate::waitForBoard() {
     if (m_done)
         return;
-    m_workbench.engine().connection().setStatusText(tr("Reconnecting... "));
-    m_workbench.engine().clock().callAfter(BoardRestartMs, this, [this] { reconnect(); });
+    m_workbench.engine().setStatusText(tr("Reconnecting... "));
+    m_workbench.clock().callAfter(BoardRestartMs, this, [this] { reconnect(); });
 }
 
 void FirmwareUpdate::reconnect() {
     if (m_done)
         return;
     BoardEngine& engine = m_workbench.engine();
-    ConnectionController& connection = engine.connection();
     // The user may have connected again in the meantime.
-    if (m_disconnected && !engine.port().portOpen() &&
-        connection.state() == ConnectionController::State::Idle && !connection.reconnect())
-        connection.setStatusText(tr("Controller Disconnected "));
+    if (m_disconnected && !engine.portOpen() &&
+        engine.connectionState() == ConnectionController::State::Idle && !engine.reconnect())
+        engine.setStatusText(tr("Controller Disconnected "));
     finish();
 }
 

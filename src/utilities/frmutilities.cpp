@@ -109,7 +109,7 @@ frmUtilities::frmUtilities(Workbench& workbench, QWidget* parent)
 
     BoardEngine& engine = workbench.engine();
     m_reportDisplay =
-        new ClockTimer(engine.clock(), QStringLiteral("Timer1"), DisplayTickMs, false, this);
+        new ClockTimer(workbench.clock(), QStringLiteral("Timer1"), DisplayTickMs, false, this);
 
     connect(clearButton, &QPushButton::clicked, this, &frmUtilities::clearScreen);
     connect(rotateButton, &QPushButton::clicked, this, &frmUtilities::rotateScreen);

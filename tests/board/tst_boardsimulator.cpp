@@ -3,7 +3,6 @@
 #include "board/frmboard.h"
 #include "engine/colorvalue.h"
 #include "engine/commands.h"
-#include "engine/msserial.h"
 #include "engine/session.h"
 #include "testbench.h"
 #include "workbench/deskplacement.h"
@@ -111,15 +110,15 @@ void tst_BoardSimulator::connectsDrawsAndKeepsTheBoard() {
     QCOMPARE(window->windowTitle(), QStringLiteral(" Board "));
     QCOMPARE(&window->board(), board);
 
-    MSserial& port = bench.engine().port();
+    BoardEngine& engine = bench.engine();
     // A full-screen write answers each row; the receive poll brings the answers in.
     const QByteArray pixels(BoardGeometry::PixelCount, char(3));
-    port.output(Commands::writeScreen(pixels));
+    engine.send(Commands::writeScreen(pixels));
     QCOMPARE(polledAnswer(bench), QString(BoardGeometry::Height, QLatin1Char('!')));
     QCOMPARE(board->screen(), pixels);
 
     // A picture cut short by the disconnect is dropped, not stored.
-    port.output(Commands::saveScreenPicture(4, pixels).mid(0, 500));
+    engine.send({Commands::saveScreenPicture(4, pixels).mid(0, 500)});
     QVERIFY(board->midCommand());
     click(bench.find<QPushButton>(Settings, QStringLiteral("cmd_conecta")));
     QVERIFY(!board->midCommand());
@@ -143,9 +142,9 @@ void tst_BoardSimulator::takesTouchesAndKeysFromTheBoardWindow() {
     // Touches are read at the zoom the panel shows.
     boardWindow(bench)->setZoom(2);
     QCOMPARE(view->panelRect().size(), QSize(2 * BoardGeometry::Width, 2 * BoardGeometry::Height));
-    MSserial& port = bench.engine().port();
+    BoardEngine& engine = bench.engine();
 
-    port.output(Commands::touchCoordinatesOn());
+    engine.send(Commands::touchCoordinatesOn());
     QTest::mouseClick(view, Qt::LeftButton, {}, viewPoint(*view, {260, 200}));
     QCOMPARE(polledAnswer(bench), QStringLiteral("1,4,200$"));
     // Outside the panel is no touch.
@@ -153,7 +152,7 @@ void tst_BoardSimulator::takesTouchesAndKeysFromTheBoardWindow() {
     QCOMPARE(polledAnswer(bench), QString());
 
     // The keypad: a click on a key, or the key typed on the keyboard.
-    port.output(Commands::touchKeypadOn());
+    engine.send(Commands::touchKeypadOn());
     QTest::mouseClick(view, Qt::LeftButton, {}, viewPoint(*view, {120, 90})); // the "5" key
     QTest::keyClick(view, Qt::Key_NumberSign);
     QCOMPARE(polledAnswer(bench), QStringLiteral("5#"));
@@ -176,33 +175,33 @@ void tst_BoardSimulator::showsRotationBacklightAndBeeps() {
     TestBench bench(QStringList{}, true);
     connectSimulator(bench);
     auto* view = onBoard<BoardView>(bench, "picScreen");
-    MSserial& port = bench.engine().port();
-    port.output(Commands::fillRectangle({0, 0}, {9, 9}, 224)); // red, top-left
+    BoardEngine& engine = bench.engine();
+    engine.send(Commands::fillRectangle({0, 0}, {9, 9}, 224)); // red, top-left
     const auto shown = [view](QPoint panel) {
         return view->grab().toImage().pixelColor(viewPoint(*view, panel));
     };
     QCOMPARE(shown({2, 2}), QColor(255, 0, 0));
     QCOMPARE(shown({317, 237}), QColor(0, 0, 0));
 
-    port.output(Commands::rotateScreen());
+    engine.send(Commands::rotateScreen());
     QCOMPARE(shown({2, 2}), QColor(0, 0, 0));
     QCOMPARE(shown({317, 237}), QColor(255, 0, 0));
 
-    port.output(Commands::setBacklight(false));
+    engine.send(Commands::setBacklight(false));
     const QColor dimmed = shown({317, 237});
     QVERIFY(dimmed.red() > 0 && dimmed.red() < 80);
-    port.output(Commands::setBacklight(true));
+    engine.send(Commands::setBacklight(true));
     QCOMPARE(shown({317, 237}), QColor(255, 0, 0));
 
     auto* beep = onBoard<QLabel>(bench, "lblBeep");
     QVERIFY(!beep->isVisible());
-    port.output(Commands::beep());
+    engine.send(Commands::beep());
     QVERIFY(beep->isVisible());
     bench.clock().advance(400);
     QVERIFY(!beep->isVisible());
 
     // The keypad is drawn over the picture, and the state line tells the mode.
-    port.output(Commands::touchKeypadOn());
+    engine.send(Commands::touchKeypadOn());
     QVERIFY(onBoard<QLabel>(bench, "lblState")->text().contains(QStringLiteral("keypad")));
     QVERIFY(shown({40, 30}) != QColor(0, 0, 0));
 }
@@ -350,13 +349,13 @@ void tst_BoardSimulator::zoomsFromItsContextMenu() {
 void tst_BoardSimulator::savesTheScreenAsPng() {
     TestBench bench(QStringList{}, true);
     connectSimulator(bench);
-    MSserial& port = bench.engine().port();
+    BoardEngine& engine = bench.engine();
     QByteArray pixels(BoardGeometry::PixelCount, Qt::Uninitialized);
     for (int i = 0; i < pixels.size(); ++i)
         pixels[i] = char((i * 7 + i / BoardGeometry::Width) & 0xFF);
-    port.output(Commands::writeScreen(pixels));
+    engine.send(Commands::writeScreen(pixels));
     // What is drawn over the panel (the keypad) is not part of the screen.
-    port.output(Commands::touchKeypadOn());
+    engine.send(Commands::touchKeypadOn());
     BoardEmulator* board = emulatorOf(bench);
     QCOMPARE(board->screen(), pixels);
 

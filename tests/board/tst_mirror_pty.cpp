@@ -50,7 +50,7 @@ void tst_MirrorPty::equalsTheBoardWhereverItKnows() {
     BoardEngine& engine = line.bench().engine();
     const BoardMirror& mirror = BoardMirror::attachedTo(engine);
     const auto upload = [&](UploadPlan plan) {
-        return engine.uploader().start(std::move(plan), &engine) == Uploader::Start::Started &&
+        return engine.startUpload(std::move(plan), &engine) == Uploader::Start::Started &&
                line.finishTransfer();
     };
 

@@ -47,7 +47,7 @@ struct Cli {
         , program(console, {clock, std::move(ports)}) {
         QObject::connect(&program, &CliProgram::runCreated, &program, [this](BoardRun* run) {
             board = run->simulator();
-            QObject::connect(&run->engine().port(), &MSserial::traffic, &program,
+            QObject::connect(&run->engine(), &BoardEngine::lineTraffic, &program,
                              [this](const LineTraffic& traffic) {
                                  if (traffic.direction == LineTraffic::Direction::ToBoard)
                                      sent += traffic.bytes;
@@ -145,7 +145,7 @@ void tst_CliRun::sendsTheGraphicWindowsBytes() {
     click(bench.find<QPushButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
     bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer4"));
     QByteArray windowSent;
-    QObject::connect(&bench.engine().port(), &MSserial::traffic, [&](const LineTraffic& traffic) {
+    QObject::connect(&bench.engine(), &BoardEngine::lineTraffic, [&](const LineTraffic& traffic) {
         if (traffic.direction == LineTraffic::Direction::ToBoard)
             windowSent += traffic.bytes;
     });
@@ -158,7 +158,7 @@ void tst_CliRun::sendsTheGraphicWindowsBytes() {
     bench.dialogs().fileAnswers.append(file);
     click(bench.find<QPushButton>(graphic, QStringLiteral("cmdOpen")));
     click(bench.find<QPushButton>(graphic, QStringLiteral("cmdPreview")));
-    for (int poll = 0; poll < 1000 && bench.engine().uploader().isBusy(); ++poll)
+    for (int poll = 0; poll < 1000 && bench.engine().uploadBusy(); ++poll)
         bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer2"));
     QCOMPARE(windowSent.size(), 2 + 76800);
 

@@ -1,6 +1,4 @@
-#include "engine/msserial.h"
 #include "engine/session.h"
-#include "engine/uploader.h"
 #include "testbench.h"
 #include "workbench/updown.h"
 
@@ -185,7 +183,7 @@ void tst_TextWindow::closedPortOrAnUploadHoldsTheCommandsBack() {
 
     // Once the board has the picture, the held line goes out with the next Enter.
     bench.poll("!");
-    QVERIFY(!bench.engine().uploader().isBusy());
+    QVERIFY(!bench.engine().uploadBusy());
     // The note that held the line back is gone with the upload.
     QVERIFY(!bench.main().statusNote().contains(QStringLiteral("still running")));
     QTest::keyClick(text, Qt::Key_Return);

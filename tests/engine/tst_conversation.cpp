@@ -1,14 +1,12 @@
 #include "engine/boardanswers.h"
 #include "engine/boardengine.h"
 #include "engine/commands.h"
-#include "engine/connectioncontroller.h"
 #include "engine/conversation.h"
-#include "engine/msserial.h"
 #include "engine/portcatalog.h"
 #include "engine/session.h"
 #include "engine/tracetext.h"
-#include "engine/uploader.h"
 #include "engine/uploadplan.h"
+#include "engineparts.h"
 #include "manualclock.h"
 #include "recordinglink.h"
 
@@ -37,7 +35,7 @@ QStringList meanings(const Conversation& conversation) {
 // The engine on a recorded line, connected to COM1.
 struct EngineBench {
     EngineBench() {
-        engine.connection().connectTo(QStringLiteral("COM1"), QStringLiteral("115200,N,8,1"));
+        engine.connectTo(QStringLiteral("COM1"), QStringLiteral("115200,N,8,1"));
         line.answer("100");
         clock->advanceToTick(engine, QStringLiteral("Timer4"));
     }
@@ -160,7 +158,7 @@ void tst_Conversation::stampsAnswersWhenTheyArrive() {
     engine.send(Commands::beep());
     const quint64 beep = conversation.end() - 1;
     bench.line.answer("!");
-    const qint64 arrived = engine.port().microsecondsOpen();
+    const qint64 arrived = EngineParts::port(engine).microsecondsOpen();
     bench.clock->advance(30);
     // Meanwhile another command went out: the answer is not its answer.
     engine.send(Commands::rotateScreen());
@@ -182,12 +180,12 @@ void tst_Conversation::foldsAnUploadIntoBlocksAndSumsItUp() {
     BoardEngine& engine = bench.engine;
     Conversation& conversation = engine.conversation();
     const quint64 before = conversation.end();
-    engine.uploader().setPacing(Pacing::AnswerDriven);
-    QCOMPARE(engine.uploader().start(UploadPlans::preview(QByteArray(76800, char(3)), 0), nullptr),
+    engine.setPacing(Pacing::AnswerDriven);
+    QCOMPARE(engine.startUpload(UploadPlans::preview(QByteArray(76800, char(3)), 0), nullptr),
              Uploader::Start::Started);
-    for (int block = 0; block < 240 && engine.uploader().isBusy(); ++block)
+    for (int block = 0; block < 240 && engine.uploadBusy(); ++block)
         bench.line.answer("!");
-    QVERIFY(!engine.uploader().isBusy());
+    QVERIFY(!engine.uploadBusy());
 
     // A block and its answer for each row, then the summary.
     QCOMPARE(conversation.end() - before, quint64(2 * 240 + 1));

@@ -1,10 +1,9 @@
 #include "engine/boardengine.h"
 #include "engine/commands.h"
-#include "engine/connectioncontroller.h"
-#include "engine/msserial.h"
 #include "engine/portcatalog.h"
 #include "engine/session.h"
 #include "engine/uploadnotes.h"
+#include "engineparts.h"
 #include "manualclock.h"
 #include "recordinglink.h"
 
@@ -55,14 +54,14 @@ QByteArray allBytes(const UploadPlan& plan) {
 // The engine on a recorded line with a clock the test moves: no windows, no event loop.
 struct EngineBench {
     EngineBench() {
-        engine.connection().connectTo(QStringLiteral("COM1"), QStringLiteral("115200,N,8,1"));
+        engine.connectTo(QStringLiteral("COM1"), QStringLiteral("115200,N,8,1"));
         line.takeWrites();
         line.answer("100");
         clock->advanceToTick(engine, QStringLiteral("Timer4"));
     }
 
-    Uploader& uploader() { return engine.uploader(); }
-    int pollInterval() { return engine.connection().pollInterval(); }
+    Uploader& uploader() { return EngineParts::uploader(engine); }
+    int pollInterval() { return EngineParts::receivePollMs(engine); }
     QByteArray sent() {
         QByteArray bytes;
         for (const QByteArray& write : line.takeWrites())
@@ -169,8 +168,9 @@ void tst_Uploader::uploadsGoOutWholeInBothPacings() {
     QFETCH(int, pollMs);
     EngineBench bench;
     bench.uploader().setPacing(pacing);
-    QSignalSpy progress(&bench.uploader(), &Uploader::progress);
-    QSignalSpy finished(&bench.uploader(), &Uploader::finished);
+    // As the views hear it: through the engine.
+    QSignalSpy progress(&bench.engine, &BoardEngine::uploadProgress);
+    QSignalSpy finished(&bench.engine, &BoardEngine::uploadFinished);
     QList<int> intervals;
     QObject::connect(&bench.uploader(), &Uploader::blockSent,
                      [&bench, &intervals](int) { intervals.append(bench.pollInterval()); });
@@ -203,7 +203,7 @@ void tst_Uploader::answersDuringAWriteWaitForTheBlockToEnd() {
     QList<int> blockAtWrite;
     int block = -1;
     QObject::connect(&bench.uploader(), &Uploader::blockSent, [&block](int sent) { block = sent; });
-    QObject::connect(&bench.engine.port(), &MSserial::traffic, [&](const LineTraffic& traffic) {
+    QObject::connect(&bench.engine, &BoardEngine::lineTraffic, [&](const LineTraffic& traffic) {
         if (traffic.direction == LineTraffic::Direction::ToBoard) {
             blockAtWrite.append(block);
             bench.line.answer("!");
@@ -374,10 +374,10 @@ void tst_Uploader::disconnectFinishesTheUploadFirst() {
     bench.engine.disconnect();
     // The port stays open until the board's font is complete.
     QVERIFY(bench.line.isOpen());
-    QCOMPARE(bench.engine.connection().state(), ConnectionController::State::Connected);
+    QCOMPARE(bench.engine.connectionState(), ConnectionController::State::Connected);
     QCOMPARE(bench.answerEveryBlock(), bytes({0, 0}).repeated(94));
     QVERIFY(!bench.line.isOpen());
-    QCOMPARE(bench.engine.connection().statusText(), QStringLiteral("Controller Disconnected "));
+    QCOMPARE(bench.engine.statusText(), QStringLiteral("Controller Disconnected "));
 }
 
 void tst_Uploader::theLineIsTakenWhileAnUploadRuns() {
@@ -399,7 +399,7 @@ void tst_Uploader::theLineIsTakenWhileAnUploadRuns() {
     QCOMPARE(bench.sent(), QByteArray("CS") + bytes({0}));
 
     // A closed port takes nothing, silently.
-    bench.engine.connection().disconnect();
+    bench.engine.disconnect();
     QVERIFY(!bench.engine.send(Commands::clearScreen(0)));
     QCOMPARE(bench.uploader().start(planNamed(QStringLiteral("preview")), nullptr),
              Uploader::Start::PortClosed);

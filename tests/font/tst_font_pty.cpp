@@ -1,6 +1,5 @@
 #include "engine/clock.h"
 #include "engine/commands.h"
-#include "engine/msserial.h"
 #include "font/fontcapture.h"
 #include "font/glyphcanvas.h"
 #include "font/glyphscan.h"
@@ -51,7 +50,7 @@ void tst_FontPty::capturedFontShowsOnTheBoard() {
     bench.find<QRadioButton>(window, QStringLiteral("optFont2"))->setChecked(true);
     click(bench.find<QPushButton>(window, QStringLiteral("cmdCapture")));
     if (fast)
-        QTRY_VERIFY_WITH_TIMEOUT(!bench.engine().uploader().isBusy(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!bench.engine().uploadBusy(), 20000);
     else
         QVERIFY(line.finishTransfer());
     QCOMPARE(bench.dialogs().messages.value(0).text, QStringLiteral("   Done."));
@@ -70,10 +69,10 @@ void tst_FontPty::capturedFontShowsOnTheBoard() {
     // Text in font 2: each glyph stands on the bottom line of the text line, one blank
     // column after the other, and shows the ink of the character as it was drawn.
     const QByteArray text("Ag&~");
-    MSserial& port = bench.engine().port();
-    port.output(Commands::clearScreen(0));
-    port.output(Commands::setTextCursor({10, 30}));
-    port.output(Commands::writeText(224, 2, text));
+    BoardEngine& engine = bench.engine();
+    engine.send(Commands::clearScreen(0));
+    engine.send(Commands::setTextCursor({10, 30}));
+    engine.send(Commands::writeText(224, 2, text));
     QTRY_VERIFY(emulator.textCursor().y() > 30);
     int x = 10;
     const int bottom = 30 + loaded.lineHeight() - 1;

@@ -1,6 +1,5 @@
-#include "engine/msserial.h"
 #include "engine/session.h"
-#include "engine/uploader.h"
+#include "engineparts.h"
 #include "font/fontcapture.h"
 #include "font/frmfont.h"
 #include "fontfixture.h"
@@ -47,9 +46,8 @@ struct FontBench {
         return texts;
     }
     Session& session() { return bench.engine().session(); }
-    Uploader& uploader() { return bench.engine().uploader(); }
     QProgressBar& progress() { return bench.progressBar(); }
-    int pollInterval() { return bench.engine().connection().pollInterval(); }
+    int pollInterval() { return EngineParts::receivePollMs(bench.engine()); }
     QList<QByteArray> writes() { return bench.line().takeWrites(); }
 
     TestBench bench;
@@ -172,7 +170,7 @@ void tst_FontWindow::uploadsSizesThenEachGlyphAfterAnAnswer() {
     upload.child<QRadioButton>("optFont2")->setChecked(true);
     upload.session().setControllerResponse(QStringLiteral("stale"));
     click(upload.child("cmdCapture"));
-    QVERIFY(upload.uploader().isBusy());
+    QVERIFY(upload.bench.engine().uploadBusy());
     // The line belongs to the upload: neither Capture nor Test can be clicked meanwhile.
     QVERIFY(!upload.child("cmdCapture")->isEnabled());
     QVERIFY(!upload.child("cmdTest")->isEnabled());
@@ -212,7 +210,7 @@ void tst_FontWindow::uploadsSizesThenEachGlyphAfterAnAnswer() {
         QVERIFY(upload.writes().isEmpty());
         upload.bench.poll("!");
     }
-    QVERIFY(!upload.uploader().isBusy());
+    QVERIFY(!upload.bench.engine().uploadBusy());
     QCOMPARE(upload.pollInterval(), 250);
     QCOMPARE(upload.progress().value(), 0);
     QVERIFY(upload.session().controllerResponse().isEmpty());
@@ -239,7 +237,7 @@ void tst_FontWindow::refusesAFontTheBoardCannotTake() {
     FontBench upload(fontChoice(font));
     click(upload.child("cmdCapture"));
     QVERIFY(upload.writes().isEmpty());
-    QVERIFY(!upload.uploader().isBusy());
+    QVERIFY(!upload.bench.engine().uploadBusy());
     const QString warning = upload.messages().value(0);
     QVERIFY2(warning.startsWith(QStringLiteral("Warning|")) && warning.contains(reason) &&
                  warning.contains(QStringLiteral("Nothing was sent")),
@@ -257,7 +255,7 @@ void tst_FontWindow::waitsForAnotherTransfer() {
     QVERIFY(QMetaObject::invokeMethod(upload.bench.window(Font), "sendTestText"));
     QVERIFY(upload.writes().isEmpty());
     upload.bench.poll("!");
-    QVERIFY(!upload.bench.engine().uploader().isBusy());
+    QVERIFY(!upload.bench.engine().uploadBusy());
     click(upload.child("cmdCapture"));
     QCOMPARE(upload.writes().value(0), QByteArray("SF1"));
 }
@@ -272,12 +270,12 @@ void tst_FontWindow::closingTheWindowFinishesTheBoardsFont() {
     TestBench::settle();
     // The board has two glyphs of 94 and takes the next bytes as the rest of its font: the
     // 92 others go out as empty glyphs, each the moment the board answered the one before.
-    QVERIFY(upload.uploader().isBusy());
+    QVERIFY(upload.bench.engine().uploadBusy());
     QCOMPARE(upload.bench.main().statusNote(), QStringLiteral("Finishing the board's font..."));
     for (int answer = 0; answer < 93; ++answer)
         upload.bench.line().answer("!");
     QCOMPARE(upload.writes(), QList<QByteArray>(92, bytes({0, 0})));
-    QVERIFY(!upload.uploader().isBusy());
+    QVERIFY(!upload.bench.engine().uploadBusy());
     QCOMPARE(upload.pollInterval(), 250);
     QCOMPARE(upload.progress().value(), 0);
     TestBench::settle();
@@ -295,7 +293,7 @@ void tst_FontWindow::closedPortSendsNothingAndTestWritesTwelveCharacters() {
     QVERIFY(window.writes().isEmpty());
     QCOMPARE(window.progress().value(), 0);
     QVERIFY(window.session().controllerResponse().isEmpty());
-    QVERIFY(!window.uploader().isBusy());
+    QVERIFY(!window.bench.engine().uploadBusy());
     QVERIFY(window.messages().isEmpty());
 
     // Test: "W" "T" 255, "!" to "," a write each, then CR: 16 bytes in 14 writes.

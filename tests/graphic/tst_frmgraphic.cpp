@@ -1,5 +1,6 @@
 #include "engine/colorvalue.h"
 #include "engine/session.h"
+#include "engineparts.h"
 #include "graphic/frmgraphic.h"
 #include "graphic/pictureloading.h"
 #include "graphic/screencanvas.h"
@@ -73,12 +74,12 @@ public:
             texts.append(message.text);
         return texts.join(QLatin1Char('\n'));
     }
-    int pollInterval() { return bench.engine().connection().pollInterval(); }
+    int pollInterval() { return EngineParts::receivePollMs(bench.engine()); }
     QProgressBar& progress() { return bench.progressBar(); }
     // The receive poll and the progress bar as they are between transfers.
     bool idle() {
-        return !bench.engine().uploader().isBusy() && pollInterval() == 250 &&
-               progress().value() == 0 && progress().maximum() == 100;
+        return !bench.engine().uploadBusy() && pollInterval() == 250 && progress().value() == 0 &&
+               progress().maximum() == 100;
     }
 
     TestBench bench;
@@ -272,7 +273,7 @@ void tst_frmGraphic::closingTheWindowFinishesTheBoardsPicture() {
     QCOMPARE(f.bench.main().statusNote(), QStringLiteral("Finishing the board's picture..."));
     for (int answer = 0; answer < 299; ++answer)
         f.bench.line().answer("!");
-    QVERIFY(f.bench.engine().uploader().isBusy());
+    QVERIFY(f.bench.engine().uploadBusy());
     QCOMPARE(f.bench.line().takeWrites(), QList<QByteArray>(299 * 256, bytes({255})));
     f.bench.line().answer("!");
     QVERIFY(f.idle());
@@ -293,7 +294,7 @@ void tst_frmGraphic::aBoardSilentWhileFinishingIsGivenUpAfterTwoSeconds() {
     f.bench.clock().advance(1999);
     f.bench.line().answer("!");
     f.bench.clock().advance(1999);
-    QVERIFY(f.bench.engine().uploader().isBusy());
+    QVERIFY(f.bench.engine().uploadBusy());
     f.bench.clock().advance(1);
     QVERIFY(f.idle());
     QCOMPARE(f.bench.line().takeWrites().size(), 320);
@@ -412,7 +413,7 @@ void tst_frmGraphic::fitOptionsShapeWhatIsShownAndSent() {
     const auto sent = [&](const char* button) {
         click(f.child(button));
         QByteArray pixels;
-        for (int block = 0; f.bench.engine().uploader().isBusy() && block < 400; ++block) {
+        for (int block = 0; f.bench.engine().uploadBusy() && block < 400; ++block) {
             for (const QByteArray& write : f.bench.line().takeWrites())
                 pixels += write;
             f.bench.poll("!");
@@ -504,9 +505,9 @@ void tst_frmGraphic::transfersLeaveTheFocusWhereItWas() {
         QPushButton* button = f.child(name);
         button->setFocus();
         click(button);
-        QVERIFY(f.bench.engine().uploader().isBusy());
+        QVERIFY(f.bench.engine().uploadBusy());
         QVERIFY2(QApplication::focusWidget() == f.window, name);
-        for (int answer = 0; answer < 400 && f.bench.engine().uploader().isBusy(); ++answer)
+        for (int answer = 0; answer < 400 && f.bench.engine().uploadBusy(); ++answer)
             f.bench.poll("!");
         QVERIFY(f.idle());
         QVERIFY2(QApplication::focusWidget() == button, name);

@@ -1,7 +1,6 @@
 #include "engine/clock.h"
 #include "engine/colorvalue.h"
 #include "engine/commands.h"
-#include "engine/msserial.h"
 #include "engine/uploader.h"
 #include "graphic/pictureconversion.h"
 #include "graphic/screencanvas.h"
@@ -58,7 +57,7 @@ void tst_GraphicPty::previewSaveAndLoadReachTheBoard() {
     QVERIFY(line.finishTransfer());
     QTRY_COMPARE(board.picture(12), expected);
 
-    bench.engine().port().output(Commands::clearScreen(0));
+    bench.engine().send(Commands::clearScreen(0));
     QTRY_COMPARE(board.screen(), QByteArray(76800, char(0)));
     click(button("cmdLoad"));
     QTRY_COMPARE(board.screen(), expected);
@@ -107,11 +106,11 @@ void tst_GraphicPty::fastPreviewsAndAStoppedOne() {
     QVERIFY(line.connectBoard());
     TestBench& bench = line.bench();
     BoardEmulator& board = line.board();
-    Uploader& uploader = bench.engine().uploader();
-    QSignalSpy finished(&uploader, &Uploader::finished);
+    BoardEngine& engine = bench.engine();
+    QSignalSpy finished(&engine, &BoardEngine::uploadFinished);
     // The board's answers alone set the pace: the receive poll is not running.
     bench.main().findChild<QAction*>(QStringLiteral("mnuFastTransfers"))->trigger();
-    QCOMPARE(uploader.pacing(), Pacing::AnswerDriven);
+    QCOMPARE(engine.pacing(), Pacing::AnswerDriven);
     bench.engine().findChild<ClockTimer*>(QStringLiteral("Timer2"))->stop();
 
     const QString graphic = QStringLiteral("frmGraphic");
@@ -126,20 +125,20 @@ void tst_GraphicPty::fastPreviewsAndAStoppedOne() {
         return screenPixels(ScreenCanvas(picture, Qt::white));
     };
     const QByteArray first = preview(noisePicture(320, 240));
-    QTRY_VERIFY_WITH_TIMEOUT(!uploader.isBusy(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!engine.uploadBusy(), 20000);
     QCOMPARE(board.screen(), first);
 
     // Closed in the middle of its rows, a preview still leaves the board a whole
     // picture, ending in white; the next preview is taken as a picture of its own.
     QImage dark(320, 240, QImage::Format_RGB32);
     dark.fill(Qt::black);
-    const auto closeAtRow20 =
-        QObject::connect(&uploader, &Uploader::progress, [&](const UploadProgress& progress) {
+    const auto closeAtRow20 = QObject::connect(
+        &engine, &BoardEngine::uploadProgress, [&](const UploadProgress& progress) {
             if (progress.block == 20)
                 bench.window(graphic)->parentWidget()->close();
         });
     preview(dark);
-    QTRY_VERIFY_WITH_TIMEOUT(!uploader.isBusy(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!engine.uploadBusy(), 20000);
     QCOMPARE(finished.last()[0].value<UploadOutcome>().cause, UploadOutcome::Cause::WindowClosed);
     QVERIFY(finished.last()[0].value<UploadOutcome>().boardReady);
     QVERIFY(!board.midCommand());
@@ -148,7 +147,7 @@ void tst_GraphicPty::fastPreviewsAndAStoppedOne() {
     QObject::disconnect(closeAtRow20);
 
     const QByteArray third = preview(noisePicture(300, 200));
-    QTRY_VERIFY_WITH_TIMEOUT(!uploader.isBusy(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!engine.uploadBusy(), 20000);
     QVERIFY(finished.last()[0].value<UploadOutcome>().completed());
     QCOMPARE(board.screen(), third);
     QCOMPARE(board.errorCount(), 0);

@@ -1,8 +1,8 @@
 #include "engine/commands.h"
-#include "engine/connectioncontroller.h"
 #include "engine/conversation.h"
 #include "engine/tracetext.h"
 #include "engine/uploadplan.h"
+#include "engineparts.h"
 #include "monitor/conversationmodel.h"
 #include "testbench.h"
 
@@ -78,7 +78,7 @@ void tst_Monitor::showsTheConversationInBatches() {
     BoardEngine& engine = monitor.bench.engine();
     // Just before a receive poll, so that the answer comes within the batch.
     monitor.bench.poll();
-    monitor.bench.clock().advance(monitor.bench.engine().connection().pollInterval() - 1);
+    monitor.bench.clock().advance(EngineParts::receivePollMs(monitor.bench.engine()) - 1);
     engine.send(Commands::drawPixel({300, 10}, 224));
     monitor.bench.poll("!");
     QCOMPARE(monitor.model().rowCount(), 3);
@@ -216,7 +216,7 @@ void tst_Monitor::showsTheSelectedEventInFull() {
     QByteArray pixels(76800, Qt::Uninitialized);
     for (int i = 0; i < pixels.size(); ++i)
         pixels[i] = char(i % 256);
-    QCOMPARE(monitor.bench.engine().uploader().start(UploadPlans::preview(pixels, 0), nullptr),
+    QCOMPARE(monitor.bench.engine().startUpload(UploadPlans::preview(pixels, 0), nullptr),
              Uploader::Start::Started);
     monitor.nextBatch();
     QCOMPARE(monitor.cell(3, ConversationModel::BytesColumn),

@@ -5,7 +5,6 @@
 #include "board/traceplayback.h"
 #include "engine/commands.h"
 #include "engine/conversation.h"
-#include "engine/msserial.h"
 #include "engine/tracereader.h"
 #include "engine/uploadplan.h"
 #include "monitor/conversationmodel.h"
@@ -104,7 +103,7 @@ void tst_MonitorScreens::aRowBeyondTheKeptBytesSaysSo() {
     const QByteArray screen = Commands::writeScreen(QByteArray(76800, char(0xE0))).bytes();
     const qsizetype screens = Conversation::DefaultByteBudget / screen.size() + 2;
     for (qsizetype i = 0; i < screens; ++i)
-        engine.port().output(screen);
+        engine.send(WriteList{screen});
     engine.send(Commands::drawPixel({1, 1}, 3));
 
     QVERIFY(monitor.select(QStringLiteral("ClearScreen")));
@@ -126,11 +125,11 @@ void tst_MonitorScreens::savedTracesReplayToTheSameScreen() {
     QByteArray pixels(76800, Qt::Uninitialized);
     for (int i = 0; i < pixels.size(); ++i)
         pixels[i] = char(i % 251);
-    QCOMPARE(engine.uploader().start(UploadPlans::preview(pixels, 0), nullptr),
+    QCOMPARE(engine.startUpload(UploadPlans::preview(pixels, 0), nullptr),
              Uploader::Start::Started);
     for (int row = 0; row < 240; ++row)
         monitor.bench.poll("!");
-    QVERIFY(!engine.uploader().isBusy());
+    QVERIFY(!engine.uploadBusy());
     engine.send(Commands::drawCircle({160, 120}, 40, 3));
     monitor.bench.clock().advance(ConversationModel::BatchMs);
 

@@ -1,10 +1,8 @@
 #include "board/boardemulator.h"
 #include "board/boardimage.h"
-#include "engine/msserial.h"
-#include "engine/uploader.h"
+#include "picturefiles.h"
 #include "project/projectplan.h"
 #include "project/projectrender.h"
-#include "picturefiles.h"
 #include "testbench.h"
 
 #include <QComboBox>
@@ -106,9 +104,9 @@ void tst_frmProject::provisionsTheSimulator() {
     ports->setCurrentIndex(ports->findText(QStringLiteral("Simulator")));
     click(bench.find<QPushButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
     bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer4"));
-    QVERIFY(bench.engine().port().portOpen());
+    QVERIFY(bench.engine().portOpen());
     qint64 sent = 0;
-    QObject::connect(&bench.engine().port(), &MSserial::traffic, [&](const LineTraffic& traffic) {
+    QObject::connect(&bench.engine(), &BoardEngine::lineTraffic, [&](const LineTraffic& traffic) {
         if (traffic.direction == LineTraffic::Direction::ToBoard)
             sent += traffic.bytes.size();
     });

@@ -3,7 +3,6 @@
 #include "cli/cliprogram.h"
 #include "cli/console.h"
 #include "engine/boardengine.h"
-#include "engine/msserial.h"
 #include "engine/portcatalog.h"
 #include "picturefiles.h"
 #include "testbench.h"
@@ -28,7 +27,7 @@ struct CliCall {
                            [](const QString&) -> std::unique_ptr<SerialLink> { return nullptr; });
                    }}) {
         QObject::connect(&program, &CliProgram::runCreated, &program, [this](BoardRun* run) {
-            QObject::connect(&run->engine().port(), &MSserial::traffic, &program,
+            QObject::connect(&run->engine(), &BoardEngine::lineTraffic, &program,
                              [this](const LineTraffic& traffic) {
                                  if (traffic.direction == LineTraffic::Direction::ToBoard)
                                      sent += traffic.bytes.size();

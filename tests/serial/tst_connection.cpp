@@ -1,6 +1,4 @@
 #include "engine/clock.h"
-#include "engine/connectioncontroller.h"
-#include "engine/msserial.h"
 #include "engine/session.h"
 #include "serial/connectionmessages.h"
 #include "testbench.h"
@@ -200,7 +198,7 @@ void tst_Connection::disconnectEndsAProbeOrAConnection() {
     bench.open(Settings);
     click(button(bench, "cmd_conecta"));
     // Mid-probe, as the firmware update does when started right after Connect.
-    bench.engine().connection().disconnect();
+    bench.engine().disconnect();
     QVERIFY(!timer(bench, "Timer1")->isActive());
     QVERIFY(!timer(bench, "Timer4")->isActive());
     QVERIFY(!bench.line().isOpen());
@@ -257,7 +255,7 @@ void tst_Connection::lostPortEndsTheConnection() {
              qPrintable(message.text));
     QVERIFY(
         message.text.endsWith(QStringLiteral("System message: Resource temporarily unavailable")));
-    QVERIFY(!bench.engine().port().portOpen());
+    QVERIFY(!bench.engine().portOpen());
     QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected"));
     QVERIFY(!timer(bench, "Timer2")->isActive());
     QVERIFY(readyToConnect(bench));

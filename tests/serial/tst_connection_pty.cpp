@@ -1,7 +1,5 @@
 #include "board/pty/pseudoterminal.h"
 #include "engine/commands.h"
-#include "engine/connectioncontroller.h"
-#include "engine/msserial.h"
 #include "engine/portcatalog.h"
 #include "engine/session.h"
 #include "pseudoterminalbench.h"
@@ -51,8 +49,8 @@ void tst_ConnectionPty::connectTalkAndDisconnect() {
                  QStringLiteral("Connected: ") + path + QStringLiteral(" 115200,N,8,1"));
 
     // Bytes above 127 and control codes cross the line untouched.
-    bench.engine().port().output(Commands::clearScreen(200));
-    bench.engine().port().output(Commands::writeText(255, 1, QByteArray("\r\n\b", 3)));
+    bench.engine().send(Commands::clearScreen(200));
+    bench.engine().send(Commands::writeText(255, 1, QByteArray("\r\n\b", 3)));
     const QByteArray expected =
         QByteArray("CS") + bytes({200}) + QByteArray("WT") + bytes({255, 1, 13, 10, 8, 13});
     received.clear();
@@ -64,7 +62,7 @@ void tst_ConnectionPty::connectTalkAndDisconnect() {
 
     click(connectButton);
     QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected "));
-    QVERIFY(!bench.engine().port().portOpen());
+    QVERIFY(!bench.engine().portOpen());
 }
 
 // A USB adapter hands the answer over in packets, each read on its own.
@@ -79,14 +77,14 @@ void tst_ConnectionPty::identificationInPieces() {
 
     QByteArray received;
     QTRY_VERIFY((received += board.readAvailable()).contains("ID"));
-    QSignalSpy reads(&bench.engine().port(), &MSserial::traffic);
+    QSignalSpy reads(&bench.engine(), &BoardEngine::lineTraffic);
     for (const char* piece : {"LCD 1", "0", "0\r\n"}) {
         QVERIFY(board.write(piece));
         // Longer than the handshake's 50 ms step: each piece is a read of its own.
         QTest::qWait(120);
     }
     QTRY_VERIFY(bench.main().statusText().startsWith(QStringLiteral("Connected: ")));
-    QCOMPARE(bench.engine().connection().identification().text(), QByteArray("LCD 100\r\n"));
+    QCOMPARE(bench.engine().identification(), QByteArray("LCD 100\r\n"));
     QVERIFY(reads.count() >= 3);
 }
 
@@ -136,7 +134,7 @@ void tst_ConnectionPty::listsADeviceWhileItIsThere() {
     // Gone: the connection is lost with a message that says what happened, and the list
     // lets go of the device. The idle port notices at once, without reading in a loop.
     int portEvents = 0;
-    auto* device = bench.engine().port().findChild<QSerialPort*>();
+    auto* device = bench.engine().findChild<QSerialPort*>();
     QVERIFY(device);
     connect(device, &QSerialPort::errorOccurred, [&portEvents] { ++portEvents; });
     connect(device, &QSerialPort::readyRead, [&portEvents] { ++portEvents; });
@@ -149,7 +147,7 @@ void tst_ConnectionPty::listsADeviceWhileItIsThere() {
                                                          QStringLiteral(" is no longer there")),
              qPrintable(bench.dialogs().messages[0].text));
     QCOMPARE(bench.main().statusText(), QStringLiteral("Controller Disconnected"));
-    QVERIFY(!bench.engine().port().portOpen());
+    QVERIFY(!bench.engine().portOpen());
     nextCheck();
     QCOMPARE(ports->findText(link), -1);
     qunsetenv("LUMARET_PORTS");

@@ -1,9 +1,7 @@
 #include "pseudoterminalbench.h"
 
-#include "engine/connectioncontroller.h"
 #include "engine/portcatalog.h"
 #include "engine/qtseriallink.h"
-#include "engine/uploader.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -32,9 +30,9 @@ bool PseudoTerminalBench::connectBoard() {
 bool PseudoTerminalBench::finishTransfer(int pollLimit) {
     BoardEngine& engine = m_bench.engine();
     // The serial data needs only a moment each time, far less than the real poll's interval.
-    for (int poll = 0; poll < pollLimit && engine.uploader().isBusy(); ++poll) {
+    for (int poll = 0; poll < pollLimit && engine.uploadBusy(); ++poll) {
         QTest::qWait(1);
         m_bench.clock().advanceToTick(engine, QStringLiteral("Timer2"));
     }
-    return !engine.uploader().isBusy();
+    return !engine.uploadBusy();
 }

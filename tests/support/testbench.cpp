@@ -1,6 +1,5 @@
 #include "testbench.h"
 
-#include "engine/connectioncontroller.h"
 #include "engine/portcatalog.h"
 #include "workbench/toolwindows.h"
 
@@ -75,7 +74,7 @@ bool TestBench::startUpload(const QString& description, const QByteArray& write)
     UploadPlan plan;
     plan.name = plan.description = description;
     plan.blocks.push_back({WriteList{write}, WriteList{write}});
-    return engine().uploader().start(std::move(plan), nullptr) == Uploader::Start::Started;
+    return engine().startUpload(std::move(plan), nullptr) == Uploader::Start::Started;
 }
 
 void TestBench::connectBoard() {

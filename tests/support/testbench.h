@@ -2,7 +2,6 @@
 
 #include "app/frmmainmdi.h"
 #include "engine/boardengine.h"
-#include "engine/connectioncontroller.h"
 #include "engine/session.h"
 #include "manualclock.h"
 #include "recordinglink.h"

@@ -1,5 +1,3 @@
-#include "engine/connectioncontroller.h"
-#include "engine/msserial.h"
 #include "testbench.h"
 #include "utilities/frmutilities.h"
 #include "utilities/updatercommand.h"
@@ -122,7 +120,7 @@ struct UpdateBench {
         click(updateButton());
     }
     QString status() { return bench.main().statusText(); }
-    bool portOpen() { return bench.engine().port().portOpen(); }
+    bool portOpen() { return bench.engine().portOpen(); }
     // The reconnect opened COM3 again and identified the board, which answers; the
     // update is over and its working copy gone.
     bool reconnected() {
@@ -279,7 +277,7 @@ void tst_FirmwareUpdate::keepsTheUsersAndTheProgramsOwnFilesAndOnlyCopiesWhileCl
     QVERIFY(update.log.value(0).endsWith(QStringLiteral(": my own build")));
     update.bench.clock().advance(5001 + 9001);
     QVERIFY(update.reconnected());
-    update.bench.engine().connection().disconnect();
+    update.bench.engine().disconnect();
     update.update(ownFile);
     QCOMPARE(readFile(ownFile), QByteArray("my own build"));
     // After the first use the file dialog starts in the program's folder.

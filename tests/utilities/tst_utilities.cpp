@@ -1,5 +1,4 @@
 #include "engine/clock.h"
-#include "engine/connectioncontroller.h"
 #include "engine/session.h"
 #include "engine/touchreport.h"
 #include "testbench.h"
@@ -48,7 +47,7 @@ struct UtilitiesBench {
     }
     QList<QByteArray> writes() { return bench.line().takeWrites(); }
     void disconnect() {
-        bench.engine().connection().disconnect();
+        bench.engine().disconnect();
         writes();
     }
     // Clicks the button of a touch pause and lets the pause run out.

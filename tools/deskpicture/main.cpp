@@ -204,7 +204,7 @@ int main(int argc, char* argv[]) {
             return finish(fail(QStringLiteral("cannot write ") + output));
         finish(0);
     };
-    QObject::connect(&engine.connection(), &ConnectionController::stateChanged, &window,
+    QObject::connect(&engine, &BoardEngine::connectionStateChanged, &window,
                      [&](ConnectionController::State state) {
                          if (state != ConnectionController::State::Connected)
                              return;
