@@ -10,10 +10,8 @@
 #include "engine/qtseriallink.h"
 #include "workbench/toolwindows.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QImage>
 #include <QTimer>
 
@@ -41,25 +39,12 @@ LineBench::LineBench()
 
 LineBench::~LineBench() {
     m_main.reset();
-    m_board.closeWriteChannel();
-    m_board.terminate();
-    m_board.waitForFinished(5000);
 }
 
 bool LineBench::start() {
-    const QString program =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/lumaret-board");
-    if (!QFileInfo::exists(program)) {
-        std::fprintf(stderr, "no %s (it is built on POSIX systems only)\n", qPrintable(program));
+    if (!m_board.start())
         return false;
-    }
-    m_board.start(program, {QStringLiteral("--line-rate")});
-    if (!m_board.waitForStarted() || !m_board.waitForReadyRead(5000)) {
-        std::fprintf(stderr, "lumaret-board did not start: %s\n",
-                     qPrintable(m_board.errorString()));
-        return false;
-    }
-    const QString device = QString::fromLocal8Bit(m_board.readLine().trimmed());
+    const QString device = m_board.device();
     auto ports = std::make_shared<PortCatalog>(
         [device] {
             return QList<PortEntry>{{device, device}};
@@ -88,16 +73,9 @@ QWidget* LineBench::open(const QString& window) {
 }
 
 QByteArray LineBench::boardScreen() {
-    const QString file = m_folder.filePath(QStringLiteral("screen.png"));
-    m_board.readAllStandardOutput();
-    m_board.write(QByteArray("screenshot ") + file.toLocal8Bit() + '\n');
-    QByteArray said;
-    if (!waitUntil([&] { return (said += m_board.readAllStandardOutput()).contains("written"); },
-                   5000))
-        return {};
-    const QImage shot(file);
+    const QImage shot = m_board.screen();
     // Its colour values, reduced as every picture is.
-    return screenPixels(ScreenCanvas(shot, Qt::white));
+    return shot.isNull() ? QByteArray() : screenPixels(ScreenCanvas(shot, Qt::white));
 }
 
 bool LineBench::waitUntil(const std::function<bool()>& done, int timeoutMs) {

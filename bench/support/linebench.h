@@ -1,10 +1,10 @@
 #pragma once
 
 #include "benchfigures.h"
+#include "boardprocess.h"
 #include "workbench/userdialogs.h"
 
 #include <QByteArray>
-#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -55,7 +55,7 @@ public:
     static bool waitUntil(const std::function<bool()>& done, int timeoutMs);
 
 private:
-    QProcess m_board;
+    BoardProcess m_board;
     QTemporaryDir m_folder;
     std::shared_ptr<BenchDialogs> m_dialogs;
     std::unique_ptr<frmMainMDI> m_main;
