@@ -31,7 +31,8 @@
 
 namespace {
 
-constexpr int StartHeight = 400;
+// The rows in view at first, above the selected row's bytes and screen.
+constexpr int StartRows = 10;
 constexpr int DumpBytesPerLine = 16;
 
 // The bytes as offset, hex and characters, sixteen a line.
@@ -157,9 +158,13 @@ frmMonitor::frmMonitor(Workbench& workbench, QWidget* parent)
                              ConversationModel::LatencyColumn, ConversationModel::BytesColumn})
         columnsWidth += columns->sectionSize(column);
     const QMargins margins = layout->contentsMargins();
+    const int rowsHeight = StartRows * m_table->verticalHeader()->defaultSectionSize() +
+                           m_table->horizontalHeader()->sizeHint().height() +
+                           2 * m_table->frameWidth();
     m_naturalSize = QSize(std::max(columnsWidth, filters->sizeHint().width()) + margins.left() +
                               margins.right(),
-                          StartHeight);
+                          layout->minimumSize().height() - m_table->minimumSizeHint().height() +
+                              rowsHeight);
     resize(m_naturalSize);
 
     connect(m_pauseButton, &QPushButton::toggled, this, &frmMonitor::pauseOrResume);
