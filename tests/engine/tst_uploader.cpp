@@ -110,14 +110,8 @@ private Q_SLOTS:
     void uploadsGoOutWholeInBothPacings_data();
     void uploadsGoOutWholeInBothPacings();
     void answersDuringAWriteWaitForTheBlockToEnd();
-    void stopFinishesTheBoardsCommand_data();
-    void stopFinishesTheBoardsCommand();
-    void aBoardSilentWhileFinishingIsGivenUp();
-    void aSlowBoardWhileFinishingIsGivenUpInTime();
-    void failedWriteOrLostPortEndsAtOnce_data();
-    void failedWriteOrLostPortEndsAtOnce();
+    void stopsOnceItsOwnerIsGone();
     void disconnectFinishesTheUploadFirst();
-    void theLineIsTakenWhileAnUploadRuns();
     void notesTellProgressAndRate();
 };
 
@@ -219,156 +213,20 @@ void tst_Uploader::answersDuringAWriteWaitForTheBlockToEnd() {
         QCOMPARE(blockAtWrite[i], i - 1);
 }
 
-void tst_Uploader::stopFinishesTheBoardsCommand_data() {
-    QTest::addColumn<QString>("upload");
-    QTest::addColumn<Pacing>("pacing");
-    QTest::addColumn<QByteArray>("filler");
-    QTest::addColumn<QString>("note");
-    QTest::newRow("preview") << "preview" << Pacing::Poll << QByteArray(320, char(255))
-                             << "Finishing the board's picture...";
-    QTest::newRow("save") << "save" << Pacing::AnswerDriven << QByteArray(256, char(255))
-                          << "Finishing the board's picture...";
-    QTest::newRow("font") << "font" << Pacing::Poll << bytes({0, 0})
-                          << "Finishing the board's font...";
-}
-
-void tst_Uploader::stopFinishesTheBoardsCommand() {
-    QFETCH(QString, upload);
-    QFETCH(Pacing, pacing);
-    QFETCH(QByteArray, filler);
-    QFETCH(QString, note);
+void tst_Uploader::stopsOnceItsOwnerIsGone() {
     EngineBench bench;
-    bench.uploader().setPacing(pacing);
-    QSignalSpy finishing(&bench.uploader(), &Uploader::finishing);
-    QSignalSpy finished(&bench.uploader(), &Uploader::finished);
-    const UploadPlan plan = planNamed(upload);
-    bench.uploader().start(plan, nullptr);
-    QByteArray before;
-    for (int block = 0; block < 3; ++block) {
-        before += bench.sent();
-        bench.line.answer("!");
-        bench.clock->advanceToTick(bench.engine, QStringLiteral("Timer2"));
-    }
-    before += bench.sent();
-
-    // Stopped with block 3 in flight: its answer sets off the first filler block, at
-    // the pace of the answers whatever the pacing.
-    bench.uploader().stop(UploadOutcome::Cause::WindowClosed);
-    QCOMPARE(finishing.count(), 1);
-    QCOMPARE(finishing[0][0].toString(), note);
-    QVERIFY(bench.uploader().isBusy());
-    QVERIFY(bench.sent().isEmpty());
-    const QByteArray rest = bench.answerEveryBlock();
-
-    // The board got a whole command: what went before, then filler to its end.
-    const QByteArray full = allBytes(plan);
-    QCOMPARE(before, full.left(before.size()));
-    const int fillerBlocks = int(plan.blocks.size()) - 4;
-    QCOMPARE(rest, filler.repeated(fillerBlocks));
-    if (upload != QLatin1String("font"))
-        QCOMPARE(before.size() + rest.size(), full.size());
-    QVERIFY(!bench.uploader().isBusy());
-    QCOMPARE(bench.pollInterval(), 250);
-    const auto outcome = finished[0][0].value<UploadOutcome>();
-    QCOMPARE(outcome.cause, UploadOutcome::Cause::WindowClosed);
-    QVERIFY(outcome.boardReady);
-}
-
-void tst_Uploader::aBoardSilentWhileFinishingIsGivenUp() {
-    EngineBench bench;
-    QSignalSpy finished(&bench.uploader(), &Uploader::finished);
-    QObject owner;
-    auto* window = new QObject(&owner);
+    auto* window = new QObject;
     bench.uploader().start(planNamed(QStringLiteral("save")), window);
-    bench.sent();
-    // The owner going away stops the upload once its destruction is over.
+    // Nothing runs inside the owner's destruction: the stop comes right after it.
     delete window;
     QVERIFY(!bench.uploader().isFinishing());
     QCoreApplication::sendPostedEvents();
     QVERIFY(bench.uploader().isFinishing());
-
-    bench.line.answer("!");
-    QCOMPARE(bench.sent().size(), 256);
-    // Each answer gives the board another two seconds; silence for two ends it.
-    bench.clock->advance(1999);
-    bench.line.answer("!");
-    QCOMPARE(bench.sent().size(), 256);
-    bench.clock->advance(1999);
-    QVERIFY(bench.uploader().isBusy());
-    bench.clock->advance(1);
-    QVERIFY(!bench.uploader().isBusy());
-    const auto outcome = finished[0][0].value<UploadOutcome>();
-    QCOMPARE(outcome.cause, UploadOutcome::Cause::WindowClosed);
-    QVERIFY(!outcome.boardReady);
-    QVERIFY(UploadNotes::stopped(outcome).contains(QStringLiteral("reset the board")));
-    bench.line.answer("!");
-    QVERIFY(bench.sent().isEmpty());
-}
-
-// A board that answers, but slower than the line: finishing takes no longer than the
-// rest at the line's speed plus 2 s.
-void tst_Uploader::aSlowBoardWhileFinishingIsGivenUpInTime() {
-    EngineBench bench;
-    QSignalSpy finished(&bench.uploader(), &Uploader::finished);
-    bench.uploader().start(planNamed(QStringLiteral("preview")), nullptr);
-    bench.sent();
-    bench.uploader().stop(UploadOutcome::Cause::Disconnected);
-    // 239 rows of 320 bytes at 115200 bit/s take 6639 ms; 2 s more for the board.
-    const qint64 boundMs = 6639 + 2000;
-    qint64 waited = 0;
-    for (; waited + 1000 < boundMs; waited += 1000) {
-        bench.clock->advance(1000);
-        bench.line.answer("!");
-        QCOMPARE(bench.sent().size(), 320);
-    }
-    bench.clock->advance(boundMs - waited - 1);
-    QVERIFY(bench.uploader().isBusy());
-    bench.clock->advance(1);
-    QVERIFY(!bench.uploader().isBusy());
-    const auto outcome = finished[0][0].value<UploadOutcome>();
-    QCOMPARE(outcome.cause, UploadOutcome::Cause::Disconnected);
-    QVERIFY(!outcome.boardReady);
-    QVERIFY(UploadNotes::stopped(outcome).contains(QStringLiteral("reset the board")));
-}
-
-void tst_Uploader::failedWriteOrLostPortEndsAtOnce_data() {
-    QTest::addColumn<QString>("upload");
-    QTest::addColumn<bool>("lost");
-    for (const char* upload : {"preview", "save", "font"}) {
-        QTest::addRow("%s, write failed", upload) << QString::fromLatin1(upload) << false;
-        QTest::addRow("%s, port lost", upload) << QString::fromLatin1(upload) << true;
-    }
-}
-
-void tst_Uploader::failedWriteOrLostPortEndsAtOnce() {
-    QFETCH(QString, upload);
-    QFETCH(bool, lost);
-    EngineBench bench;
-    QSignalSpy finished(&bench.uploader(), &Uploader::finished);
-    bench.uploader().start(planNamed(upload), nullptr);
-    bench.line.answer("!");
-    bench.clock->advanceToTick(bench.engine, QStringLiteral("Timer2"));
-    bench.sent();
-    // Nothing more reaches the board: there is nothing to finish it with either.
-    if (lost) {
-        bench.line.unplug({9, QStringLiteral("gone")});
-    } else {
-        bench.line.writesFail = true;
-        bench.line.answer("!");
-        bench.clock->advanceToTick(bench.engine, QStringLiteral("Timer2"));
-    }
-    QVERIFY(!bench.uploader().isBusy());
-    QCOMPARE(finished.count(), 1);
-    const auto outcome = finished[0][0].value<UploadOutcome>();
-    QCOMPARE(outcome.cause,
-             lost ? UploadOutcome::Cause::PortLost : UploadOutcome::Cause::WriteFailed);
-    QVERIFY(!outcome.boardReady);
-    QCOMPARE(bench.pollInterval(), 250);
-    QVERIFY(bench.sent().isEmpty());
 }
 
 void tst_Uploader::disconnectFinishesTheUploadFirst() {
     EngineBench bench;
+    QSignalSpy finished(&bench.engine, &BoardEngine::uploadFinished);
     bench.uploader().start(planNamed(QStringLiteral("font")), nullptr);
     bench.sent();
     bench.engine.disconnect();
@@ -378,32 +236,11 @@ void tst_Uploader::disconnectFinishesTheUploadFirst() {
     QCOMPARE(bench.answerEveryBlock(), bytes({0, 0}).repeated(94));
     QVERIFY(!bench.line.isOpen());
     QCOMPARE(bench.engine.statusText(), QStringLiteral("Controller Disconnected "));
-}
-
-void tst_Uploader::theLineIsTakenWhileAnUploadRuns() {
-    EngineBench bench;
-    QSignalSpy heldBack(&bench.engine, &BoardEngine::commandHeldBack);
-    QSignalSpy refused(&bench.uploader(), &Uploader::refused);
-    bench.uploader().start(planNamed(QStringLiteral("save")), nullptr);
-    bench.sent();
-    // A command would land in the middle of the picture; a second upload too.
-    QVERIFY(!bench.engine.send(Commands::clearScreen(0)));
-    QCOMPARE(heldBack.count(), 1);
-    QCOMPARE(heldBack[0][0].toString(), QStringLiteral("Saving the picture"));
-    QCOMPARE(bench.uploader().start(planNamed(QStringLiteral("preview")), nullptr),
-             Uploader::Start::Busy);
-    QCOMPARE(refused.count(), 1);
-    QVERIFY(bench.sent().isEmpty());
-    bench.answerEveryBlock();
-    QVERIFY(bench.engine.send(Commands::clearScreen(0)));
-    QCOMPARE(bench.sent(), QByteArray("CS") + bytes({0}));
-
-    // A closed port takes nothing, silently.
-    bench.engine.disconnect();
-    QVERIFY(!bench.engine.send(Commands::clearScreen(0)));
+    QCOMPARE(UploadNotes::stopped(finished[0][0].value<UploadOutcome>()),
+             QStringLiteral("The font upload stopped: the connection to the board was closed."));
+    // A closed port takes nothing.
     QCOMPARE(bench.uploader().start(planNamed(QStringLiteral("preview")), nullptr),
              Uploader::Start::PortClosed);
-    QCOMPARE(heldBack.count(), 1);
     QVERIFY(bench.line.writes.isEmpty());
 }
 
@@ -414,15 +251,10 @@ void tst_Uploader::notesTellProgressAndRate() {
              QStringLiteral("Preview: 0 %"));
     UploadOutcome done;
     done.name = QStringLiteral("Preview");
-    done.description = QStringLiteral("The picture preview");
     done.bytesSent = done.bytesTotal = 76802;
     done.elapsedMs = 6900;
     QCOMPARE(UploadNotes::completed(done),
              QStringLiteral("Preview: 76,802 bytes in 6.9 s (11.1 kB/s)"));
-    done.cause = UploadOutcome::Cause::Disconnected;
-    QCOMPARE(
-        UploadNotes::stopped(done),
-        QStringLiteral("The picture preview stopped: the connection to the board was closed."));
 }
 
 QTEST_GUILESS_MAIN(tst_Uploader)
