@@ -71,7 +71,6 @@ class tst_BoardSimulator : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void listsTheSimulatorLast();
     void connectsDrawsAndKeepsTheBoard();
     void takesTouchesAndKeysFromTheBoardWindow();
     void answersOnlyAtItsOwnSpeed();
@@ -85,14 +84,6 @@ private Q_SLOTS:
     void savesTheScreenAsPng();
     void closesWithTheMainWindow();
 };
-
-void tst_BoardSimulator::listsTheSimulatorLast() {
-    TestBench bench({QStringLiteral("1"), QStringLiteral("3")}, true);
-    bench.open(Settings);
-    QCOMPARE(portList(bench)->count(), 3);
-    QCOMPARE(portList(bench)->itemText(2), QStringLiteral("Simulator"));
-    QCOMPARE(portList(bench)->currentText(), QStringLiteral("1"));
-}
 
 void tst_BoardSimulator::connectsDrawsAndKeepsTheBoard() {
     TestBench bench(QStringList{}, true);
