@@ -180,10 +180,9 @@ void tst_FirmwareUpdate::buildsTheCommandLine() {
     QCOMPARE(folderWithSeparator(QStringLiteral("C:\\"), QLatin1Char('\\')),
              QStringLiteral("C:\\"));
     // D:\fw\board.zep with the program in C:\Tools.
-    const QString folder = folderWithSeparator(QStringLiteral("C:\\Tools"), QLatin1Char('\\'));
-    const QString fileName = FileNameOfPath(QStringLiteral("D:\\fw\\board.zep"));
-    QCOMPARE(folder + fileName, QStringLiteral("C:\\Tools\\board.zep"));
-    QCOMPARE(commandLine(folder, fileName, QStringLiteral("update.exe")),
+    QCOMPARE(commandLine(folderWithSeparator(QStringLiteral("C:\\Tools"), QLatin1Char('\\')),
+                         FileNameOfPath(QStringLiteral("D:\\fw\\board.zep")),
+                         QStringLiteral("update.exe")),
              QStringLiteral("C:\\Tools\\update.exe board.zep -COM1 -115200"));
 }
 
