@@ -106,7 +106,7 @@ class tst_Uploader : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
-    void plansCarryTheCommandsInTheirBlocks();
+    void aShortPictureIsMadeWholeWithTheFiller();
     void uploadsGoOutWholeInBothPacings_data();
     void uploadsGoOutWholeInBothPacings();
     void answersDuringAWriteWaitForTheBlockToEnd();
@@ -115,29 +115,7 @@ private Q_SLOTS:
     void notesTellProgressAndRate();
 };
 
-void tst_Uploader::plansCarryTheCommandsInTheirBlocks() {
-    const QByteArray pixels = picture();
-    // Each plan is its command's bytes, cut where the board answers.
-    QCOMPARE(allBytes(planNamed(QStringLiteral("preview"))), Commands::writeScreen(pixels).bytes());
-    QCOMPARE(allBytes(planNamed(QStringLiteral("save"))),
-             Commands::saveScreenPicture(7, pixels).bytes());
-    const UploadPlan preview = planNamed(QStringLiteral("preview"));
-    QCOMPARE(int(preview.blocks.size()), 240);
-    QCOMPARE(preview.blocks[0].writes.count(), 1 + 320);
-    QCOMPARE(preview.blocks[239].writes.at(319), QByteArrayView(pixels).last(1));
-    const UploadPlan save = planNamed(QStringLiteral("save"));
-    QCOMPARE(int(save.blocks.size()), 301);
-    QCOMPARE(save.blocks[0].writes.toList(), QList<QByteArray>{QByteArray("SP\x07")});
-    QCOMPARE(save.blocks[2].writes.at(0), QByteArrayView(pixels).sliced(256, 1));
-    const UploadPlan font = fontPlan();
-    QCOMPARE(int(font.blocks.size()), 95);
-    QCOMPARE(font.blocks[0].writes.count(), 1 + 94);
-    QCOMPARE(font.blocks[0].writes.at(0), QByteArrayView("SF2"));
-    // A stopped picture ends in the filler colour, a stopped font in empty glyphs.
-    QCOMPARE(preview.blocks[5].filler.bytes(), QByteArray(320, char(255)));
-    QCOMPARE(save.blocks[9].filler.bytes(), QByteArray(256, char(255)));
-    QCOMPARE(font.blocks[9].filler.bytes(), bytes({0, 0}));
-    // A short picture is made whole with the filler.
+void tst_Uploader::aShortPictureIsMadeWholeWithTheFiller() {
     QCOMPARE(allBytes(UploadPlans::preview(QByteArray(10, 'x'), 3)).count(char(3)), Pixels - 10);
 }
 
