@@ -144,16 +144,6 @@ void tst_CliRun::sendsTheGraphicWindowsBytes() {
 void tst_CliRun::tellsWhyNoBoardAnswered() {
     TestLine line;
     {
-        // The identification has the board's 1.5 s, then the call ends.
-        Cli cli(portTo(line));
-        QVERIFY(cli.run(QStringLiteral("--port COM1 identify -- clear")));
-        QCOMPARE(cli.program.exitCode(), 2);
-        QCOMPARE(cli.err,
-                 QByteArray("lumaret-cli: COM1: no answer to the identification within 1.5 s\n"));
-        QCOMPARE(line.takeWrites(), QList<QByteArray>{"ID"});
-        QVERIFY(!line.isOpen());
-    }
-    {
         Cli cli;
         QVERIFY(cli.run(QStringLiteral("--port nowhere identify")));
         QCOMPARE(cli.program.exitCode(), 2);

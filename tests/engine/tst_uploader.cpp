@@ -61,7 +61,6 @@ struct EngineBench {
     }
 
     Uploader& uploader() { return EngineParts::uploader(engine); }
-    int pollInterval() { return EngineParts::receivePollMs(engine); }
     QByteArray sent() {
         QByteArray bytes;
         for (const QByteArray& write : line.takeWrites())
@@ -69,18 +68,13 @@ struct EngineBench {
         return bytes;
     }
 
-    // Plays a board that answers each block once it has it whole: in answer-driven
-    // pacing, and while a stopped upload is finished, the answer's arrival sets off the
-    // next block; otherwise the receive poll has to see it. Returns the bytes that went out.
-    QByteArray answerEveryBlock(const QByteArray& answer = "!") {
+    // Plays a board that answers each block the moment it has it whole, as a stopped
+    // upload is finished. Returns the bytes that went out.
+    QByteArray answerEveryBlock() {
         QByteArray bytes;
         for (int blocks = 0; uploader().isBusy() && blocks < 1000; ++blocks) {
             bytes += sent();
-            line.answer(answer);
-            if (uploader().pacing() == Pacing::Poll && !uploader().isFinishing()) {
-                clock->advanceToTick(engine, QStringLiteral("Timer2"));
-                ++polls;
-            }
+            line.answer("!");
         }
         return bytes + sent();
     }
@@ -94,12 +88,9 @@ struct EngineBench {
                 return QList<PortEntry>{{QStringLiteral("1"), QStringLiteral("COM1")}};
             },
             [this](const QString& name) { return std::make_unique<RecordingLink>(line, name); })};
-    int polls = 0;
 };
 
 } // namespace
-
-Q_DECLARE_METATYPE(Pacing)
 
 class tst_Uploader : public QObject {
     Q_OBJECT
@@ -107,8 +98,6 @@ class tst_Uploader : public QObject {
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void aShortPictureIsMadeWholeWithTheFiller();
-    void uploadsGoOutWholeInBothPacings_data();
-    void uploadsGoOutWholeInBothPacings();
     void answersDuringAWriteWaitForTheBlockToEnd();
     void stopsOnceItsOwnerIsGone();
     void disconnectFinishesTheUploadFirst();
@@ -117,54 +106,6 @@ private Q_SLOTS:
 
 void tst_Uploader::aShortPictureIsMadeWholeWithTheFiller() {
     QCOMPARE(allBytes(UploadPlans::preview(QByteArray(10, 'x'), 3)).count(char(3)), Pixels - 10);
-}
-
-void tst_Uploader::uploadsGoOutWholeInBothPacings_data() {
-    QTest::addColumn<QString>("upload");
-    QTest::addColumn<Pacing>("pacing");
-    QTest::addColumn<int>("blocks");
-    QTest::addColumn<int>("pollMs");
-    for (const auto& [upload, blocks, pollMs] :
-         {std::tuple{"preview", 240, 50}, {"save", 301, 70}, {"font", 95, 130}}) {
-        QTest::addRow("%s, poll", upload)
-            << QString::fromLatin1(upload) << Pacing::Poll << blocks << pollMs;
-        QTest::addRow("%s, answer-driven", upload)
-            << QString::fromLatin1(upload) << Pacing::AnswerDriven << blocks << pollMs;
-    }
-}
-
-void tst_Uploader::uploadsGoOutWholeInBothPacings() {
-    QFETCH(QString, upload);
-    QFETCH(Pacing, pacing);
-    QFETCH(int, blocks);
-    QFETCH(int, pollMs);
-    EngineBench bench;
-    bench.uploader().setPacing(pacing);
-    // As the views hear it: through the engine.
-    QSignalSpy progress(&bench.engine, &BoardEngine::uploadProgress);
-    QSignalSpy finished(&bench.engine, &BoardEngine::uploadFinished);
-    QList<int> intervals;
-    QObject::connect(&bench.uploader(), &Uploader::blockSent,
-                     [&bench, &intervals](int) { intervals.append(bench.pollInterval()); });
-    const UploadPlan plan = planNamed(upload);
-
-    QCOMPARE(bench.uploader().start(plan, nullptr), Uploader::Start::Started);
-    QCOMPARE(bench.answerEveryBlock(), allBytes(plan));
-    QVERIFY(!bench.uploader().isBusy());
-    // One poll per block when the poll paces; none at all when the answers do.
-    QCOMPARE(bench.polls, pacing == Pacing::Poll ? blocks : 0);
-    QCOMPARE(progress.count(), blocks);
-    QCOMPARE(finished.count(), 1);
-    const auto outcome = finished[0][0].value<UploadOutcome>();
-    QVERIFY(outcome.completed() && outcome.boardReady);
-    QCOMPARE(outcome.bytesSent, qint64(allBytes(plan).size()));
-    // The poll runs faster while the board is answering the picture or the glyphs, and
-    // is back at 250 ms afterwards.
-    QCOMPARE(intervals.last(), pollMs);
-    QCOMPARE(bench.pollInterval(), 250);
-    // The last row's answer stays for whoever reads the board next.
-    QCOMPARE(bench.engine.session().controllerResponse(),
-             upload == QLatin1String("preview") ? QStringLiteral("!") : QString());
 }
 
 void tst_Uploader::answersDuringAWriteWaitForTheBlockToEnd() {
