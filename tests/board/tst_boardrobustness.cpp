@@ -130,12 +130,6 @@ void tst_BoardRobustness::chunkingChangesNothing() {
         const QByteArray stream = randomCommandStream(seed, 20);
         BoardEmulator whole;
         whole.feed(stream);
-        BoardEmulator byByte;
-        QByteArray byteAnswers;
-        for (const char b : stream) {
-            byByte.feed(QByteArrayView(&b, 1));
-            byteAnswers += byByte.takeAnswers();
-        }
         BoardEmulator chunked;
         QByteArray chunkAnswers;
         QRandomGenerator random(seed);
@@ -145,17 +139,14 @@ void tst_BoardRobustness::chunkingChangesNothing() {
             chunkAnswers += chunked.takeAnswers();
             i += size;
         }
-        QCOMPARE(byByte.screen(), whole.screen());
         QCOMPARE(chunked.screen(), whole.screen());
-        QCOMPARE(stateOf(byByte), stateOf(whole));
         QCOMPARE(stateOf(chunked), stateOf(whole));
         const QByteArray wholeAnswers = whole.takeAnswers();
         QVERIFY(!wholeAnswers.isEmpty());
         // Unread answers are capped at the newest AnswerLimit bytes.
-        QVERIFY(byteAnswers.endsWith(wholeAnswers));
-        QCOMPARE(chunkAnswers, byteAnswers);
+        QVERIFY(chunkAnswers.endsWith(wholeAnswers));
         // Only identifications and blocks of transfers are answered.
-        QVERIFY(QByteArray(byteAnswers).replace("100", "").replace("!", "").isEmpty());
+        QVERIFY(QByteArray(chunkAnswers).replace("100", "").replace("!", "").isEmpty());
         // The junk between the commands was noticed and skipped.
         QVERIFY(whole.errorCount() > 0);
     }

@@ -36,18 +36,6 @@ template <typename T> T* onBoard(TestBench& bench, const char* name) {
     return boardWindow(bench)->findChild<T*>(QLatin1String(name));
 }
 
-QComboBox* portList(TestBench& bench) {
-    return bench.find<QComboBox>(Settings, QStringLiteral("cbo_mostraporta"));
-}
-
-// Connects through the settings window to the simulator, at the selected speed.
-void connectSimulator(TestBench& bench) {
-    bench.open(Settings);
-    portList(bench)->setCurrentIndex(portList(bench)->findText(QStringLiteral("Simulator")));
-    click(bench.find<QPushButton>(Settings, QStringLiteral("cmd_conecta")));
-    bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer4"));
-}
-
 // The middle of a panel pixel, as a point of the view.
 QPoint viewPoint(const BoardView& view, QPoint panel) {
     const QRect area = view.panelRect();
@@ -71,7 +59,6 @@ class tst_BoardSimulator : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void listsTheSimulatorLast();
     void connectsDrawsAndKeepsTheBoard();
     void takesTouchesAndKeysFromTheBoardWindow();
     void answersOnlyAtItsOwnSpeed();
@@ -86,14 +73,6 @@ private Q_SLOTS:
     void closesWithTheMainWindow();
 };
 
-void tst_BoardSimulator::listsTheSimulatorLast() {
-    TestBench bench({QStringLiteral("1"), QStringLiteral("3")}, true);
-    bench.open(Settings);
-    QCOMPARE(portList(bench)->count(), 3);
-    QCOMPARE(portList(bench)->itemText(2), QStringLiteral("Simulator"));
-    QCOMPARE(portList(bench)->currentText(), QStringLiteral("1"));
-}
-
 void tst_BoardSimulator::connectsDrawsAndKeepsTheBoard() {
     TestBench bench(QStringList{}, true);
     BoardEmulator* board = emulatorOf(bench);
@@ -101,9 +80,10 @@ void tst_BoardSimulator::connectsDrawsAndKeepsTheBoard() {
     QVERIFY(!boardWindow(bench)->isVisible());
     // Without serial ports a new user finds the simulator selected.
     bench.open(Settings);
-    QCOMPARE(portList(bench)->currentText(), QStringLiteral("Simulator"));
+    QCOMPARE(bench.find<QComboBox>(Settings, QStringLiteral("cbo_mostraporta"))->currentText(),
+             QStringLiteral("Simulator"));
 
-    connectSimulator(bench);
+    bench.connectSimulator();
     QCOMPARE(bench.main().statusText(), Connected);
     frmBoard* window = boardWindow(bench);
     QVERIFY(window->isVisible());
@@ -137,7 +117,7 @@ void tst_BoardSimulator::connectsDrawsAndKeepsTheBoard() {
 
 void tst_BoardSimulator::takesTouchesAndKeysFromTheBoardWindow() {
     TestBench bench(QStringList{}, true);
-    connectSimulator(bench);
+    bench.connectSimulator();
     auto* view = onBoard<BoardView>(bench, "picScreen");
     // Touches are read at the zoom the panel shows.
     boardWindow(bench)->setZoom(2);
@@ -163,7 +143,7 @@ void tst_BoardSimulator::answersOnlyAtItsOwnSpeed() {
     TestBench bench(QStringList{}, true);
     bench.open(Settings);
     bench.find<QComboBox>(Settings, QStringLiteral("cboBR"))->setCurrentIndex(0); // 9600
-    connectSimulator(bench);
+    bench.connectSimulator();
     QCOMPARE(bench.main().statusText(), QStringLiteral("Connecting"));
     QVERIFY(emulatorOf(bench)->ignoredByteCount() > 0);
     bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer1")); // the connect time-out
@@ -173,7 +153,7 @@ void tst_BoardSimulator::answersOnlyAtItsOwnSpeed() {
 
 void tst_BoardSimulator::showsRotationBacklightAndBeeps() {
     TestBench bench(QStringList{}, true);
-    connectSimulator(bench);
+    bench.connectSimulator();
     auto* view = onBoard<BoardView>(bench, "picScreen");
     BoardEngine& engine = bench.engine();
     engine.send(Commands::fillRectangle({0, 0}, {9, 9}, 224)); // red, top-left
@@ -287,7 +267,7 @@ void tst_BoardSimulator::standsOnTheDeskBesideTheToolWindows() {
     QVERIFY(!window->isVisible());
     click(bench.find<QPushButton>(Settings, QStringLiteral("cmd_conecta")));
 
-    connectSimulator(bench);
+    bench.connectSimulator();
     QVERIFY(boardItem->isEnabled());
     QVERIFY(window->isVisible() && window->isWindow());
     // Owned by the main window for the run, but not inside it where tool windows cover it.
@@ -319,7 +299,7 @@ void tst_BoardSimulator::standsOnTheDeskBesideTheToolWindows() {
 
 void tst_BoardSimulator::zoomsFromItsContextMenu() {
     TestBench bench(QStringList{}, true);
-    connectSimulator(bench);
+    bench.connectSimulator();
     frmBoard* window = boardWindow(bench);
     QCOMPARE(window->contextMenuPolicy(), Qt::ActionsContextMenu);
     QStringList items;
@@ -348,7 +328,7 @@ void tst_BoardSimulator::zoomsFromItsContextMenu() {
 
 void tst_BoardSimulator::savesTheScreenAsPng() {
     TestBench bench(QStringList{}, true);
-    connectSimulator(bench);
+    bench.connectSimulator();
     BoardEngine& engine = bench.engine();
     QByteArray pixels(BoardGeometry::PixelCount, Qt::Uninitialized);
     for (int i = 0; i < pixels.size(); ++i)
@@ -394,7 +374,7 @@ void tst_BoardSimulator::savesTheScreenAsPng() {
 
 void tst_BoardSimulator::closesWithTheMainWindow() {
     TestBench bench(QStringList{}, true);
-    connectSimulator(bench);
+    bench.connectSimulator();
     frmBoard* window = boardWindow(bench);
     QVERIFY(window->isVisible());
     // Closing the main window ends the program, the board's window going with it. Should

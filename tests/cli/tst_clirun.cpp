@@ -3,7 +3,6 @@
 #include "cli/cliprogram.h"
 #include "cli/console.h"
 #include "cli/progressview.h"
-#include "engine/colorvalue.h"
 #include "engine/msserial.h"
 #include "engine/portcatalog.h"
 #include "engine/uploader.h"
@@ -86,7 +85,6 @@ class tst_CliRun : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void drawsOnTheSimulatorWithTraceAndScreenshot();
     void sendsTheGraphicWindowsBytes_data();
     void sendsTheGraphicWindowsBytes();
     void tellsWhyNoBoardAnswered();
@@ -99,28 +97,6 @@ private Q_SLOTS:
     void changesTheBoardsSpeedAndGoesOn();
     void showsProgressAsTheOutputAllows();
 };
-
-void tst_CliRun::drawsOnTheSimulatorWithTraceAndScreenshot() {
-    QTemporaryDir folder;
-    const QString shot = folder.filePath(QStringLiteral("shown.png"));
-    Cli cli;
-    QVERIFY(cli.run(QStringLiteral("--port sim --trace --screenshot %1 clear 0 -- fill-rect 10 10 "
-                                   "19 19 --color #ff0000 -- pixel 300 10 --color 28 -- identify")
-                        .arg(shot)));
-    QCOMPARE(cli.program.exitCode(), 0);
-    QCOMPARE(cli.out, QByteArray("100\n"));
-    for (const char* traced :
-         {" > IdentifyController | 49 44\n", " < IdentifyAnswer \"100\"",
-          " > ClearScreen color=0 | 43 53 00\n",
-          " > FillRectangle x0=10 y0=10 x1=19 y1=19 color=224 | 46 52 00 0A 0A 00 13 13 E0\n",
-          " > DrawPixel x=300 y=10 color=28 | 57 50 01 2C 0A 1C\n"})
-        QVERIFY2(cli.err.contains(traced), cli.err.constData());
-    const QImage screen(shot);
-    QCOMPARE(screen.size(), QSize(320, 240));
-    QCOMPARE(screen.pixel(15, 15), ColorValue::expand(224));
-    QCOMPARE(screen.pixel(300, 10), ColorValue::expand(28));
-    QCOMPARE(screen.pixel(9, 9), ColorValue::expand(0));
-}
 
 void tst_CliRun::sendsTheGraphicWindowsBytes_data() {
     QTest::addColumn<QString>("fit");
@@ -138,12 +114,7 @@ void tst_CliRun::sendsTheGraphicWindowsBytes() {
 
     // The graphic window's preview, to its simulator.
     TestBench bench(QStringList{}, true);
-    bench.open(QStringLiteral("frmSettings"));
-    auto* ports =
-        bench.find<QComboBox>(QStringLiteral("frmSettings"), QStringLiteral("cbo_mostraporta"));
-    ports->setCurrentIndex(ports->findText(QStringLiteral("Simulator")));
-    click(bench.find<QPushButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
-    bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer4"));
+    bench.connectSimulator();
     QByteArray windowSent;
     QObject::connect(&bench.engine(), &BoardEngine::lineTraffic, [&](const LineTraffic& traffic) {
         if (traffic.direction == LineTraffic::Direction::ToBoard)
@@ -172,16 +143,6 @@ void tst_CliRun::sendsTheGraphicWindowsBytes() {
 
 void tst_CliRun::tellsWhyNoBoardAnswered() {
     TestLine line;
-    {
-        // The identification has the board's 1.5 s, then the call ends.
-        Cli cli(portTo(line));
-        QVERIFY(cli.run(QStringLiteral("--port COM1 identify -- clear")));
-        QCOMPARE(cli.program.exitCode(), 2);
-        QCOMPARE(cli.err,
-                 QByteArray("lumaret-cli: COM1: no answer to the identification within 1.5 s\n"));
-        QCOMPARE(line.takeWrites(), QList<QByteArray>{"ID"});
-        QVERIFY(!line.isOpen());
-    }
     {
         Cli cli;
         QVERIFY(cli.run(QStringLiteral("--port nowhere identify")));

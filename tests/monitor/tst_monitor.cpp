@@ -178,17 +178,9 @@ void tst_Monitor::savesTheRowsAsTraceOrCsv() {
     const QStringList lines = QString::fromUtf8(traceFile.readAll()).split(u'\n');
     QCOMPARE(lines.size(), monitor.model().rowCount() + 1);
     QCOMPARE(lines.last(), QString());
-    for (int row = 0; row < monitor.model().rowCount(); ++row) {
-        const QString line = lines.at(row);
-        QVERIFY2(line.startsWith(monitor.cell(row, ConversationModel::TimeColumn) + u' '),
-                 qPrintable(line));
-        QVERIFY2(line.contains(monitor.cell(row, ConversationModel::MeaningColumn)),
-                 qPrintable(line));
-        QVERIFY2(line.endsWith(monitor.cell(row, ConversationModel::BytesColumn)),
-                 qPrintable(line));
-    }
-    QCOMPARE(lines.at(3).mid(lines.at(3).indexOf(u' ')),
-             QStringLiteral(" > WriteText color=3 font=1 \"a,b\" | 57 54 03 01 61 2C 62 0D"));
+    QCOMPARE(lines.at(3), monitor.cell(3, ConversationModel::TimeColumn) +
+                              QStringLiteral(" > WriteText color=3 font=1 \"a,b\" | "
+                                             "57 54 03 01 61 2C 62 0D"));
 
     QFile csvFile(csv);
     QVERIFY(csvFile.open(QIODevice::ReadOnly));

@@ -98,12 +98,7 @@ void tst_frmProject::provisionsTheSimulator() {
     QTemporaryDir folder;
     const QString project = copyOfExample(folder);
     TestBench bench(QStringList{}, true);
-    bench.open(QStringLiteral("frmSettings"));
-    auto* ports =
-        bench.find<QComboBox>(QStringLiteral("frmSettings"), QStringLiteral("cbo_mostraporta"));
-    ports->setCurrentIndex(ports->findText(QStringLiteral("Simulator")));
-    click(bench.find<QPushButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
-    bench.clock().advanceToTick(bench.engine(), QStringLiteral("Timer4"));
+    bench.connectSimulator();
     QVERIFY(bench.engine().portOpen());
     qint64 sent = 0;
     QObject::connect(&bench.engine(), &BoardEngine::lineTraffic, [&](const LineTraffic& traffic) {

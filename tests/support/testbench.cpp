@@ -4,6 +4,7 @@
 #include "workbench/toolwindows.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QProgressBar>
@@ -82,6 +83,14 @@ void TestBench::connectBoard() {
     click(find<QAbstractButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
     m_line.takeWrites();
     m_line.answer("100");
+    clock().advanceToTick(engine(), QStringLiteral("Timer4"));
+}
+
+void TestBench::connectSimulator() {
+    open(QStringLiteral("frmSettings"));
+    auto* ports = find<QComboBox>(QStringLiteral("frmSettings"), QStringLiteral("cbo_mostraporta"));
+    ports->setCurrentIndex(ports->findText(QStringLiteral("Simulator")));
+    click(find<QAbstractButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
     clock().advanceToTick(engine(), QStringLiteral("Timer4"));
 }
 

@@ -58,6 +58,8 @@ public:
     bool startUpload(const QString& description, const QByteArray& write);
     // Connects through the settings window to the first port; the board answers "100".
     void connectBoard();
+    // Connects through the settings window to the built-in simulator (the bench must have it).
+    void connectSimulator();
     // One receive poll that finds these bytes waiting.
     void poll(const QByteArray& arrived = QByteArray());
     // Runs events that were posted for later (deferred messages, queued signals).
