@@ -6,7 +6,6 @@
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QAction>
-#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QMdiArea>
@@ -74,12 +73,7 @@ QWidget* showWindow(TestBench& bench, const QString& name) {
         return &bench.main();
     if (name == QLatin1String("frmBoard")) {
         // The board's window comes with a connection to the simulator.
-        bench.open(QStringLiteral("frmSettings"));
-        auto* ports =
-            bench.find<QComboBox>(QStringLiteral("frmSettings"), QStringLiteral("cbo_mostraporta"));
-        ports->setCurrentIndex(ports->findText(QStringLiteral("Simulator")));
-        click(
-            bench.find<QPushButton>(QStringLiteral("frmSettings"), QStringLiteral("cmd_conecta")));
+        bench.connectSimulator();
         return bench.main().findChild<frmBoard*>(name);
     }
     return bench.open(name);
