@@ -1,6 +1,7 @@
 #include "project/frmproject.h"
 
 #include "engine/boardengine.h"
+#include "engine/boardgeometry.h"
 #include "engine/linesettings.h"
 #include "graphic/pictureloading.h"
 #include "project/projectfile.h"
@@ -30,8 +31,6 @@ namespace {
 
 const QString ProjectFilter = QStringLiteral("Board Projects(*.toml)|*.toml|");
 const QString PngFilter = QStringLiteral("PNG Files(*.PNG)|*.PNG|");
-constexpr int FontSlots = 2;
-constexpr int PictureSlots = 12;
 const QSize Thumbnail(80, 60);
 
 enum PictureColumn { Thumb, Slot, File, Size, Dither };
@@ -220,7 +219,7 @@ void frmProject::showFonts() {
         const ProjectFont& font = m_project.fonts.at(row);
         m_fontsTable->insertRow(int(row));
         auto* slot = new QSpinBox(m_fontsTable);
-        slot->setRange(1, FontSlots);
+        slot->setRange(1, BoardGeometry::FontSlots);
         slot->setValue(font.slot);
         connect(slot, &QSpinBox::valueChanged, this, [this, row](int value) {
             m_project.fonts[row].slot = value;
@@ -238,7 +237,7 @@ void frmProject::showPictures() {
         const ProjectPicture& picture = m_project.pictures.at(index);
         m_picturesTable->insertRow(row);
         auto* slot = new QSpinBox(m_picturesTable);
-        slot->setRange(1, PictureSlots);
+        slot->setRange(1, BoardGeometry::PictureSlots);
         slot->setValue(picture.slot);
         connect(slot, &QSpinBox::valueChanged, this, [this, row](int value) {
             m_project.pictures[row].slot = value;
@@ -373,7 +372,7 @@ bool frmProject::saveTo(const QString& path) {
 }
 
 void frmProject::addFont() {
-    const int slot = freeSlot(m_project.fonts, FontSlots);
+    const int slot = freeSlot(m_project.fonts, BoardGeometry::FontSlots);
     if (slot == 0) {
         m_workbench.dialogs().message(this, tr("Information"),
                                       tr("Both font slots are taken: remove a font first."),
@@ -402,7 +401,7 @@ void frmProject::removeFont() {
 }
 
 void frmProject::addPicture() {
-    const int slot = freeSlot(m_project.pictures, PictureSlots);
+    const int slot = freeSlot(m_project.pictures, BoardGeometry::PictureSlots);
     if (slot == 0) {
         m_workbench.dialogs().message(this, tr("Information"),
                                       tr("All twelve picture slots are taken: remove a picture "

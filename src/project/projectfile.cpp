@@ -1,5 +1,6 @@
 #include "project/projectfile.h"
 
+#include "engine/boardgeometry.h"
 #include "engine/linesettings.h"
 
 #include <QCoreApplication>
@@ -21,8 +22,6 @@ QString tr(const char* text) {
     return QCoreApplication::translate("ProjectFile", text);
 }
 
-constexpr int FontSlots = 2;
-constexpr int PictureSlots = 12;
 constexpr int LargestFontSize = 255;
 
 QString fromStd(std::string_view text) {
@@ -244,7 +243,7 @@ void readFonts(const toml::table& top, BoardProject& project, const QString& fil
         TableReader reader(*table, name, file, issues);
         ProjectFont font;
         font.line = reader.line();
-        const auto slot = reader.integer(QStringLiteral("slot"), 1, FontSlots, true);
+        const auto slot = reader.integer(QStringLiteral("slot"), 1, BoardGeometry::FontSlots, true);
         const auto family = reader.text(QStringLiteral("family"), true);
         const auto size = reader.integer(QStringLiteral("size"), 1, LargestFontSize, true);
         font.bold = reader.flag(QStringLiteral("bold"));
@@ -275,7 +274,8 @@ void readPictures(const toml::table& top, BoardProject& project, const QString& 
         TableReader reader(*table, name, file, issues);
         ProjectPicture picture;
         picture.line = reader.line();
-        const auto slot = reader.integer(QStringLiteral("slot"), 1, PictureSlots, true);
+        const auto slot =
+            reader.integer(QStringLiteral("slot"), 1, BoardGeometry::PictureSlots, true);
         const auto path = reader.text(QStringLiteral("file"), true);
         picture.fit =
             reader.named<PictureFit>(QStringLiteral("size"), pictureFitNames(), pictureFitNamed);
